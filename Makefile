@@ -1,0 +1,42 @@
+# Thin front door: everything real lives in CMake and the presets.
+#   make run    install what is missing, build, open the viewer on samples/
+#   make test   install what is missing, build, run every test
+JOBS ?= $(shell nproc)
+WERROR ?= OFF
+CMAKE_ARGS ?=
+
+.PHONY: all deps configure build test run asan test-asan bench fuzz clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+configure:
+	cmake --preset default -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
+
+build: configure
+	cmake --build --preset default -j $(JOBS)
+
+test: deps
+	$(MAKE) build
+	ctest --preset default -j $(JOBS)
+
+run: deps
+	$(MAKE) build
+	build/bin/zpk --help
+
+asan:
+	cmake --preset asan -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
+	cmake --build --preset asan -j $(JOBS)
+
+test-asan: deps
+	$(MAKE) asan
+	ctest --preset asan -j $(JOBS)
+
+bench: deps
+	$(MAKE) build
+	@for b in build/bin/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+
+clean:
+	rm -rf build build-asan build-fuzz

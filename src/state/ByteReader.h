@@ -1,0 +1,94 @@
+// ByteReader: the one place that reads a file buffer by position.
+//
+// Positions are signed 64-bit offsets counted from 0. A range [pos, pos+len)
+// is inside the buffer when pos >= 0, pos <= size and len <= size - pos;
+// the sum pos + len is never formed, so no test can overflow. Every read
+// outside the buffer reports "nothing there" instead of touching memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+
+namespace zpk {
+
+class ByteReader {
+public:
+    constexpr ByteReader() = default;
+    constexpr explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+
+    std::int64_t size() const { return static_cast<std::int64_t>(m_bytes.size()); }
+
+    bool has(std::int64_t pos, std::int64_t len = 1) const
+    {
+        return pos >= 0 && len >= 0 && pos <= size() && len <= size() - pos;
+    }
+
+    std::optional<std::uint8_t> at(std::int64_t pos) const
+    {
+        if (!has(pos)) return std::nullopt;
+        return m_bytes[static_cast<std::size_t>(pos)];
+    }
+
+    // Little-endian 16-bit value at pos and pos + 1.
+    std::optional<std::uint16_t> u16(std::int64_t pos) const
+    {
+        if (!has(pos, 2)) return std::nullopt;
+        const auto i = static_cast<std::size_t>(pos);
+        return static_cast<std::uint16_t>(m_bytes[i] | (m_bytes[i + 1] << 8));
+    }
+
+    // The bytes [pos, pos + len), or an empty span when any of them lies
+    // outside the buffer.
+    std::span<const std::uint8_t> span(std::int64_t pos, std::int64_t len) const
+    {
+        if (!has(pos, len)) return {};
+        return m_bytes.subspan(static_cast<std::size_t>(pos), static_cast<std::size_t>(len));
+    }
+
+    // True when byte(pos) is 0xFF and byte(pos + 1) is 0xFE, both inside.
+    bool isPair(std::int64_t pos) const
+    {
+        if (!has(pos, 2)) return false;
+        const auto i = static_cast<std::size_t>(pos);
+        return m_bytes[i] == 0xFF && m_bytes[i + 1] == 0xFE;
+    }
+
+    // First position q in [from, to) that starts a 0xFF 0xFE pair lying
+    // wholly inside the buffer, or `to` when there is none. `to` is clamped
+    // to the buffer, so a caller may pass any bound.
+    std::int64_t findPair(std::int64_t from, std::int64_t to) const
+    {
+        if (from < 0) from = 0;
+        // a pair needs its second byte inside, so it starts at size - 2 at most
+        const std::int64_t last = size() - 1;
+        const std::int64_t end = to < last ? to : last;
+        std::int64_t q = from;
+        while (q < end) {
+            q = findByte(q, end, 0xFF);
+            if (q >= end) break;
+            if (m_bytes[static_cast<std::size_t>(q) + 1] == 0xFE) return q;
+            ++q;
+        }
+        return to;
+    }
+
+    // First position q in [from, to) holding `value`, or `to` when none does.
+    std::int64_t findByte(std::int64_t from, std::int64_t to, std::uint8_t value) const
+    {
+        if (from < 0) from = 0;
+        const std::int64_t end = to < size() ? to : size();
+        if (from >= end) return to;
+        const auto* base = m_bytes.data();
+        const void* hit = std::memchr(base + from, value, static_cast<std::size_t>(end - from));
+        if (hit == nullptr) return to;
+        return static_cast<const std::uint8_t*>(hit) - base;
+    }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+};
+
+}  // namespace zpk
