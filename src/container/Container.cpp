@@ -122,7 +122,9 @@ Result<ContainerFile> loadContainer(const std::string& path)
 
     // One read of the length the file had when it was opened; a file that
     // shrinks meanwhile leaves zeros behind its end, one that grows is cut.
-    std::vector<std::uint8_t> contents(static_cast<std::size_t>(info.st_size));
+    std::vector<std::uint8_t> contents;
+    contents.reserve(static_cast<std::size_t>(info.st_size) + 1);  // room for the zero byte behind the data
+    contents.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < contents.size()) {
         const ssize_t got = ::read(handle.fd(), contents.data() + done, contents.size() - done);
