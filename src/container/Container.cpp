@@ -73,7 +73,10 @@ Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::st
     file.filePath = std::move(path);
     file.fileLength = static_cast<std::int32_t>(length);
     file.fileBytes = std::move(contents);
-    file.fileBytes.push_back(0);  // the zero byte behind the data
+    // the zero byte behind the data: exactly one more byte, where push_back
+    // alone would double a buffer that the file fills
+    file.fileBytes.reserve(file.fileBytes.size() + 1);
+    file.fileBytes.push_back(0);
 
     const ByteReader bytes = file.reader();
     file.entryCount = *bytes.at(kCountOffset);

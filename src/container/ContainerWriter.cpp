@@ -14,13 +14,7 @@ constexpr int kMaxSide = 32767;
 constexpr std::size_t kMaxEntrySize = 65535;  // sizes are 16-bit
 constexpr std::size_t kHeaderBytes = 30;
 
-Error invalid(std::string message)
-{
-    Error e;
-    e.code = ErrorCode::InvalidImage;
-    e.message = std::move(message);
-    return e;
-}
+Error invalid(std::string message) { return makeError(ErrorCode::InvalidImage, std::move(message)); }
 
 class StreamWriter {
 public:
@@ -119,6 +113,17 @@ ContainerBuilder& ContainerBuilder::rawEntry(std::vector<std::uint8_t> bytes)
     return *this;
 }
 
+std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& sizes)
+{
+    std::vector<std::uint8_t> out(kHeaderBytes, 0);
+    out[28] = static_cast<std::uint8_t>(sizes.size());
+    for (const std::uint16_t size : sizes) {
+        out.push_back(static_cast<std::uint8_t>(size & 0xFF));
+        out.push_back(static_cast<std::uint8_t>(size >> 8));
+    }
+    return out;
+}
+
 Result<std::vector<std::uint8_t>> ContainerBuilder::build() const
 {
     if (m_entries.size() > static_cast<std::size_t>(kMaxEntries)) return invalid("more than 255 entries");
@@ -140,14 +145,11 @@ Result<std::vector<std::uint8_t>> ContainerBuilder::build() const
             return invalid("entry " + std::to_string(j) + " is larger than 65535 bytes and not the last");
     }
 
-    std::vector<std::uint8_t> out(kHeaderBytes, 0);
+    std::vector<std::uint16_t> sizes;
+    for (const auto& bytes : encoded) sizes.push_back(static_cast<std::uint16_t>(bytes.size() & 0xFFFF));
+    std::vector<std::uint8_t> out = containerHeader(sizes);
     const std::string label = "zpkview container";
     std::copy(label.begin(), label.end(), out.begin());
-    out[28] = static_cast<std::uint8_t>(m_entries.size());
-    for (const auto& bytes : encoded) {
-        out.push_back(static_cast<std::uint8_t>(bytes.size() & 0xFF));
-        out.push_back(static_cast<std::uint8_t>((bytes.size() >> 8) & 0xFF));
-    }
     for (const auto& bytes : encoded) out.insert(out.end(), bytes.begin(), bytes.end());
     return out;
 }

@@ -46,6 +46,11 @@ constexpr int kMaxWrittenRun = 65000;
 // or -1 when it is the last.
 Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int nextByte = -1);
 
+// The 30 bytes of the header (zeros, the count N = sizes.size() taken
+// modulo 256, a zero) and the size table behind it. Every size is written
+// as given, whether or not it fits the data that follows.
+std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& sizes);
+
 class ContainerBuilder {
 public:
     ContainerBuilder& entry(WriterImage image);

@@ -3,13 +3,12 @@
 #include "decode/ColourRamp.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cassert>
 
 namespace zpk {
 
 namespace {
 
-constexpr std::uint8_t kMarker0 = 0xFF;
 constexpr std::int64_t kRunCodeLength = 5;
 
 int signed16(unsigned low, unsigned high)
@@ -18,31 +17,42 @@ int signed16(unsigned low, unsigned high)
 }
 
 // Writes pixels by their 0-based index in row order into the clipped image.
-// Indices past the image are the caller's to avoid.
+// Pixels arrive in row order, so each stored piece lands right behind the
+// last: the buffer is appended to (each byte written once) and what the
+// stream never produced is filled with 0 at the end. Indices past the image
+// are the caller's to avoid.
 class PixelSink {
 public:
     explicit PixelSink(DecodedImage& image)
-        : m_pixels(image.pixels.data()),
+        : m_pixels(image.pixels),
           m_width(image.imageWidth),
           m_clippedWidth(image.clippedWidth),
           m_storedEnd(static_cast<std::int64_t>(image.clippedHeight) * image.imageWidth),
+          m_storedCount(static_cast<std::size_t>(image.clippedWidth) * static_cast<std::size_t>(image.clippedHeight)),
           m_unclipped(image.clippedWidth == image.imageWidth)
     {
+        m_pixels.clear();
+        m_pixels.reserve(m_storedCount);
     }
 
     void fill(std::int64_t first, std::int64_t count, std::uint8_t value)
     {
         forEachSegment(first, count, [&](std::size_t to, std::int64_t, std::size_t n) {
-            std::memset(m_pixels + to, value, n);
+            placeAt(to);
+            m_pixels.insert(m_pixels.end(), n, value);
         });
     }
 
     void copy(std::int64_t first, const std::uint8_t* from, std::int64_t count)
     {
         forEachSegment(first, count, [&](std::size_t to, std::int64_t offset, std::size_t n) {
-            std::memcpy(m_pixels + to, from + offset, n);
+            placeAt(to);
+            m_pixels.insert(m_pixels.end(), from + offset, from + offset + n);
         });
     }
+
+    // Pixels the stream did not produce are 0.
+    void finish() { m_pixels.resize(m_storedCount, 0); }
 
 private:
     // Calls f(storage index, offset within the span, length) for each piece
@@ -70,10 +80,18 @@ private:
         }
     }
 
-    std::uint8_t* m_pixels;
+    // Pieces arrive in storage order with no gap; a gap would stay 0.
+    void placeAt(std::size_t to)
+    {
+        assert(to >= m_pixels.size());
+        if (to > m_pixels.size()) m_pixels.resize(to, 0);
+    }
+
+    std::vector<std::uint8_t>& m_pixels;
     std::int64_t m_width;
     std::int64_t m_clippedWidth;
     std::int64_t m_storedEnd;  // index of the first pixel in a row past the stored ones
+    std::size_t m_storedCount;  // clippedWidth x clippedHeight
     bool m_unclipped;
 };
 
@@ -129,21 +147,15 @@ void decodePixels(const ByteReader& bytes, std::int64_t readPos, DecodedImage& i
     // a step at readPos needs readPos + 1 inside the buffer
     const std::int64_t stepEnd = bytes.size() - 1;
     while (count < total && readPos < stepEnd) {
-        // every byte up to the next 0xFF is a literal
+        // every byte before the next 0xFF 0xFE pair is a literal, a 0xFF not
+        // followed by 0xFE (one pixel of value 255) included
         const std::int64_t limit = std::min(stepEnd, readPos + (total - count));
-        const std::int64_t marker = bytes.findByte(readPos, limit, kMarker0);
-        if (marker > readPos) {
-            const std::int64_t n = marker - readPos;
+        const std::int64_t pair = bytes.findPair(readPos, limit);
+        if (pair > readPos) {
+            const std::int64_t n = pair - readPos;
             sink.copy(count, bytes.span(readPos, n).data(), n);
             count += n;
-            readPos = marker;
-            continue;
-        }
-        if (!bytes.isPair(readPos)) {
-            // a 0xFF not followed by 0xFE is one pixel of value 255
-            sink.fill(count, 1, kMarker0);
-            ++count;
-            ++readPos;
+            readPos = pair;
             continue;
         }
         const auto code = bytes.span(readPos, kRunCodeLength);
@@ -157,6 +169,7 @@ void decodePixels(const ByteReader& bytes, std::int64_t readPos, DecodedImage& i
     }
     image.produced = std::min(count, total);
     image.streamEnd = readPos;
+    sink.finish();
 }
 
 }  // namespace
@@ -187,7 +200,6 @@ DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette, c
     if (image.pixelCount() == 0) return image;  // width or height below 1: nothing to draw
     image.clippedWidth = std::min(image.imageWidth, kMaxGridSide);
     image.clippedHeight = std::min(image.imageHeight, kMaxGridSide);
-    image.pixels.assign(static_cast<std::size_t>(image.clippedWidth) * static_cast<std::size_t>(image.clippedHeight), 0);
     decodePixels(bytes, image.streamStart, image);
     return image;
 }

@@ -31,6 +31,15 @@ struct Error {
     std::int64_t neededLength = 0;  // TooShort: the length the header needs
 };
 
+// An error with a code and a short reason, nothing else known.
+inline Error makeError(ErrorCode code, std::string message)
+{
+    Error e;
+    e.code = code;
+    e.message = std::move(message);
+    return e;
+}
+
 template <typename T>
 class Result {
 public:

@@ -1,0 +1,27 @@
+// Running `zpk`: parse, call the core, print.
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zpk::cli {
+
+enum class ExitStatus {
+    Success = 0,
+    Failure = 1,  // a file could not be read or written, or the entry cannot be exported
+    Usage = 2,    // the command line was wrong
+};
+
+// Runs the tool on the arguments behind the program's name. Results go to
+// `out`; messages, as "zpk: FILE: reason", to `err`.
+ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+
+// The default output name of `zpk export FILE --entry K`: FILE's name
+// without folder and extension, "-K.png".
+std::string defaultPngName(const std::string& file, int row);
+
+}  // namespace zpk::cli

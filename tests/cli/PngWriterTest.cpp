@@ -1,0 +1,106 @@
+#include "cli/CliSupport.h"
+
+#include "cli/FileOutput.h"
+#include "cli/PngWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace zpk::testing {
+namespace {
+
+// 3 x 2: opaque red, half-transparent green, transparent; then white, a
+// grey, black with alpha 1.
+RgbaImage sample()
+{
+    return {3, 2, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 0, 0,  //
+                   255, 255, 255, 255, 77, 77, 77, 255, 0, 0, 0, 1}};
+}
+
+TEST(PngWriter, EncodesRgbaThatDecodesBackExactly)
+{
+    const auto png = encodePng(sample());
+    ASSERT_TRUE(png.has_value()) << png.error().message;
+    const Bytes signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    ASSERT_GE(png->size(), signature.size());
+    EXPECT_TRUE(std::equal(signature.begin(), signature.end(), png->begin()));
+
+    const DecodedPng decoded = decodePng(*png);
+    EXPECT_EQ(decoded.width, 3u);
+    EXPECT_EQ(decoded.height, 2u);
+    EXPECT_EQ(decoded.bitDepth, 8);
+    EXPECT_EQ(decoded.colourType, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA);
+    EXPECT_EQ(decoded.rgba, sample().rgba);
+    EXPECT_EQ(decoded.px(1, 0), rgba(0, 255, 0, 128));
+}
+
+TEST(PngWriter, SameImageSameBytes)
+{
+    const auto first = encodePng(sample());
+    const auto second = encodePng(sample());
+    ASSERT_TRUE(first.has_value());
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(*first, *second);
+}
+
+TEST(PngWriter, RefusesImagesAPngCannotHold)
+{
+    for (const RgbaImage& image : {RgbaImage{0, 5, {}}, RgbaImage{5, 0, {}}, RgbaImage{-1, -1, {}},
+                                   RgbaImage{2, 2, Bytes(15, 0)}, RgbaImage{2, 2, Bytes(17, 0)}}) {
+        const auto png = encodePng(image);
+        ASSERT_FALSE(png.has_value()) << image.width << " x " << image.height;
+        EXPECT_EQ(png.error().code, ErrorCode::WriteFailed);
+        EXPECT_FALSE(png.error().message.empty());
+    }
+}
+
+TEST(PngWriter, WritePngReplacesTheFileAndLeavesNoTemporary)
+{
+    TempDir dir;
+    writeBytes(dir / "out.png", Bytes(50, 'x'));
+    const auto written = writePng((dir / "out.png").string(), sample());
+    ASSERT_TRUE(written.has_value()) << written.error().message;
+    EXPECT_EQ(written->path, (dir / "out.png").string());
+    const Bytes bytes = readBytes(dir / "out.png");
+    EXPECT_EQ(written->bytes, bytes.size());
+    EXPECT_EQ(bytes, *encodePng(sample()));
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"out.png"}));
+}
+
+TEST(PngWriter, FailedWritesLeaveNothingBehind)
+{
+    TempDir dir;
+    const std::string missingFolder = (dir / "missing" / "out.png").string();
+    auto written = writePng(missingFolder, sample());
+    ASSERT_FALSE(written.has_value());
+    EXPECT_EQ(written.error().code, ErrorCode::WriteFailed);
+    EXPECT_EQ(written.error().path, missingFolder);
+    EXPECT_NE(written.error().message.find("cannot write"), std::string::npos) << written.error().message;
+
+    // renaming onto a folder fails after the temporary file was written
+    fs::create_directory(dir / "folder.png");
+    written = writePng((dir / "folder.png").string(), sample());
+    ASSERT_FALSE(written.has_value());
+    EXPECT_TRUE(fs::is_directory(dir / "folder.png"));
+
+    // an image a PNG cannot hold: no file at all
+    written = writePng((dir / "empty.png").string(), RgbaImage{0, 0, {}});
+    ASSERT_FALSE(written.has_value());
+    EXPECT_EQ(written.error().path, (dir / "empty.png").string());
+
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"folder.png"}));
+}
+
+TEST(FileOutput, WritesEveryByteIncludingNone)
+{
+    TempDir dir;
+    Bytes bytes(100000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+    ASSERT_TRUE(writeFileReplacing((dir / "data").string(), bytes).has_value());
+    EXPECT_EQ(readBytes(dir / "data"), bytes);
+    ASSERT_TRUE(writeFileReplacing((dir / "data").string(), {}).has_value());
+    EXPECT_EQ(readBytes(dir / "data"), Bytes{});
+    EXPECT_FALSE(writeFileReplacing("", bytes).has_value());
+}
+
+}  // namespace
+}  // namespace zpk::testing
