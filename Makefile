@@ -24,7 +24,7 @@ test: deps
 
 run: deps
 	$(MAKE) build
-	build/bin/zpk --help
+	cd samples && exec "$(CURDIR)/build/bin/zpkview"
 
 asan:
 	cmake --preset asan -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)

@@ -1,0 +1,38 @@
+// zpkview [FILE]: the viewer. Its file list shows the container files of the
+// working folder; FILE, when given, is loaded at start as a click in that
+// list would load it.
+#include "window/MainWindow.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zpkview"));
+    QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Viewer for zpk resource containers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A container file to open at start."),
+                                 QStringLiteral("[file]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        qWarning("zpkview: give at most one file");
+        return 2;
+    }
+
+    zpk::MainWindow window;
+    window.show();
+    if (!files.isEmpty()) {
+        // once the window is up, so that a message box about the file has
+        // the window to stand in front of
+        const QString path = files.first();
+        QTimer::singleShot(0, &window, [&window, path] { window.loadFile(path); });
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,35 @@
+#include "window/PictureCanvas.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace zpk {
+
+PictureCanvas::PictureCanvas(QWidget* parent)
+    : QWidget(parent), m_surface(kCanvasWidth, kCanvasHeight, kWhite)
+{
+    // The surface covers the whole widget with opaque pixels: nothing of the
+    // parent needs to be painted underneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QSize PictureCanvas::sizeHint() const { return {m_surface.width(), m_surface.height()}; }
+
+void PictureCanvas::paintEvent(QPaintEvent* event)
+{
+    // Surface pixels are 0xFFRRGGBB words: Format_RGB32 reads them in place.
+    const QImage image(reinterpret_cast<const uchar*>(m_surface.data()), m_surface.width(),
+                       m_surface.height(), m_surface.width() * 4, QImage::Format_RGB32);
+    QPainter painter(this);
+    const QRect area = event->rect();
+    painter.drawImage(area, image, area);
+    // The widget can be larger than the surface only if someone resizes it;
+    // the part outside shows the background.
+    const QRegion outside = QRegion(area) - QRegion(image.rect());
+    for (const QRect& r : outside) painter.fillRect(r, QColor::fromRgb(toArgb(m_surface.background())));
+}
+
+}  // namespace zpk

@@ -1,0 +1,37 @@
+// Picture1: the canvas. It owns the surface that every render draws on and
+// paints that surface on screen, so the image survives being covered and
+// uncovered; it is changed only by a render (clear, then points).
+#pragma once
+
+#include "draw/Surface.h"
+
+#include <QWidget>
+
+namespace zpk {
+
+class PictureCanvas : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PictureCanvas(QWidget* parent = nullptr);
+
+    Surface& surface() { return m_surface; }
+    const Surface& surface() const { return m_surface; }
+
+    // The pen width of the points a render plots, in screen pixels. Every
+    // point of the surface is one pixel, so only a width of 1 is meaningful;
+    // the render sets it all the same.
+    void setPenWidth(int width) { m_penWidth = width; }
+    int penWidth() const { return m_penWidth; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Surface m_surface;
+    int m_penWidth = 1;
+};
+
+}  // namespace zpk
