@@ -3,6 +3,7 @@
 #   make test   install what is missing, build, run every test
 JOBS ?= $(shell nproc)
 WERROR ?= OFF
+FUZZ_SECONDS ?= 60
 CMAKE_ARGS ?=
 
 .PHONY: all deps configure build test run asan test-asan bench fuzz clean
@@ -37,6 +38,10 @@ test-asan: deps
 bench: deps
 	$(MAKE) build
 	@for b in build/bin/bench_*; do [ -x "$$b" ] && "$$b" || true; done
+
+# each libFuzzer target for FUZZ_SECONDS seconds (clang, ASan + UBSan)
+fuzz: deps
+	fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build build-asan build-fuzz
