@@ -1,6 +1,7 @@
-// zpkview [FILE]: the viewer. Its file list shows the container files of the
+// zpkview [--inspect] [FILE]: the viewer. Its file list shows the container files of the
 // working folder; FILE, when given, is loaded at start as a click in that
 // list would load it.
+#include "window/InspectorWindow.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -17,6 +18,9 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Viewer for zpk resource containers."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption inspect(QStringLiteral("inspect"),
+                                     QStringLiteral("Open the inspector once the file is drawn."));
+    parser.addOption(inspect);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A container file to open at start."),
                                  QStringLiteral("[file]"));
     parser.process(app);
@@ -32,7 +36,11 @@ int main(int argc, char* argv[])
         // once the window is up, so that a message box about the file has
         // the window to stand in front of
         const QString path = files.first();
-        QTimer::singleShot(0, &window, [&window, path] { window.loadFile(path); });
+        const bool openInspector = parser.isSet(inspect);
+        QTimer::singleShot(0, &window, [&window, path, openInspector] {
+            window.loadFile(path);
+            if (openInspector && window.drawnEntry()) window.openInspector();
+        });
     }
     return QApplication::exec();
 }

@@ -3,22 +3,34 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
+#include "cli/PngWriter.h"
 #include "window/FileListBox.h"
+#include "window/InspectorWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/WindowIcon.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -63,6 +75,8 @@ MainWindow::MainWindow(const QString& folder, QWidget* parent) : QWidget(parent)
     setFont(captionFont);
 
     createControls(folder);
+    createCanvasMenu();
+    setAcceptDrops(true);
 
     chooseFile = [this]() -> std::optional<QString> {
         const std::unique_ptr<QFileDialog> dialog = makeOpenDialog(this, m_file1->folder());
@@ -76,6 +90,30 @@ MainWindow::MainWindow(const QString& folder, QWidget* parent) : QWidget(parent)
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
         box.exec();
+    };
+    showInfo = [this](const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    };
+    askYesNo = [this](const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, this);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
+    chooseSavePath = [this](const QString& suggested) -> std::optional<QString> {
+        QFileDialog dialog(this, QStringLiteral("이미지 저장"), suggested, QStringLiteral("PNG (*.png)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
+    };
+    chooseExportFolder = [this]() -> std::optional<QString> {
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("모두 내보내기"),
+                                                                 m_file1->folder());
+        if (folder.isEmpty()) return std::nullopt;
+        return folder;
     };
 }
 
@@ -196,6 +234,8 @@ void MainWindow::file1Click(const QString& fileName)
 
 void MainWindow::loadFile(const QString& path)
 {
+    // an export in progress reads the loaded file: it stays until the end
+    if (m_exporting) return;
     Result<ContainerFile> loaded = loadContainer(QFile::encodeName(path).toStdString());
     if (!loaded) {
         // the file, the list and the canvas stay as they were
@@ -246,18 +286,24 @@ void MainWindow::command1Click()
     if (renderProbe) renderProbe();
 
     // 5-7: decode the entry and plot it; with no file loaded nothing is drawn
+    std::shared_ptr<DrawnEntry> drawn;
     if (m_state.file.isLoaded()) {
-        DecodeOptions options;
-        options.userColor = m_checkColor->checkState() == Qt::Checked;
-        options.color1 = m_color1->text().toStdString();
-        options.color2 = m_color2->text().toStdString();
-        options.color3 = m_color3->text().toStdString();
         const int row = std::min(selectedRow(), m_state.file.rowCount() - 1);
-        const DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, options);
-        drawImage(canvas, image, m_state.palette,
-                  m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off);
+        DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, decodeOptions());
+        const DropFirst dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+        drawImage(canvas, image, m_state.palette, dropFirst);
+        if (image.hasData && image.pixelCount() > 0) {
+            drawn = std::make_shared<DrawnEntry>();
+            drawn->filePath = QFile::decodeName(m_state.file.filePath.c_str());
+            drawn->image = std::move(image);
+            drawn->palette = m_state.palette;
+            drawn->dropFirst = dropFirst;
+        }
     }
+    m_drawn = std::move(drawn);
     m_picture1->update();
+    updateCanvasActions();
+    if (m_inspector) m_inspector->showEntry(m_drawn);
 
     // 8: the focus goes back to the entry list, except from a colour box the
     // user is typing into (the next key belongs to that box, not the list)
@@ -267,6 +313,188 @@ void MainWindow::command1Click()
     m_command1->setEnabled(true);
     ++m_renderCount;
     emit rendered();
+}
+
+DecodeOptions MainWindow::decodeOptions() const
+{
+    DecodeOptions options;
+    options.userColor = m_checkColor->checkState() == Qt::Checked;
+    options.color1 = m_color1->text().toStdString();
+    options.color2 = m_color2->text().toStdString();
+    options.color3 = m_color3->text().toStdString();
+    return options;
+}
+
+// --- the canvas menu --------------------------------------------------------
+
+void MainWindow::createCanvasMenu()
+{
+    m_canvasMenu = new QMenu(this);
+    m_canvasMenu->setObjectName(QStringLiteral("canvasMenu"));
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& keys, auto slot) {
+        QAction* a = m_canvasMenu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the keys belong to the inspector
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    m_saveAction = action("saveImage", QStringLiteral("이미지 저장…"), QKeySequence::Save, [this] {
+        if (!m_drawn || !chooseSavePath) return;
+        const QString suggested = QDir(m_file1->folder()).filePath(m_drawn->defaultFileName());
+        if (const auto path = chooseSavePath(suggested); path && !path->isEmpty()) saveImage(*path);
+    });
+    m_copyAction = action("copyImage", QStringLiteral("복사"), QKeySequence::Copy, [this] { copyImage(); });
+    m_canvasMenu->addSeparator();
+    m_exportAllAction = action("exportAll", QStringLiteral("모두 내보내기…"), QKeySequence(), [this] {
+        if (!m_drawn || !chooseExportFolder) return;
+        if (const auto folder = chooseExportFolder(); folder && !folder->isEmpty()) exportAll(*folder);
+    });
+    m_inspectAction = action("inspect", QStringLiteral("자세히 보기"), QKeySequence(), [this] {
+        if (m_drawn) openInspector();
+    });
+
+    // the right button, or the menu key while the canvas has the focus
+    m_picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_picture1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_canvasMenu->popup(m_picture1->mapToGlobal(pos)); });
+    updateCanvasActions();
+}
+
+void MainWindow::updateCanvasActions()
+{
+    const bool drawn = m_drawn != nullptr;
+    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction}) a->setEnabled(drawn);
+}
+
+bool MainWindow::saveImage(const QString& path)
+{
+    if (!m_drawn) return false;
+    const auto written = writePng(QFile::encodeName(path).toStdString(), m_drawn->rgba());
+    if (!written) {
+        if (showMessage)
+            showMessage(caption(), QStringLiteral("이미지를 저장할 수 없습니다.\n%1\n%2")
+                                       .arg(path, QString::fromStdString(written.error().message)));
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::copyImage()
+{
+    if (!m_drawn) return;
+    QApplication::clipboard()->setImage(m_drawn->toQImage());
+}
+
+int MainWindow::exportAll(const QString& folder)
+{
+    if (!m_drawn || !m_state.file.isLoaded()) return 0;
+    const ContainerFile& file = m_state.file;
+    const QString target = QDir(folder).filePath(containerStem(QFile::decodeName(file.filePath.c_str())));
+    const auto fileName = [&target](int row) {
+        return QDir(target).filePath(QStringLiteral("%1.png").arg(row, 3, 10, QLatin1Char('0')));
+    };
+    int existing = 0;
+    for (int row = 0; row < file.rowCount(); ++row) existing += QFileInfo::exists(fileName(row)) ? 1 : 0;
+    if (existing > 0 && askYesNo &&
+        !askYesNo(caption(), QStringLiteral("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing)))
+        return 0;
+    if (!QDir().mkpath(target)) {
+        if (showMessage) showMessage(caption(), QStringLiteral("폴더를 만들 수 없습니다.\n%1").arg(target));
+        return 0;
+    }
+
+    // the dialog pumps the event queue: no load may replace the file meanwhile
+    m_exporting = true;
+    QProgressDialog progress(QStringLiteral("내보내는 중…"), QStringLiteral("취소"), 0, file.rowCount(), this);
+    progress.setObjectName(QStringLiteral("exportProgress"));
+    progress.setWindowTitle(caption());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(300);
+    const DecodeOptions options = decodeOptions();
+    const DropFirst dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+    int written = 0;
+    QStringList skipped;
+    QString failure;
+    for (int row = 0; row < file.rowCount() && !progress.wasCanceled(); ++row) {
+        progress.setValue(row);
+        Palette palette{};  // each entry on a fresh palette, as the tool does
+        const DecodedImage image = decodeEntry(file, row, palette, options);
+        if (!image.hasData || image.pixelCount() == 0) {
+            skipped.append(QString::number(row));
+            continue;
+        }
+        const auto result = writePng(QFile::encodeName(fileName(row)).toStdString(),
+                                     renderRgba(image, palette, dropFirst));
+        if (!result) {
+            failure = QStringLiteral("%1\n%2").arg(fileName(row), QString::fromStdString(result.error().message));
+            break;
+        }
+        ++written;
+    }
+    const bool cancelled = progress.wasCanceled();
+    progress.setValue(file.rowCount());
+    m_exporting = false;
+
+    if (!failure.isEmpty()) {
+        if (showMessage) showMessage(caption(), QStringLiteral("이미지를 저장할 수 없습니다.\n") + failure);
+        return written;
+    }
+    QString text = QStringLiteral("%1개를 %2 에 내보냈습니다.").arg(written).arg(target);
+    if (cancelled) text += QStringLiteral("\n중간에 취소했습니다.");
+    if (!skipped.isEmpty())
+        text += QStringLiteral("\n그림이 없어 건너뛴 항목: %1").arg(skipped.join(QStringLiteral(", ")));
+    if (showInfo) showInfo(caption(), text);
+    return written;
+}
+
+InspectorWindow* MainWindow::inspector() const { return m_inspector; }
+
+InspectorWindow* MainWindow::openInspector()
+{
+    if (!m_inspector) {
+        m_inspector = new InspectorWindow(this);
+        connect(m_inspector, &InspectorWindow::copyRequested, this, &MainWindow::copyImage);
+        connect(m_inspector, &InspectorWindow::saveRequested, m_saveAction, &QAction::trigger);
+        // beside the main window, where it leaves the canvas in sight
+        m_inspector->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    m_inspector->showEntry(m_drawn);
+    m_inspector->show();
+    m_inspector->raise();
+    m_inspector->activateWindow();
+    return m_inspector;
+}
+
+// --- dropping a file ----------------------------------------------------------
+
+std::optional<QString> MainWindow::droppedContainer(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls()) return std::nullopt;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (path.endsWith(QStringLiteral(".zpk"), Qt::CaseInsensitive)) return path;
+    }
+    return std::nullopt;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (droppedContainer(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (droppedContainer(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const std::optional<QString> path = droppedContainer(event->mimeData());
+    if (!path) return;  // other drops are ignored
+    event->acceptProposedAction();
+    loadFile(*path);
 }
 
 // --- wait and the end of the program ----------------------------------------

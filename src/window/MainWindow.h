@@ -11,8 +11,10 @@
 #pragma once
 
 #include "state/ViewerState.h"
+#include "window/DrawnEntry.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -20,15 +22,19 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QFileDialog;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QMimeData;
 class QPushButton;
 
 namespace zpk {
 
 class FileListBox;
+class InspectorWindow;
 class PictureCanvas;
 
 class MainWindow : public QWidget {
@@ -52,6 +58,29 @@ public:
     // drawn; on failure a message says why and nothing changes.
     void loadFile(const QString& path);
 
+    // The entry the last render drew, or nothing when it drew no image (no
+    // file, no data, width or height below 1).
+    std::shared_ptr<const DrawnEntry> drawnEntry() const { return m_drawn; }
+
+    // The canvas menu's commands. Each does nothing while no image is drawn.
+    // Saves the drawn entry as PNG, the bytes `zpk export` writes for it
+    // with the same options and palette; false (after a message) on failure.
+    bool saveImage(const QString& path);
+    void copyImage();
+    // Every entry of the loaded file, each on a fresh palette with the
+    // current options, to FOLDER/STEM/ROW.png (ROW in three digits), as
+    // `zpk export --all` does, with a progress dialog that can cancel.
+    // Returns how many images were written.
+    int exportAll(const QString& folder);
+    // Shows the inspector, made on first use; it follows every render.
+    InspectorWindow* openInspector();
+    InspectorWindow* inspector() const;
+    QMenu* canvasMenu() const { return m_canvasMenu; }
+
+    // The container among dropped data: the first local file whose name
+    // ends in ".zpk" in any letter case.
+    static std::optional<QString> droppedContainer(const QMimeData* data);
+
     // Renders that passed the busy gate, since the window was made.
     int renderCount() const { return m_renderCount; }
     const ViewerState& state() const { return m_state; }
@@ -59,8 +88,17 @@ public:
     // The open-file dialog behind Command2: the chosen path, or nothing when
     // the user cancels. Replaceable, so that tests need no dialog.
     std::function<std::optional<QString>()> chooseFile;
-    // Every message box of the window goes through here (title, text).
+    // Every warning of the window goes through here (title, text).
     std::function<void(const QString& title, const QString& text)> showMessage;
+    // Messages that report success go through here.
+    std::function<void(const QString& title, const QString& text)> showInfo;
+    // A yes/no question; true for yes.
+    std::function<bool(const QString& title, const QString& text)> askYesNo;
+    // The save dialog of "이미지 저장…", starting at `suggested`: the
+    // chosen path, or nothing when cancelled. Replaceable like chooseFile.
+    std::function<std::optional<QString>(const QString& suggested)> chooseSavePath;
+    // The folder dialog of "모두 내보내기…".
+    std::function<std::optional<QString>()> chooseExportFolder;
     // Called inside each render, after the canvas is prepared and before the
     // entry is decoded. Empty unless a test sets it.
     std::function<void()> renderProbe;
@@ -75,9 +113,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls(const QString& folder);
+    void createCanvasMenu();
+    void updateCanvasActions();
+    DecodeOptions decodeOptions() const;
 
     // Event handlers, named after their control and event.
     void command1Click();  // the render handler
@@ -92,8 +136,10 @@ private:
     bool typingInColourBox() const;
 
     ViewerState m_state;
+    std::shared_ptr<const DrawnEntry> m_drawn;
     int m_renderCount = 0;
     bool m_closing = false;
+    bool m_exporting = false;
 
     PictureCanvas* m_picture1 = nullptr;
     QPushButton* m_command1 = nullptr;
@@ -106,6 +152,13 @@ private:
     QLineEdit* m_color2 = nullptr;
     QLineEdit* m_color3 = nullptr;
     FileListBox* m_file1 = nullptr;
+
+    QMenu* m_canvasMenu = nullptr;
+    QAction* m_saveAction = nullptr;
+    QAction* m_copyAction = nullptr;
+    QAction* m_exportAllAction = nullptr;
+    QAction* m_inspectAction = nullptr;
+    QPointer<InspectorWindow> m_inspector;
 };
 
 }  // namespace zpk

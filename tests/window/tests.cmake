@@ -8,7 +8,7 @@ set(ZPK_WINDOW_TEST_ENV
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
 )
 
-foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest)
+foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest)
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
@@ -16,7 +16,19 @@ foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest)
   add_test(NAME window.${test} COMMAND ${test})
   set_tests_properties(window.${test} PROPERTIES ENVIRONMENT "${ZPK_WINDOW_TEST_ENV}" TIMEOUT 120)
 endforeach()
+# the extras compare what the viewer saves with what the tool writes
+target_compile_definitions(CanvasExtrasTest PRIVATE ZPK_BINARY="$<TARGET_FILE:zpk>")
+add_dependencies(CanvasExtrasTest zpk)
+
 target_compile_definitions(ViewerStressTest PRIVATE
   ZPK_MALFORMED_DIR="${CMAKE_CURRENT_LIST_DIR}/../fixtures/malformed"
   ZPK_CORPUS_DIR="${PROJECT_SOURCE_DIR}/fuzz/corpus"
 )
+
+# Desktop integration: the menu entry is valid, and an install puts the
+# programs, the entry, the icons and the file type in place.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
+add_test(NAME desktop.validate COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/data/zpkview.desktop)
+add_test(NAME desktop.install
+         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_BINARY_DIR}/install-check
+                 -P ${CMAKE_CURRENT_LIST_DIR}/../install/CheckInstall.cmake)

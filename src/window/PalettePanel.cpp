@@ -1,0 +1,97 @@
+#include "window/PalettePanel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace zpk {
+
+namespace {
+
+constexpr int kColumns = 16;
+constexpr int kMargin = 2;
+
+// Black on light colours, white on dark ones.
+QColor contrasting(Colour c)
+{
+    const unsigned light = redOf(c) * 299 + greenOf(c) * 587 + blueOf(c) * 114;
+    return light > 128000 ? Qt::black : Qt::white;
+}
+
+}  // namespace
+
+PalettePanel::PalettePanel(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize PalettePanel::sizeHint() const { return {kColumns * kSwatch + 2 * kMargin, kColumns * kSwatch + 2 * kMargin}; }
+
+void PalettePanel::setPalette(const Palette& palette, const std::bitset<256>& used)
+{
+    m_palette = palette;
+    m_used = used;
+    update();
+}
+
+void PalettePanel::setHighlight(int value)
+{
+    if (value < -1 || value > 255) value = -1;
+    if (value == m_highlight) return;
+    m_highlight = value;
+    update();
+}
+
+QRect PalettePanel::swatchRect(int value) const
+{
+    return {kMargin + (value % kColumns) * kSwatch, kMargin + (value / kColumns) * kSwatch, kSwatch, kSwatch};
+}
+
+int PalettePanel::valueAt(QPoint pos) const
+{
+    const int x = pos.x() - kMargin;
+    const int y = pos.y() - kMargin;
+    if (x < 0 || y < 0 || x >= kColumns * kSwatch || y >= kColumns * kSwatch) return -1;
+    return (y / kSwatch) * kColumns + x / kSwatch;
+}
+
+void PalettePanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    for (int value = 0; value < 256; ++value) {
+        const Colour colour = m_palette[static_cast<std::size_t>(value) + 2];
+        const QRect cell = swatchRect(value).adjusted(1, 1, -1, -1);
+        painter.fillRect(cell, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
+        if (m_used[static_cast<std::size_t>(value)]) {
+            // a dot in the corner: the image uses this value
+            painter.fillRect(cell.left() + 2, cell.top() + 2, 4, 4, contrasting(colour));
+        }
+    }
+    if (m_highlight >= 0) {
+        const QRect cell = swatchRect(m_highlight);
+        painter.setPen(QPen(Qt::black, 2));
+        painter.drawRect(cell.adjusted(1, 1, -1, -1));
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(cell.adjusted(2, 2, -3, -3));
+    }
+}
+
+void PalettePanel::mouseMoveEvent(QMouseEvent* event)
+{
+    const int value = valueAt(event->position().toPoint());
+    if (value == m_hovered) return;
+    m_hovered = value;
+    setToolTip(value < 0 ? QString()
+                         : QStringLiteral("값 %1, 팔레트 %2").arg(value).arg(value + 2));
+    emit hoveredValue(value);
+}
+
+void PalettePanel::leaveEvent(QEvent*)
+{
+    if (m_hovered < 0) return;
+    m_hovered = -1;
+    emit hoveredValue(-1);
+}
+
+}  // namespace zpk
