@@ -1,32 +1,25 @@
 #include "draw/Draw.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zpk {
 
 namespace {
 
-// Calls f(x, y, value) for every drawn pixel of the image within the first
-// `columns` columns and `rows` rows, x and y counted from 0, row by row.
-template <typename F>
-void forEachDrawn(const DecodedImage& image, int columns, int rows, DropFirst dropFirst, F f)
+// How many of row y's stored values, from the left and within `columns`,
+// the stream produced (pixels 1 to `produced` hold values, the rest of the
+// image is empty); 0 once the stream ended before the row.
+int producedInRow(const DecodedImage& image, int y, int columns)
 {
-    columns = std::min(columns, image.clippedWidth);
-    rows = std::min(rows, image.clippedHeight);
-    for (int y = 0; y < rows; ++y) {
-        const std::int64_t rowStart = static_cast<std::int64_t>(y) * image.imageWidth;
-        if (rowStart >= image.produced) break;
-        // pixels 1 to `produced` hold values: the rest of the image is empty
-        const int end = static_cast<int>(std::min<std::int64_t>(columns, image.produced - rowStart));
-        const std::uint8_t* line = image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.clippedWidth);
-        if (dropFirst == DropFirst::On) {
-            for (int x = 0; x < end; ++x) {
-                if (line[x] != 0) f(x, y, line[x]);
-            }
-        } else {
-            for (int x = 0; x < end; ++x) f(x, y, line[x]);
-        }
-    }
+    const std::int64_t rowStart = static_cast<std::int64_t>(y) * image.imageWidth;
+    if (rowStart >= image.produced) return 0;
+    return static_cast<int>(std::min<std::int64_t>(std::min(columns, image.clippedWidth), image.produced - rowStart));
+}
+
+const std::uint8_t* storedRow(const DecodedImage& image, int y)
+{
+    return image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.clippedWidth);
 }
 
 }  // namespace
@@ -42,9 +35,37 @@ void drawImage(Surface& surface, const DecodedImage& image, const Palette& palet
 {
     if (!image.hasData || image.produced == 0) return;
     const auto colours = pixelColours(palette);
-    // image pixel (x, y), from 1, lands on surface pixel (x, y), from 0
-    forEachDrawn(image, surface.width() - 1, surface.height() - 1, dropFirst,
-                 [&](int x, int y, std::uint8_t v) { surface.scanLine(y + 1)[x + 1] = colours[v]; });
+    // image pixel (x, y), from 1, lands on surface pixel (x, y), from 0;
+    // points past the surface are not drawn
+    const int rows = std::min(surface.height() - 1, image.clippedHeight);
+    for (int y = 0; y < rows; ++y) {
+        const int end = producedInRow(image, y, surface.width() - 1);
+        if (end <= 0) break;
+        const std::uint8_t* line = storedRow(image, y);
+        // the row pointer is taken once per row, not per pixel: a store
+        // through it might alias the surface's own fields
+        std::uint32_t* out = surface.scanLine(y + 1) + 1;
+        int x = 0;
+        if (dropFirst == DropFirst::On) {
+            // eight values at a time: none drawn, all drawn, or each tested
+            for (; x + 8 <= end; x += 8) {
+                std::uint64_t w;
+                std::memcpy(&w, line + x, 8);
+                if (w == 0) continue;
+                const std::uint64_t zeroBytes = (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+                if (zeroBytes == 0) {
+                    for (int i = 0; i < 8; ++i) out[x + i] = colours[line[x + i]];
+                } else {
+                    for (int i = 0; i < 8; ++i)
+                        if (line[x + i] != 0) out[x + i] = colours[line[x + i]];
+                }
+            }
+            for (; x < end; ++x)
+                if (line[x] != 0) out[x] = colours[line[x]];
+        } else {
+            for (; x < end; ++x) out[x] = colours[line[x]];
+        }
+    }
 }
 
 RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst)
@@ -53,14 +74,21 @@ RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirs
     out.width = image.clippedWidth;
     out.height = image.clippedHeight;
     out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, 0);
-    forEachDrawn(image, out.width, out.height, dropFirst, [&](int x, int y, std::uint8_t v) {
-        const Colour c = palette[static_cast<std::size_t>(v) + 2];
-        std::uint8_t* p = out.rgba.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) + static_cast<std::size_t>(x)) * 4;
-        p[0] = static_cast<std::uint8_t>(redOf(c));
-        p[1] = static_cast<std::uint8_t>(greenOf(c));
-        p[2] = static_cast<std::uint8_t>(blueOf(c));
-        p[3] = 255;
-    });
+    // the four bytes of each pixel value, written with one copy each
+    std::array<std::array<std::uint8_t, 4>, 256> bytes{};
+    for (std::size_t v = 0; v < bytes.size(); ++v) {
+        const Colour c = palette[v + 2];
+        bytes[v] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
+                    static_cast<std::uint8_t>(blueOf(c)), 255};
+    }
+    if (dropFirst == DropFirst::On) bytes[0] = {0, 0, 0, 0};  // transparent, as never drawn
+    for (int y = 0; y < out.height; ++y) {
+        const int end = producedInRow(image, y, out.width);
+        if (end <= 0) break;
+        const std::uint8_t* line = storedRow(image, y);
+        std::uint8_t* p = out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 4;
+        for (int x = 0; x < end; ++x) std::memcpy(p + 4 * x, bytes[line[x]].data(), 4);
+    }
     return out;
 }
 

@@ -1,0 +1,161 @@
+// Shared pieces of the benchmark programs: test images and containers built
+// in code, paired timing of a subject against its baseline, and the summary
+// of ratios printed after the run.
+//
+// Every figure that carries a target is a ratio measured in one process:
+// each iteration times the subject and its baseline back to back (in
+// alternating order), and the ratio is median(baseline) / median(subject),
+// so that 1.0 means "as fast as the baseline" and a slow moment of a busy
+// machine hits both sides alike.
+#pragma once
+
+#include "container/Container.h"
+#include "container/ContainerWriter.h"
+#include "state/ViewerState.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zpk::bench {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The largest image the grid stores: 4000 x 4000 pixels, 16,000,000 bytes
+// of decoded output.
+constexpr int kSide = 4000;
+
+// 256 grey colours, value v coloured (v, v, v). They hold no 0xFF 0xFE pair.
+std::vector<Rgb> greyColours();
+
+// Uniformly random pixel values: nearly every byte of the stream is a
+// literal (runs of five equal values are rare; the writer turns a 0xFE
+// behind a 0xFF into a run of one).
+WriterImage randomImage(int width, int height, std::uint32_t seed);
+
+// A sprite sheet: value 0 as transparent background between many filled
+// ellipses, each solid (long runs), banded (a run per band and row),
+// shaded in steps of three pixels, or textured (literals).
+WriterImage spriteImage(int width, int height, std::uint32_t seed);
+
+// One large figure that fills a canvas-sized image (such as 376 x 448),
+// the way a game's character or scenery sprite does: value 0 as transparent
+// background around a body of overlapping ellipses, each solid, banded or
+// shaded in steps of eight pixels (runs), with a textured patch (literals)
+// and an outline (short literal pieces). Such an entry stays under 65535
+// bytes, so it can stand anywhere in a container.
+WriterImage figureImage(int width, int height, std::uint32_t seed);
+
+// A raw entry whose stream is nothing but run codes of the maximal length
+// 65535 (the last one shorter so that exactly width x height pixels come
+// out), run values cycling through 1 to 200.
+Bytes maximalRunsEntry(int width, int height);
+
+// The pixels maximalRunsEntry(width, height) decodes to.
+Bytes maximalRunsPixels(int width, int height);
+
+// A container holding one image and nothing else; aborts on a writer error
+// (a bug of the benchmark, not a measurement).
+ContainerFile singleImageContainer(const WriterImage& image);
+ContainerFile singleRawContainer(const Bytes& entry);
+Bytes buildOrDie(const ContainerBuilder& builder);
+
+// Aborts with a message unless `ok`.
+void check(bool ok, const char* what);
+
+// A folder of its own under $TMPDIR (or /tmp) for files a benchmark writes;
+// removed with everything in it when the object goes.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Writes `bytes` to `path`; aborts on failure.
+void writeFileOrDie(const std::string& path, const Bytes& bytes);
+
+// Wall-clock time of one call, in seconds.
+template <typename F>
+double timeOnce(F&& f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    const auto stop = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(stop - start).count();
+}
+
+// Times of a subject and its baseline, one of each per iteration.
+class PairedSamples {
+public:
+    // Runs both once, the baseline first on every other call, and reports
+    // the subject's time to the benchmark (which uses manual time).
+    template <typename Subject, typename Baseline>
+    void run(benchmark::State& state, Subject&& subject, Baseline&& baseline)
+    {
+        double s = 0;
+        double b = 0;
+        if (m_subject.size() % 2 == 0) {
+            s = timeOnce(subject);
+            b = timeOnce(baseline);
+        } else {
+            b = timeOnce(baseline);
+            s = timeOnce(subject);
+        }
+        s /= m_subjectUnits;
+        b /= m_baselineUnits;
+        m_subject.push_back(s);
+        m_baseline.push_back(b);
+        state.SetIterationTime(s);
+    }
+
+    // How many units of work (draws, renders) one call of the subject and
+    // of the baseline does; 1 each unless set. Times are kept per unit, so
+    // that a fast subject can repeat its work many times per sample (timer
+    // resolution and the cost of reading the clock stop mattering) and the
+    // ratio still compares one unit with one. The benchmark's iteration
+    // time, and so its bytes and pixels per iteration, are per unit too;
+    // such a benchmark fixes its iteration count (->Iterations(n)), since a
+    // MinTime would count only one unit of each sample.
+    void setUnits(int subjectUnits, int baselineUnits)
+    {
+        m_subjectUnits = subjectUnits > 0 ? subjectUnits : 1;
+        m_baselineUnits = baselineUnits > 0 ? baselineUnits : 1;
+    }
+
+    double medianSubject() const;
+    double medianBaseline() const;
+    // median(baseline) / median(subject): the subject's speed as a fraction
+    // of the baseline's.
+    double ratio() const;
+
+private:
+    std::vector<double> m_subject;
+    std::vector<double> m_baseline;
+    int m_subjectUnits = 1;
+    int m_baselineUnits = 1;
+};
+
+// Sets the counters of a paired benchmark: ratio, bytes/s and pixels/s of
+// the subject, bytes/s of the baseline, and the medians in milliseconds;
+// and records the ratio for the summary. A target of 0 means "no target,
+// for information".
+void report(benchmark::State& state, const PairedSamples& samples, const std::string& label,
+            const std::string& baselineName, double target, std::int64_t bytesPerIteration,
+            std::int64_t pixelsPerIteration);
+
+// Initialises Google Benchmark, runs the selected benchmarks and prints one
+// summary line per recorded ratio. The body of each program's main().
+int runAndSummarise(int argc, char** argv);
+
+}  // namespace zpk::bench
