@@ -1,17 +1,23 @@
 // The command line of `zpk`: sub-commands, their options, help texts.
 //
-//   zpk list FILE
-//   zpk export FILE [--entry K] [-o OUT.png] [--user-color]
-//                   [--color1 T] [--color2 T] [--color3 T] [--drop-first]
+//   zpk list FILE [--format text|csv|json]
+//   zpk info FILE
+//   zpk export FILE [--entry K] [-o OUT.png] [PICTURE OPTIONS]
+//   zpk export FILE... --all [-o DIR] [-j N] [--force] [--quiet] [PICTURE OPTIONS]
+//       PICTURE OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T]
+//                        [--drop-first] [--indexed]
 //   zpk demo OUT.zpk
-//   zpk help [COMMAND] | zpk --help | zpk --version
+//   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
-// A long option takes its value as `--name VALUE` or `--name=VALUE`; the
-// separate form takes the next argument whatever it looks like, so a colour
-// text may be empty or begin with "-" (`--color1 -300`). `--` ends the
-// options.
+// A long option takes its value as `--name VALUE` or `--name=VALUE`, a
+// short one as `-o VALUE` or `-oVALUE`; the separate form takes the next
+// argument whatever it looks like, so a colour text may be empty or begin
+// with "-" (`--color1 -300`). `--` ends the options.
 #pragma once
 
+#include "cli/EntryExport.h"
+#include "cli/FileOutput.h"
+#include "cli/Listing.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 
@@ -20,25 +26,45 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Export, Demo };
+enum class Command { Help, Version, List, Info, Export, Demo };
+
+enum class ProgressOutput {
+    Shown,  // a bar on a terminal, a line per file otherwise
+    Quiet,  // none; failures are still reported
+};
 
 struct ExportSettings {
     int row = 0;             // the list row to export, counted from 0
-    std::string output;      // empty: STEM-K.png in the current folder
+    // One entry: the PNG to write (empty: STEM-K.png in the current folder).
+    // --all: the folder to write into (empty: the current folder).
+    std::string output;
     DecodeOptions decode;    // the ramp and its three texts
     DropFirst dropFirst = DropFirst::Off;
+    PngFormat format = PngFormat::Rgba;
+    bool all = false;        // --all: every entry of every FILE
+    // The following go with --all only.
+    int jobs = 0;            // worker threads; 0: one per hardware thread
+    Overwrite overwrite = Overwrite::Refuse;
+    ProgressOutput progress = ProgressOutput::Shown;
+
+    ExportStyle style() const { return {decode, dropFirst, format}; }
 };
 
 struct Invocation {
     Command command = Command::Help;
     // Command::Help: whose help to show (Command::Help for the general one).
     Command helpTopic = Command::Help;
-    // List and Export: the container to read; Demo: the container to write.
+    // List, Info and Export: the (first) container to read; Demo: the
+    // container to write.
     std::string file;
+    // Every FILE operand, in order (one but for export --all).
+    std::vector<std::string> files;
     ExportSettings exportSettings;
+    ListFormat listFormat = ListFormat::Text;
 };
 
 struct UsageError {

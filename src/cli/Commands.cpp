@@ -1,14 +1,15 @@
 #include "cli/Commands.h"
 
+#include "cli/BatchExport.h"
 #include "cli/DemoImages.h"
+#include "cli/EntryExport.h"
+#include "cli/EntryFacts.h"
 #include "cli/FileOutput.h"
-#include "cli/PngWriter.h"
+#include "cli/Listing.h"
+#include "cli/Progress.h"
 #include "container/Container.h"
-#include "decode/Decoder.h"
-#include "draw/Draw.h"
 
 #include <filesystem>
-#include <iomanip>
 
 #ifndef ZPK_VERSION
 #error "ZPK_VERSION must be defined by the build"
@@ -23,38 +24,36 @@ void report(std::ostream& err, std::string_view file, std::string_view reason)
     err << "zpk: " << file << ": " << reason << '\n';
 }
 
-std::string rowText(int row) { return "entry row " + std::to_string(row); }
+ExitStatus usage(std::ostream& err, const std::string& message, Command command)
+{
+    err << "zpk: " << message << '\n' << usageLine(command) << '\n';
+    return ExitStatus::Usage;
+}
 
-ExitStatus runList(const std::string& path, std::ostream& out, std::ostream& err)
+ExitStatus runList(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const std::string& path = invocation.file;
+    const auto loaded = loadContainer(path);
+    if (!loaded) {
+        report(err, path, errorReason(loaded.error()));
+        return ExitStatus::Failure;
+    }
+    switch (invocation.listFormat) {
+    case ListFormat::Text: writeListText(out, path, *loaded); break;
+    case ListFormat::Csv: writeListCsv(out, path, allEntryFacts(*loaded)); break;
+    case ListFormat::Json: writeListJson(out, path, *loaded, allEntryFacts(*loaded)); break;
+    }
+    return ExitStatus::Success;
+}
+
+ExitStatus runInfo(const std::string& path, std::ostream& out, std::ostream& err)
 {
     const auto loaded = loadContainer(path);
     if (!loaded) {
         report(err, path, errorReason(loaded.error()));
         return ExitStatus::Failure;
     }
-    const ContainerFile& file = *loaded;
-    out << path << ": " << file.fileLength << " bytes, " << file.entryCount
-        << (file.entryCount == 1 ? " entry" : " entries")
-        << " (row, list text, offset, size, width, height)\n";
-
-    const ByteReader bytes = file.reader();
-    for (int row = 0; row < file.rowCount(); ++row) {
-        const std::int64_t offset = file.entryOffset(row);
-        // a damaged size table may put an entry past the end: the size then
-        // comes out negative, which says as much
-        const std::int64_t size = file.entryEnd(row) - offset;
-        out << std::setw(3) << row << ' ' << std::setw(8) << file.listTexts[static_cast<std::size_t>(row)]
-            << ' ' << std::setw(8) << offset << ' ' << std::setw(9) << size << ' ';
-        // the same test as the decoder's: all four bytes inside the buffer
-        const auto header = bytes.span(offset, 4);
-        if (header.empty()) {
-            out << std::setw(6) << '-' << ' ' << std::setw(6) << '-' << '\n';
-            continue;
-        }
-        const auto width = static_cast<std::int16_t>(header[0] | (header[1] << 8));
-        const auto height = static_cast<std::int16_t>(header[2] | (header[3] << 8));
-        out << std::setw(6) << width << ' ' << std::setw(6) << height << '\n';
-    }
+    writeInfo(out, path, *loaded, allEntryFacts(*loaded));
     return ExitStatus::Success;
 }
 
@@ -76,37 +75,57 @@ ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostre
         return ExitStatus::Failure;
     }
 
-    // A fresh palette (all black) for every export, so that the output does
-    // not depend on what was decoded before.
-    Palette palette{};
-    const DecodedImage image = decodeEntry(file, settings.row, palette, settings.decode);
-    if (!image.hasData) {
-        report(err, path,
-               rowText(settings.row) + " has no data: its width and height lie past the end of the file");
+    const auto exported = exportEntry(file, settings.row, settings.style());
+    if (!exported) {
+        report(err, path, exportErrorText(settings.row, exported.error()));
         return ExitStatus::Failure;
     }
-    if (image.imageWidth < 1 || image.imageHeight < 1) {
-        report(err, path,
-               rowText(settings.row) + " is " + std::to_string(image.imageWidth) + " x " +
-                   std::to_string(image.imageHeight) + " pixels: nothing to draw");
-        return ExitStatus::Failure;
-    }
-
-    const RgbaImage rgba = renderRgba(image, palette, settings.dropFirst);
+    const ExportedEntry& entry = *exported;
     const std::string output = settings.output.empty() ? defaultPngName(path, settings.row) : settings.output;
-    const auto written = writePng(output, rgba);
+    const auto written = writeFileReplacing(output, entry.png);
     if (!written) {
         report(err, output, written.error().message);
         return ExitStatus::Failure;
     }
 
-    out << "wrote " << output << ": " << rgba.width << " x " << rgba.height << " pixels";
-    if (rgba.width != image.imageWidth || rgba.height != image.imageHeight)
-        out << " (clipped from " << image.imageWidth << " x " << image.imageHeight << ")";
-    if (image.produced < image.pixelCount())
-        out << ", the pixel stream ends after " << image.produced << " of " << image.pixelCount();
+    out << "wrote " << output << ": " << entry.width << " x " << entry.height << " pixels";
+    if (entry.clipped()) out << " (clipped from " << entry.imageWidth << " x " << entry.imageHeight << ")";
+    if (entry.format == PngFormat::Indexed) out << ", indexed";
+    if (!entry.complete())
+        out << ", the pixel stream ends after " << entry.produced << " of " << entry.pixelCount;
+    if (settings.format == PngFormat::Indexed && entry.format != PngFormat::Indexed)
+        out << "; written as RGBA, since not every pixel is drawn";
     out << '\n';
     return ExitStatus::Success;
+}
+
+ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::ostream& err,
+                        ErrStream errStream)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    BatchSettings batch;
+    batch.files = invocation.files;
+    batch.outputFolder = settings.output;
+    batch.style = settings.style();
+    batch.overwrite = settings.overwrite;
+    batch.jobs = settings.jobs;
+    auto planned = planBatch(batch);
+    if (const auto* conflict = std::get_if<PlanConflict>(&planned))
+        return usage(err, conflict->message, Command::Export);
+    const BatchPlan& plan = std::get<BatchPlan>(planned);
+
+    ProgressReporter quiet;
+    LineProgress lines(err);
+    TerminalProgress bar(err);
+    ProgressReporter* progress = &quiet;
+    if (settings.progress == ProgressOutput::Shown)
+        progress = errStream == ErrStream::Terminal ? static_cast<ProgressReporter*>(&bar) : &lines;
+
+    const BatchResult result = runBatch(plan, *progress);
+    writeBatchSummary(out, err, result, settings.output,
+                      settings.progress == ProgressOutput::Quiet ? SummaryDetail::FailuresOnly
+                                                                 : SummaryDetail::Full);
+    return result.allExported() ? ExitStatus::Success : ExitStatus::Failure;
 }
 
 ExitStatus runDemo(const std::string& path, std::ostream& out, std::ostream& err)
@@ -135,19 +154,21 @@ std::string defaultPngName(const std::string& file, int row)
     return stem + "-" + std::to_string(row) + ".png";
 }
 
-ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err)
+ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
+               ErrStream errStream)
 {
     const ParsedCommandLine parsed = parseCommandLine(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        err << "zpk: " << error->message << '\n' << usageLine(error->command) << '\n';
-        return ExitStatus::Usage;
-    }
+    if (const auto* error = std::get_if<UsageError>(&parsed))
+        return usage(err, error->message, error->command);
     const Invocation& invocation = std::get<Invocation>(parsed);
     switch (invocation.command) {
     case Command::Help: out << helpText(invocation.helpTopic); return ExitStatus::Success;
     case Command::Version: out << "zpk " << ZPK_VERSION << '\n'; return ExitStatus::Success;
-    case Command::List: return runList(invocation.file, out, err);
-    case Command::Export: return runExport(invocation, out, err);
+    case Command::List: return runList(invocation, out, err);
+    case Command::Info: return runInfo(invocation.file, out, err);
+    case Command::Export:
+        if (invocation.exportSettings.all) return runExportAll(invocation, out, err, errStream);
+        return runExport(invocation, out, err);
     case Command::Demo: return runDemo(invocation.file, out, err);
     }
     return ExitStatus::Usage;

@@ -12,13 +12,20 @@ namespace zpk::cli {
 
 enum class ExitStatus {
     Success = 0,
-    Failure = 1,  // a file could not be read or written, or the entry cannot be exported
+    Failure = 1,  // a file could not be read or written, or an entry cannot be exported
     Usage = 2,    // the command line was wrong
 };
 
+// What the stream of messages is, which decides how progress is shown.
+enum class ErrStream {
+    File,      // a file or a pipe: progress as one line per file
+    Terminal,  // a bar redrawn in place
+};
+
 // Runs the tool on the arguments behind the program's name. Results go to
-// `out`; messages, as "zpk: FILE: reason", to `err`.
-ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+// `out`; messages, as "zpk: FILE: reason", and progress to `err`.
+ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
+               ErrStream errStream = ErrStream::File);
 
 // The default output name of `zpk export FILE --entry K`: FILE's name
 // without folder and extension, "-K.png".

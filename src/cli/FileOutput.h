@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace zpk {
 
@@ -16,10 +17,26 @@ struct WrittenFile {
     std::size_t bytes = 0;
 };
 
-// Writes `bytes` to `path + ".tmp"`, then renames it to `path`, replacing
-// any file of that name. On any failure the temporary file is removed and
-// `path` is left as it was. Errors are ErrorCode::WriteFailed with the
-// system's reason.
+// What to do when something of the output's name exists already.
+enum class Overwrite {
+    Replace,  // the new file takes its place (a folder of that name stays, and the write fails)
+    Refuse,   // it stays as it was, and the write fails
+};
+
+// The message of a write refused because the output exists (Overwrite::Refuse).
+inline constexpr std::string_view kExistsMessage = "exists already";
+
+// Writes `bytes` to `path + ".tmp"`, then moves it to `path` in one step,
+// so that `path` never holds a partial file. With Overwrite::Replace any
+// file of that name is replaced; with Overwrite::Refuse an existing one is
+// kept and the write fails with the message kExistsMessage (decided by the
+// move itself, so a file that appears meanwhile is not clobbered either).
+// On any failure the temporary file is removed and `path` is left as it
+// was. Errors are ErrorCode::WriteFailed with the system's reason.
+Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                        Overwrite overwrite);
+
+// writeFileAtomically(path, bytes, Overwrite::Replace).
 Result<WrittenFile> writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace zpk

@@ -58,6 +58,17 @@ private:
     fs::path m_path;
 };
 
+// The regular files under `root`, as paths relative to it ("out/a/000.png").
+inline std::set<std::string> filesUnder(const fs::path& root)
+{
+    std::set<std::string> out;
+    if (!fs::exists(root)) return out;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) out.insert(fs::relative(entry.path(), root).string());
+    }
+    return out;
+}
+
 inline std::vector<std::uint8_t> readBytes(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -145,7 +156,8 @@ struct DecodedPng {
     }
 };
 
-// Decodes PNG bytes to 8-bit RGBA with libspng; fails the test on an error.
+// Decodes PNG bytes to 8-bit RGBA with libspng, transparency chunk applied
+// as a viewer shows it; fails the test on an error.
 inline DecodedPng decodePng(const std::vector<std::uint8_t>& png)
 {
     DecodedPng out;
@@ -159,7 +171,7 @@ inline DecodedPng decodePng(const std::vector<std::uint8_t>& png)
     if (ret == 0) ret = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size);
     if (ret == 0) {
         out.rgba.resize(size);
-        ret = spng_decode_image(ctx.get(), out.rgba.data(), size, SPNG_FMT_RGBA8, 0);
+        ret = spng_decode_image(ctx.get(), out.rgba.data(), size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
     }
     EXPECT_EQ(ret, 0) << spng_strerror(ret);
     out.width = ihdr.width;

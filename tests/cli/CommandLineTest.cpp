@@ -132,6 +132,84 @@ TEST(CommandLine, UsageLinesAndHelpBelongTogether)
     }
 }
 
+TEST(CommandLine, ExportAllTakesSeveralFilesAndItsOptions)
+{
+    const Invocation inv = parsedOk({"export", "a.zpk", "--all", "b.zpk", "-j4", "--force", "-q", "-o", "out",
+                                     "--indexed", "c.zpk"});
+    EXPECT_EQ(inv.command, Command::Export);
+    EXPECT_TRUE(inv.exportSettings.all);
+    EXPECT_EQ(inv.files, (std::vector<std::string>{"a.zpk", "b.zpk", "c.zpk"}));
+    EXPECT_EQ(inv.file, "a.zpk");
+    EXPECT_EQ(inv.exportSettings.jobs, 4);
+    EXPECT_EQ(inv.exportSettings.overwrite, Overwrite::Replace);
+    EXPECT_EQ(inv.exportSettings.progress, ProgressOutput::Quiet);
+    EXPECT_EQ(inv.exportSettings.output, "out");
+    EXPECT_EQ(inv.exportSettings.format, cli::PngFormat::Indexed);
+
+    const Invocation defaults = parsedOk({"export", "--all", "a.zpk"});
+    EXPECT_EQ(defaults.exportSettings.jobs, 0);
+    EXPECT_EQ(defaults.exportSettings.overwrite, Overwrite::Refuse);
+    EXPECT_EQ(defaults.exportSettings.progress, ProgressOutput::Shown);
+    EXPECT_EQ(defaults.exportSettings.format, cli::PngFormat::Rgba);
+    EXPECT_EQ(parsedOk({"export", "a.zpk", "--indexed"}).exportSettings.format, cli::PngFormat::Indexed);
+    EXPECT_EQ(parsedOk({"export", "--all", "--jobs=12", "a.zpk"}).exportSettings.jobs, 12);
+}
+
+TEST(CommandLine, ExportAllUsageErrors)
+{
+    EXPECT_EQ(usageMessage({"export", "a", "--all", "--entry", "1"}),
+              "--entry and --all exclude each other: --all exports every row");
+    EXPECT_EQ(usageMessage({"export", "a", "--force"}), "option '--force' goes with --all only");
+    EXPECT_EQ(usageMessage({"export", "a", "-j", "2"}), "option '--jobs' goes with --all only");
+    EXPECT_EQ(usageMessage({"export", "a", "-q"}), "option '--quiet' goes with --all only");
+    EXPECT_EQ(usageMessage({"export", "a", "--all", "-j", "0"}),
+              "--jobs needs a number of threads (1 or more), not '0'");
+    EXPECT_EQ(usageMessage({"export", "a", "--all", "-j", "-1"}),
+              "--jobs needs a number of threads (1 or more), not '-1'");
+    EXPECT_EQ(usageMessage({"export", "--all"}), "missing FILE");
+    EXPECT_EQ(usageMessage({"export", "a", "--all=yes"}), "option '--all' takes no value");
+}
+
+TEST(CommandLine, ListFormatsAndInfo)
+{
+    EXPECT_EQ(parsedOk({"list", "a.zpk"}).listFormat, ListFormat::Text);
+    EXPECT_EQ(parsedOk({"list", "a.zpk", "--format", "csv"}).listFormat, ListFormat::Csv);
+    EXPECT_EQ(parsedOk({"list", "--format=json", "a.zpk"}).listFormat, ListFormat::Json);
+    EXPECT_EQ(usageMessage({"list", "a.zpk", "--format", "xml"}),
+              "--format takes text, csv or json, not 'xml'");
+    EXPECT_EQ(usageMessage({"list", "a.zpk", "--format"}), "option '--format' needs a value");
+
+    const Invocation info = parsedOk({"info", "a.zpk"});
+    EXPECT_EQ(info.command, Command::Info);
+    EXPECT_EQ(info.file, "a.zpk");
+    EXPECT_EQ(usageMessage({"info"}), "missing FILE");
+    EXPECT_EQ(usageMessage({"info", "a", "b"}), "unexpected argument 'b'");
+    EXPECT_EQ(parsedOk({"info", "--help"}).helpTopic, Command::Info);
+    EXPECT_EQ(parsedOk({"help", "info"}).helpTopic, Command::Info);
+}
+
+TEST(CommandLine, EveryCommandHasHelpThatNamesItsOptions)
+{
+    EXPECT_EQ(helpText(Command::Info).rfind("usage: zpk info FILE", 0), 0u);
+    EXPECT_EQ(usageLine(Command::Info).rfind("usage: zpk info", 0), 0u);
+    for (const std::string_view option : {"--all", "--jobs", "--force", "--quiet", "--indexed", "DIR/STEM/"})
+        EXPECT_NE(helpText(Command::Export).find(option), std::string_view::npos) << option;
+    for (const std::string_view option : {"--format", "csv", "json", "no-data"})
+        EXPECT_NE(helpText(Command::List).find(option), std::string_view::npos) << option;
+    for (const std::string_view command : {"list FILE", "info FILE", "export FILE", "--all", "demo OUT.zpk"})
+        EXPECT_NE(helpText(Command::Help).find(command), std::string_view::npos) << command;
+    // each line fits a terminal of 80 columns
+    for (const Command c : {Command::Help, Command::List, Command::Info, Command::Export, Command::Demo}) {
+        for (std::string_view text : {helpText(c), usageLine(c)}) {
+            while (!text.empty()) {
+                const auto end = text.find('\n');
+                EXPECT_LE(text.substr(0, end).size(), 79u) << text.substr(0, end);
+                text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+            }
+        }
+    }
+}
+
 TEST(DefaultPngName, StemOfTheFileAndTheRow)
 {
     EXPECT_EQ(defaultPngName("demo.zpk", 0), "demo-0.png");

@@ -66,6 +66,17 @@ TEST(PngWriter, WritePngReplacesTheFileAndLeavesNoTemporary)
     EXPECT_EQ(dir.names(), (std::set<std::string>{"out.png"}));
 }
 
+TEST(PngWriter, FilesBesideTheTargetAreNeverTouched)
+{
+    // the temporary file has a name of its own: a file of the user's that
+    // looks like one survives, and so does its content
+    TempDir dir;
+    writeBytes(dir / "out.png.tmp", Bytes(7, 'u'));
+    ASSERT_TRUE(writePng((dir / "out.png").string(), sample()).has_value());
+    EXPECT_EQ(readBytes(dir / "out.png.tmp"), Bytes(7, 'u'));
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"out.png", "out.png.tmp"}));
+}
+
 TEST(PngWriter, FailedWritesLeaveNothingBehind)
 {
     TempDir dir;

@@ -1,0 +1,109 @@
+#include "cli/Listing.h"
+
+#include "cli/TextEscape.h"
+
+#include <iomanip>
+
+namespace zpk::cli {
+
+namespace {
+
+std::string optionalNumber(const std::optional<int>& value, std::string_view none)
+{
+    return value ? std::to_string(*value) : std::string(none);
+}
+
+}  // namespace
+
+void writeListText(std::ostream& out, const std::string& path, const ContainerFile& file)
+{
+    out << path << ": " << file.fileLength << " bytes, " << file.entryCount
+        << (file.entryCount == 1 ? " entry" : " entries")
+        << " (row, list text, offset, size, width, height)\n";
+
+    const ByteReader bytes = file.reader();
+    for (int row = 0; row < file.rowCount(); ++row) {
+        const std::int64_t offset = file.entryOffset(row);
+        // a damaged size table may put an entry past the end: the size then
+        // comes out negative, which says as much
+        const std::int64_t size = file.entryEnd(row) - offset;
+        out << std::setw(3) << row << ' ' << std::setw(8) << file.listTexts[static_cast<std::size_t>(row)]
+            << ' ' << std::setw(8) << offset << ' ' << std::setw(9) << size << ' ';
+        // the same test as the decoder's: all four bytes inside the buffer
+        const auto header = bytes.span(offset, 4);
+        if (header.empty()) {
+            out << std::setw(6) << '-' << ' ' << std::setw(6) << '-' << '\n';
+            continue;
+        }
+        const auto width = static_cast<std::int16_t>(header[0] | (header[1] << 8));
+        const auto height = static_cast<std::int16_t>(header[2] | (header[3] << 8));
+        out << std::setw(6) << width << ' ' << std::setw(6) << height << '\n';
+    }
+}
+
+void writeListCsv(std::ostream& out, const std::string& path, const std::vector<EntryFacts>& entries)
+{
+    bool first = true;
+    for (const char* column : kListColumns) {
+        out << (first ? "" : ",") << column;
+        first = false;
+    }
+    out << '\n';
+    const std::string file = csvField(path);
+    for (const EntryFacts& e : entries) {
+        out << file << ',' << e.row << ',' << csvField(e.listText) << ',' << e.offset << ',' << e.size << ','
+            << optionalNumber(e.width, "") << ',' << optionalNumber(e.height, "") << ',' << e.storedColours
+            << ',' << e.runCodes << ',' << e.produced << ',' << statusWord(e.status) << '\n';
+    }
+}
+
+void writeListJson(std::ostream& out, const std::string& path, const ContainerFile& file,
+                   const std::vector<EntryFacts>& entries)
+{
+    out << "{\n  \"file\": " << jsonString(path) << ",\n  \"size\": " << file.fileLength
+        << ",\n  \"entryCount\": " << file.entryCount << ",\n  \"entries\": [";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const EntryFacts& e = entries[i];
+        out << (i == 0 ? "\n" : ",\n") << "    {\"row\": " << e.row
+            << ", \"listText\": " << jsonString(e.listText) << ", \"offset\": " << e.offset
+            << ", \"size\": " << e.size << ", \"width\": " << optionalNumber(e.width, "null")
+            << ", \"height\": " << optionalNumber(e.height, "null")
+            << ", \"storedColours\": " << e.storedColours << ", \"runCodes\": " << e.runCodes
+            << ", \"produced\": " << e.produced << ", \"status\": \"" << statusWord(e.status) << "\"}";
+    }
+    out << (entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
+}
+
+StatusCounts countStatuses(const std::vector<EntryFacts>& entries)
+{
+    StatusCounts counts;
+    for (const EntryFacts& e : entries) {
+        switch (e.status) {
+        case EntryStatus::Ok: ++counts.ok; break;
+        case EntryStatus::Short: ++counts.shortStream; break;
+        case EntryStatus::Empty: ++counts.empty; break;
+        case EntryStatus::NoData: ++counts.noData; break;
+        }
+    }
+    return counts;
+}
+
+void writeInfo(std::ostream& out, const std::string& path, const ContainerFile& file,
+               const std::vector<EntryFacts>& entries)
+{
+    const StatusCounts counts = countStatuses(entries);
+    out << "file:     " << path << '\n'
+        << "size:     " << file.fileLength << (file.fileLength == 1 ? " byte" : " bytes") << '\n'
+        << "entries:  " << file.entryCount;
+    // with a count of 0 the list still holds one row, which is counted below
+    if (static_cast<int>(entries.size()) != file.entryCount)
+        out << " (the list shows " << entries.size() << (entries.size() == 1 ? " row)" : " rows)");
+    out << '\n'
+        << "ok:       " << counts.ok << "  decode fully\n"
+        << "short:    " << counts.shortStream << "  decode partially: the pixel stream ends early\n"
+        << "empty:    " << counts.empty << "  do not decode: width or height below 1\n"
+        << "no-data:  " << counts.noData
+        << "  do not decode: width and height lie past the end of the file\n";
+}
+
+}  // namespace zpk::cli

@@ -1,0 +1,51 @@
+// What `zpk list` and `zpk info` print about a container.
+//
+//   text  one aligned line per row (the default), as a person reads it
+//   csv   a header row, then one record per row (RFC 4180 quoting, LF line ends)
+//   json  one object: {"file", "size", "entryCount", "entries": [...]}
+#pragma once
+
+#include "cli/EntryFacts.h"
+#include "state/ViewerState.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zpk::cli {
+
+enum class ListFormat { Text, Csv, Json };
+
+// The aligned text listing: a line with the file's name, length and entry
+// count, then row, list text, offset, size, width and height per row (width
+// and height "-" when the entry has no data). Reads no pixel stream.
+void writeListText(std::ostream& out, const std::string& path, const ContainerFile& file);
+
+// The columns of the CSV, in order; the JSON's entry keys are the same but
+// for "file".
+inline constexpr const char* kListColumns[] = {"file",         "row",      "listText", "offset",
+                                               "size",         "width",    "height",   "storedColours",
+                                               "runCodes",     "produced", "status"};
+
+// One record per row; width and height are empty when the entry has no data.
+void writeListCsv(std::ostream& out, const std::string& path, const std::vector<EntryFacts>& entries);
+
+// The object; width and height are null when the entry has no data.
+void writeListJson(std::ostream& out, const std::string& path, const ContainerFile& file,
+                   const std::vector<EntryFacts>& entries);
+
+// How many rows end in each status.
+struct StatusCounts {
+    int ok = 0;
+    int shortStream = 0;
+    int empty = 0;
+    int noData = 0;
+};
+StatusCounts countStatuses(const std::vector<EntryFacts>& entries);
+
+// `zpk info`: the file's size, its entry count, and how many rows decode
+// fully, partially, or not at all.
+void writeInfo(std::ostream& out, const std::string& path, const ContainerFile& file,
+               const std::vector<EntryFacts>& entries);
+
+}  // namespace zpk::cli

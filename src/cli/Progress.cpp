@@ -1,0 +1,157 @@
+#include "cli/Progress.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zpk::cli {
+
+namespace {
+
+// Sixteen cells leave the whole line under 80 columns.
+constexpr int kBarCells = 16;
+
+std::string plural(std::int64_t n, const std::string& one, const std::string& many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Strings here are built by appending: prepending to a temporary
+// ("0" + std::to_string(n)) draws a false -Wrestrict from g++ 12 at -O3.
+std::string twoDigits(std::int64_t n)
+{
+    std::string out(n < 10 ? "0" : "");
+    out += std::to_string(n);
+    return out;
+}
+
+}  // namespace
+
+std::string durationText(double seconds)
+{
+    // a day and more shows as hours; nothing longer is worth telling apart
+    const auto total = static_cast<std::int64_t>(std::clamp(seconds, 0.0, 1e7));
+    const std::int64_t hours = total / 3600;
+    const std::int64_t minutes = total / 60 % 60;
+    const std::int64_t rest = total % 60;
+    if (hours > 0) return std::to_string(hours) + ":" + twoDigits(minutes) + ":" + twoDigits(rest);
+    return std::to_string(minutes) + ":" + twoDigits(rest);
+}
+
+std::string progressBarLine(const BatchProgress& p)
+{
+    double fraction = 1.0;
+    if (p.entriesTotal > 0)
+        fraction = static_cast<double>(p.entriesDone) / static_cast<double>(p.entriesTotal);
+    else if (p.filesTotal > 0)
+        fraction = static_cast<double>(p.filesDone) / static_cast<double>(p.filesTotal);
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    const int filled = static_cast<int>(std::floor(fraction * kBarCells));
+
+    std::string line = "[";
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(kBarCells - filled), '.');
+    line += ']';
+    line += "  " + std::to_string(p.filesDone) + "/" + std::to_string(p.filesTotal) + " files";
+    line += "  " + std::to_string(p.entriesDone) + "/" + std::to_string(p.entriesTotal) + " entries";
+
+    const double rate = p.elapsedSeconds > 0 ? static_cast<double>(p.entriesDone) / p.elapsedSeconds : 0;
+    line += "  " + std::to_string(static_cast<std::int64_t>(std::llround(rate))) + " entries/s";
+    const std::int64_t remaining = std::max<std::int64_t>(0, p.entriesTotal - p.entriesDone);
+    if (remaining == 0)
+        line += "  ETA 0:00";
+    else if (rate > 0)
+        line += "  ETA " + durationText(std::ceil(static_cast<double>(remaining) / rate));
+    else
+        line += "  ETA --:--";
+    return line;
+}
+
+std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file)
+{
+    std::string line = "[";
+    line += std::to_string(index + 1) + "/" + std::to_string(total) + "] " + file.path + ": ";
+    if (!file.read) return line + "not read: " + file.problem;
+    line += std::to_string(file.exported()) + " of " +
+            plural(static_cast<std::int64_t>(file.entries.size()), "entry", "entries") + " exported to " +
+            file.folder;
+    const int failed = file.failed();
+    const int noted = file.noted();
+    if (failed > 0 || noted > 0) {
+        line += " (";
+        if (failed > 0) line += std::to_string(failed) + " not exported";
+        if (failed > 0 && noted > 0) line += ", ";
+        if (noted > 0) line += std::to_string(noted) + " as RGBA";
+        line += ")";
+    }
+    return line;
+}
+
+void LineProgress::fileFinished(std::size_t index, const FileOutcome& file, const BatchProgress& progress)
+{
+    m_out << fileProgressLine(index, progress.filesTotal, file) << '\n';
+    m_out.flush();
+}
+
+void TerminalProgress::draw(const BatchProgress& progress)
+{
+    const std::string line = progressBarLine(progress);
+    m_out << '\r' << line;
+    // a shorter line than the last leaves its tail behind: blank it
+    if (line.size() < m_lastLength) m_out << std::string(m_lastLength - line.size(), ' ');
+    m_lastLength = line.size();
+    m_out.flush();
+}
+
+void TerminalProgress::finished(const BatchProgress& progress)
+{
+    draw(progress);
+    m_out << '\n';
+    m_out.flush();
+}
+
+void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& result,
+                       const std::string& outputFolder, SummaryDetail detail)
+{
+    if (detail == SummaryDetail::Full) {
+        for (const FileOutcome& file : result.files) {
+            for (const EntryOutcome& entry : file.entries) {
+                if (!entry.note.empty()) err << "zpk: note: " << file.path << ": " << entry.note << '\n';
+            }
+        }
+    }
+
+    const std::int64_t entries = result.entries();
+    const std::int64_t exported = result.exported();
+    const std::int64_t notRead = result.filesNotRead();
+    const auto files = static_cast<std::int64_t>(result.files.size());
+    if (exported < entries || notRead > 0) {
+        std::string counts;
+        if (exported < entries)
+            counts = std::to_string(entries - exported) + " of " + plural(entries, "entry", "entries") +
+                     " not exported";
+        if (notRead > 0)
+            counts += (counts.empty() ? "" : ", ") + std::to_string(notRead) + " of " +
+                      plural(files, "file", "files") + " not read";
+        err << "zpk: " << counts << ":\n";
+        for (const FileOutcome& file : result.files) {
+            if (!file.read) {
+                err << "zpk: " << file.path << ": " << file.problem << '\n';
+                continue;
+            }
+            for (const EntryOutcome& entry : file.entries) {
+                if (!entry.exported) err << "zpk: " << file.path << ": " << entry.problem << '\n';
+            }
+        }
+    }
+    err.flush();
+
+    if (detail == SummaryDetail::Full) {
+        out << "exported " << exported << " of " << plural(entries, "entry", "entries") << " of "
+            << plural(files - notRead, "file", "files") << " into "
+            << (outputFolder.empty() ? "." : outputFolder);
+        if (notRead > 0) out << "; " << plural(notRead, "file", "files") << " not read";
+        out << '\n';
+    }
+}
+
+}  // namespace zpk::cli
