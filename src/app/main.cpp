@@ -1,7 +1,7 @@
 // zpkview [--inspect] [FILE]: the viewer. Its file list shows the container files of the
 // working folder; FILE, when given, is loaded at start as a click in that
 // list would load it.
-#include "window/InspectorWindow.h"
+#include "window/DetailWindow.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -36,10 +36,10 @@ int main(int argc, char* argv[])
         // once the window is up, so that a message box about the file has
         // the window to stand in front of
         const QString path = files.first();
-        const bool openInspector = parser.isSet(inspect);
-        QTimer::singleShot(0, &window, [&window, path, openInspector] {
+        const bool showDetails = parser.isSet(inspect);
+        QTimer::singleShot(0, &window, [&window, path, showDetails] {
             window.loadFile(path);
-            if (openInspector && window.drawnEntry()) window.openInspector();
+            if (showDetails && window.drawnEntry()) window.openDetailWindow();
         });
     }
     return QApplication::exec();

@@ -5,7 +5,7 @@
 #include "draw/Draw.h"
 #include "cli/PngWriter.h"
 #include "window/FileListBox.h"
-#include "window/InspectorWindow.h"
+#include "window/DetailWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/WindowIcon.h"
 
@@ -303,7 +303,7 @@ void MainWindow::command1Click()
     m_drawn = std::move(drawn);
     m_picture1->update();
     updateCanvasActions();
-    if (m_inspector) m_inspector->showEntry(m_drawn);
+    if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
 
     // 8: the focus goes back to the entry list, except from a colour box the
     // user is typing into (the next key belongs to that box, not the list)
@@ -351,7 +351,7 @@ void MainWindow::createCanvasMenu()
         if (const auto folder = chooseExportFolder(); folder && !folder->isEmpty()) exportAll(*folder);
     });
     m_inspectAction = action("inspect", QStringLiteral("자세히 보기"), QKeySequence(), [this] {
-        if (m_drawn) openInspector();
+        if (m_drawn) openDetailWindow();
     });
 
     // the right button, or the menu key while the canvas has the focus
@@ -448,22 +448,22 @@ int MainWindow::exportAll(const QString& folder)
     return written;
 }
 
-InspectorWindow* MainWindow::inspector() const { return m_inspector; }
+DetailWindow* MainWindow::detailWindow() const { return m_detailWindow; }
 
-InspectorWindow* MainWindow::openInspector()
+DetailWindow* MainWindow::openDetailWindow()
 {
-    if (!m_inspector) {
-        m_inspector = new InspectorWindow(this);
-        connect(m_inspector, &InspectorWindow::copyRequested, this, &MainWindow::copyImage);
-        connect(m_inspector, &InspectorWindow::saveRequested, m_saveAction, &QAction::trigger);
+    if (!m_detailWindow) {
+        m_detailWindow = new DetailWindow(this);
+        connect(m_detailWindow, &DetailWindow::copyRequested, this, &MainWindow::copyImage);
+        connect(m_detailWindow, &DetailWindow::saveRequested, m_saveAction, &QAction::trigger);
         // beside the main window, where it leaves the canvas in sight
-        m_inspector->move(frameGeometry().topRight() + QPoint(8, 0));
+        m_detailWindow->move(frameGeometry().topRight() + QPoint(8, 0));
     }
-    m_inspector->showEntry(m_drawn);
-    m_inspector->show();
-    m_inspector->raise();
-    m_inspector->activateWindow();
-    return m_inspector;
+    m_detailWindow->showEntry(m_drawn);
+    m_detailWindow->show();
+    m_detailWindow->raise();
+    m_detailWindow->activateWindow();
+    return m_detailWindow;
 }
 
 // --- dropping a file ----------------------------------------------------------

@@ -34,7 +34,7 @@ class QPushButton;
 namespace zpk {
 
 class FileListBox;
-class InspectorWindow;
+class DetailWindow;
 class PictureCanvas;
 
 class MainWindow : public QWidget {
@@ -73,8 +73,8 @@ public:
     // Returns how many images were written.
     int exportAll(const QString& folder);
     // Shows the inspector, made on first use; it follows every render.
-    InspectorWindow* openInspector();
-    InspectorWindow* inspector() const;
+    DetailWindow* openDetailWindow();
+    DetailWindow* detailWindow() const;
     QMenu* canvasMenu() const { return m_canvasMenu; }
 
     // The container among dropped data: the first local file whose name
@@ -158,7 +158,7 @@ private:
     QAction* m_copyAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_inspectAction = nullptr;
-    QPointer<InspectorWindow> m_inspector;
+    QPointer<DetailWindow> m_detailWindow;
 };
 
 }  // namespace zpk

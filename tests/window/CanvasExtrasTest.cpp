@@ -8,7 +8,7 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "window/ImageView.h"
-#include "window/InspectorWindow.h"
+#include "window/DetailWindow.h"
 #include "window/MainWindow.h"
 #include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
@@ -299,7 +299,7 @@ void CanvasExtrasTest::inspectorFollowsRenders()
 {
     m_window->loadFile(path("sample.zpk"));
     action("inspect")->trigger();
-    InspectorWindow* inspector = m_window->inspector();
+    DetailWindow* inspector = m_window->detailWindow();
     QVERIFY(inspector != nullptr && inspector->isVisible());
     QCOMPARE(inspector->entry(), m_window->drawnEntry().get());
     QCOMPARE(inspector->view()->image().size(), QSize(6, 4));
@@ -322,7 +322,7 @@ void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(3);  // 40 x 30, value (x + 2y) mod 4
-    InspectorWindow* inspector = m_window->openInspector();
+    DetailWindow* inspector = m_window->openDetailWindow();
     inspector->resize(500, 400);
     ImageView* view = inspector->view();
 
@@ -345,7 +345,7 @@ void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
             QCOMPARE(view->imagePointAt(view->viewportPointOf(point)), point);
             const int value = (point.x() + 2 * point.y()) % 4;
             const Rgb rgb = kFour[static_cast<std::size_t>(value)];
-            const InspectorWindow::PixelInfo info = inspector->pixelInfo(point);
+            const DetailWindow::PixelInfo info = inspector->pixelInfo(point);
             QVERIFY(info.inside && info.drawn);
             QCOMPARE(info.value, value);
             QCOMPARE(info.paletteEntry, value + 2);
@@ -375,7 +375,7 @@ void CanvasExtrasTest::inspectorMarksUsedColours()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(1);  // one value: 0
-    InspectorWindow* inspector = m_window->openInspector();
+    DetailWindow* inspector = m_window->openDetailWindow();
     QCOMPARE(inspector->palettePanel()->usedValues().count(), std::size_t{1});
     QVERIFY(inspector->palettePanel()->usedValues()[0]);
 
@@ -405,8 +405,8 @@ void CanvasExtrasTest::inspectorShowsUndrawnPixels()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(4);  // five pixels come, 19 never do
-    InspectorWindow* inspector = m_window->openInspector();
-    const InspectorWindow::PixelInfo missing = inspector->pixelInfo({5, 3});
+    DetailWindow* inspector = m_window->openDetailWindow();
+    const DetailWindow::PixelInfo missing = inspector->pixelInfo({5, 3});
     QVERIFY(missing.inside && !missing.produced && !missing.drawn);
     QCOMPARE(qAlpha(inspector->view()->image().pixel(5, 3)), 0);
     QVERIFY(!inspector->pixelInfo({6, 0}).inside);

@@ -1,4 +1,4 @@
-#include "window/InspectorWindow.h"
+#include "window/DetailWindow.h"
 
 #include "window/ImageView.h"
 #include "window/PalettePanel.h"
@@ -28,13 +28,13 @@ QString hexColour(Colour c)
 
 }  // namespace
 
-const QList<int>& InspectorWindow::zoomSteps()
+const QList<int>& DetailWindow::zoomSteps()
 {
     static const QList<int> steps = {0, 1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
     return steps;
 }
 
-InspectorWindow::InspectorWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("inspector"));
     setWindowTitle(QStringLiteral("자세히 보기"));
@@ -85,9 +85,9 @@ InspectorWindow::InspectorWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         else
             m_view->setZoom(step);
     });
-    connect(m_view, &ImageView::hovered, this, &InspectorWindow::pointAt);
-    connect(m_view, &ImageView::zoomStepRequested, this, &InspectorWindow::stepZoom);
-    connect(m_palette, &PalettePanel::hoveredValue, this, &InspectorWindow::highlightValue);
+    connect(m_view, &ImageView::hovered, this, &DetailWindow::pointAt);
+    connect(m_view, &ImageView::zoomStepRequested, this, &DetailWindow::stepZoom);
+    connect(m_palette, &PalettePanel::hoveredValue, this, &DetailWindow::highlightValue);
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
         auto* s = new QShortcut(keys, this);
@@ -104,7 +104,7 @@ InspectorWindow::InspectorWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     showEntry(nullptr);
 }
 
-void InspectorWindow::keyPressEvent(QKeyEvent* event)
+void DetailWindow::keyPressEvent(QKeyEvent* event)
 {
     // Esc closes, from whichever part of the window has the focus
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -114,7 +114,7 @@ void InspectorWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void InspectorWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
+void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
 {
     m_entry = std::move(entry);
     m_used.reset();
@@ -149,7 +149,7 @@ void InspectorWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
     setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(containerStem(m_entry->filePath)).arg(image.row));
 }
 
-InspectorWindow::PixelInfo InspectorWindow::pixelInfo(QPoint point) const
+DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
 {
     PixelInfo info;
     if (!m_entry) return info;
@@ -166,7 +166,7 @@ InspectorWindow::PixelInfo InspectorWindow::pixelInfo(QPoint point) const
     return info;
 }
 
-void InspectorWindow::pointAt(QPoint point)
+void DetailWindow::pointAt(QPoint point)
 {
     const PixelInfo info = pixelInfo(point);
     if (!info.inside) {
@@ -192,7 +192,7 @@ void InspectorWindow::pointAt(QPoint point)
     m_status->setText(text);
 }
 
-void InspectorWindow::highlightValue(int value)
+void DetailWindow::highlightValue(int value)
 {
     m_palette->setHighlight(value);
     m_view->setImage(value < 0 ? m_image : highlighted(value));
@@ -210,7 +210,7 @@ void InspectorWindow::highlightValue(int value)
     }
 }
 
-QImage InspectorWindow::highlighted(int value) const
+QImage DetailWindow::highlighted(int value) const
 {
     // the pixels of `value` as they are, every other drawn pixel faded
     // towards the checkerboard
@@ -227,15 +227,15 @@ QImage InspectorWindow::highlighted(int value) const
     return out;
 }
 
-void InspectorWindow::setZoom(int zoom)
+void DetailWindow::setZoom(int zoom)
 {
     const int index = static_cast<int>(zoomSteps().indexOf(zoom));
     if (index >= 0) m_zoom->setCurrentIndex(index);
 }
 
-int InspectorWindow::zoom() const { return m_zoom->currentData().toInt(); }
+int DetailWindow::zoom() const { return m_zoom->currentData().toInt(); }
 
-void InspectorWindow::stepZoom(int step)
+void DetailWindow::stepZoom(int step)
 {
     const QList<int>& steps = zoomSteps();  // steps[0] is "fit"
     int index = m_zoom->currentIndex() + step;
@@ -254,7 +254,7 @@ void InspectorWindow::stepZoom(int step)
     m_zoom->setCurrentIndex(std::clamp(index, 1, static_cast<int>(steps.size()) - 1));
 }
 
-QString InspectorWindow::statusText() const { return m_status->text(); }
-QString InspectorWindow::summaryText() const { return m_summary->text(); }
+QString DetailWindow::statusText() const { return m_status->text(); }
+QString DetailWindow::summaryText() const { return m_summary->text(); }
 
 }  // namespace zpk

@@ -20,11 +20,11 @@ namespace zpk {
 class ImageView;
 class PalettePanel;
 
-class InspectorWindow : public QWidget {
+class DetailWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit InspectorWindow(QWidget* parent = nullptr);
+    explicit DetailWindow(QWidget* parent = nullptr);
 
     // The entry to show; nothing when the main window draws no image.
     void showEntry(std::shared_ptr<const DrawnEntry> entry);
