@@ -49,10 +49,11 @@ void check(bool ok, const char* what)
     std::abort();
 }
 
-TempFolder::TempFolder()
+TempFolder::TempFolder(const std::string& parent)
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/zpkbench.XXXXXX";
+    const std::string folder = !parent.empty() ? parent : base != nullptr && *base != '\0' ? base : "/tmp";
+    std::string pattern = folder + "/zpkbench.XXXXXX";
     check(::mkdtemp(pattern.data()) != nullptr, "cannot make a temporary folder");
     m_path = pattern;
 }

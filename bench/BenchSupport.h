@@ -70,7 +70,8 @@ void check(bool ok, const char* what);
 // removed with everything in it when the object goes.
 class TempFolder {
 public:
-    TempFolder();
+    // Made under `parent`; empty: $TMPDIR, or /tmp.
+    explicit TempFolder(const std::string& parent = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -80,28 +80,6 @@ fs::path scratchParent()
     return fs::temp_directory_path();
 }
 
-// A folder of the benchmark's own, removed with everything in it at exit.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::string pattern = (scratchParent() / "zpk-bench-export-XXXXXX").string();
-        check(::mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-        m_path = pattern;
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
 // The containers on disk, and the RGBA images of their entries for the
 // baseline.
 struct ExportCase {
@@ -114,7 +92,7 @@ struct ExportCase {
 
 const ExportCase& exportCase()
 {
-    static const ScratchFolder scratch;
+    static const TempFolder scratch(scratchParent().string());
     static const ExportCase c = [] {
         ExportCase made;
         made.folder = scratch.path();

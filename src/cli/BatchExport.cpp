@@ -31,16 +31,6 @@ constexpr int kMaxThreads = 256;
 // The progress reporter hears of the batch at most this often.
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// The name a file's folder takes: its stem, as for `zpk export FILE`'s
-// default PNG name. A path ending in a folder has no usable stem (and is
-// never read as a container).
-std::string stemOf(const std::string& file)
-{
-    std::string stem = fs::path(file).stem().string();
-    if (stem.empty() || stem == "." || stem == "..") stem = "entry";
-    return stem;
-}
-
 // The rows the header of `path` announces, or 0 when it cannot be read or
 // is no container. Reads the count and the size table only (a container's
 // header is never longer than that of 255 entries), and only from a regular
@@ -324,7 +314,7 @@ private:
 
 std::string outputFolderOf(const std::string& outputFolder, const std::string& file)
 {
-    const std::string stem = stemOf(file);
+    const std::string stem = containerStem(file);
     return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
 }
 

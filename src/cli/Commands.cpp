@@ -149,9 +149,7 @@ ExitStatus runDemo(const std::string& path, std::ostream& out, std::ostream& err
 
 std::string defaultPngName(const std::string& file, int row)
 {
-    std::string stem = std::filesystem::path(file).stem().string();
-    if (stem.empty()) stem = "entry";
-    return stem + "-" + std::to_string(row) + ".png";
+    return containerStem(file) + "-" + std::to_string(row) + ".png";
 }
 
 ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,

@@ -3,8 +3,16 @@
 #include "cli/PngWriter.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace zpk::cli {
+
+std::string containerStem(const std::string& file)
+{
+    std::string stem = std::filesystem::path(file).stem().string();
+    if (stem.empty() || stem == "." || stem == "..") stem = "entry";
+    return stem;
+}
 
 std::string rowText(int row) { return "entry row " + std::to_string(row); }
 

@@ -57,6 +57,11 @@ std::optional<IndexedImage> renderIndexed(const DecodedImage& image, const Palet
 // with the encoder's error.
 Result<ExportedEntry> exportEntry(const ContainerFile& file, int row, const ExportStyle& style);
 
+// The name of a container file without folder and last extension, the stem
+// of the PNG names made from it; "entry" when that leaves nothing usable (a
+// path ending in a folder, which is never read as a container).
+std::string containerStem(const std::string& file);
+
 // "entry row K", as messages name a row.
 std::string rowText(int row);
 

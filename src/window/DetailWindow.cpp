@@ -1,9 +1,12 @@
 #include "window/DetailWindow.h"
 
+#include "cli/EntryExport.h"
+
 #include "window/ImageView.h"
 #include "window/PalettePanel.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -24,6 +27,18 @@ QString hexColour(Colour c)
         .arg(greenOf(c), 2, 16, QLatin1Char('0'))
         .arg(blueOf(c), 2, 16, QLatin1Char('0'))
         .toUpper();
+}
+
+// "값 V, 팔레트 V+2, #RRGGBB (R r, G g, B b)": a pixel value and its colour.
+QString valueText(int value, Colour c)
+{
+    return QStringLiteral("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
+        .arg(value)
+        .arg(value + 2)
+        .arg(hexColour(c))
+        .arg(redOf(c))
+        .arg(greenOf(c))
+        .arg(blueOf(c));
 }
 
 }  // namespace
@@ -146,7 +161,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
         summary += QStringLiteral(" (%1 x %2까지 보임)").arg(image.clippedWidth).arg(image.clippedHeight);
     m_summary->setText(summary);
     m_status->clear();
-    setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(containerStem(m_entry->filePath)).arg(image.row));
+    setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(QFile::decodeName(cli::containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
 }
 
 DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
@@ -179,13 +194,7 @@ void DetailWindow::pointAt(QPoint point)
         text += QStringLiteral("그려지지 않음 (픽셀 자료 없음)");
         m_palette->setHighlight(-1);
     } else {
-        text += QStringLiteral("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
-                    .arg(info.value)
-                    .arg(info.paletteEntry)
-                    .arg(hexColour(info.colour))
-                    .arg(redOf(info.colour))
-                    .arg(greenOf(info.colour))
-                    .arg(blueOf(info.colour));
+        text += valueText(info.value, info.colour);
         if (!info.drawn) text += QStringLiteral(", 그리지 않음 (첫번째 버리기)");
         m_palette->setHighlight(info.value);
     }
@@ -198,15 +207,8 @@ void DetailWindow::highlightValue(int value)
     m_view->setImage(value < 0 ? m_image : highlighted(value));
     if (value >= 0 && m_entry) {
         const Colour c = m_entry->palette[static_cast<std::size_t>(value) + 2];
-        m_status->setText(QStringLiteral("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)%7")
-                              .arg(value)
-                              .arg(value + 2)
-                              .arg(hexColour(c))
-                              .arg(redOf(c))
-                              .arg(greenOf(c))
-                              .arg(blueOf(c))
-                              .arg(m_used[static_cast<std::size_t>(value)] ? QString()
-                                                                           : QStringLiteral(", 쓰이지 않음")));
+        m_status->setText(valueText(value, c) +
+                          (m_used[static_cast<std::size_t>(value)] ? QString() : QStringLiteral(", 쓰이지 않음")));
     }
 }
 

@@ -1,8 +1,10 @@
 #include "window/DrawnEntry.h"
 
+#include "cli/Commands.h"
+
+#include <QFile>
+
 #include <cstring>
-#include <filesystem>
-#include <string>
 
 namespace zpk {
 
@@ -25,16 +27,9 @@ bool DrawnEntry::isDrawn(int x, int y) const
     return dropFirst == DropFirst::Off || image.at(x, y) != 0;
 }
 
-QString containerStem(const QString& path)
-{
-    // the file name without its last extension, as the tool takes it
-    const std::string stem = std::filesystem::path(path.toStdString()).stem().string();
-    return stem.empty() ? QStringLiteral("entry") : QString::fromStdString(stem);
-}
-
 QString DrawnEntry::defaultFileName() const
 {
-    return QStringLiteral("%1-%2.png").arg(containerStem(filePath)).arg(image.row);
+    return QFile::decodeName(cli::defaultPngName(QFile::encodeName(filePath).toStdString(), image.row).c_str());
 }
 
 }  // namespace zpk

@@ -30,10 +30,6 @@ struct DrawnEntry {
     QString defaultFileName() const;
 };
 
-// The name of a container file without folder and last extension ("entry"
-// when that leaves nothing): the stem of exported file names.
-QString containerStem(const QString& path);
-
 // A QImage holding a copy of `image`'s RGBA bytes.
 QImage toQImage(const RgbaImage& image);
 

@@ -3,6 +3,8 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
+#include "cli/BatchExport.h"
+#include "cli/EntryExport.h"
 #include "cli/PngWriter.h"
 #include "window/FileListBox.h"
 #include "window/DetailWindow.h"
@@ -390,9 +392,11 @@ int MainWindow::exportAll(const QString& folder)
 {
     if (!m_drawn || !m_state.file.isLoaded()) return 0;
     const ContainerFile& file = m_state.file;
-    const QString target = QDir(folder).filePath(containerStem(QFile::decodeName(file.filePath.c_str())));
-    const auto fileName = [&target](int row) {
-        return QDir(target).filePath(QStringLiteral("%1.png").arg(row, 3, 10, QLatin1Char('0')));
+    // the names `zpk export --all -o FOLDER` gives
+    const std::string targetFolder = cli::outputFolderOf(QFile::encodeName(folder).toStdString(), file.filePath);
+    const QString target = QFile::decodeName(targetFolder.c_str());
+    const auto fileName = [&targetFolder](int row) {
+        return QFile::decodeName(cli::entryPngPath(targetFolder, row).c_str());
     };
     int existing = 0;
     for (int row = 0; row < file.rowCount(); ++row) existing += QFileInfo::exists(fileName(row)) ? 1 : 0;
@@ -411,21 +415,25 @@ int MainWindow::exportAll(const QString& folder)
     progress.setWindowTitle(caption());
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(300);
-    const DecodeOptions options = decodeOptions();
-    const DropFirst dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+    cli::ExportStyle style;
+    style.decode = decodeOptions();
+    style.dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
     int written = 0;
     QStringList skipped;
     QString failure;
     for (int row = 0; row < file.rowCount() && !progress.wasCanceled(); ++row) {
         progress.setValue(row);
-        Palette palette{};  // each entry on a fresh palette, as the tool does
-        const DecodedImage image = decodeEntry(file, row, palette, options);
-        if (!image.hasData || image.pixelCount() == 0) {
+        // each entry on a fresh palette, the bytes the tool writes
+        const auto entry = cli::exportEntry(file, row, style);
+        if (!entry) {
+            if (entry.error().code != ErrorCode::NoData && entry.error().code != ErrorCode::EmptyImage) {
+                failure = QStringLiteral("%1\n%2").arg(fileName(row), QString::fromStdString(entry.error().message));
+                break;
+            }
             skipped.append(QString::number(row));
             continue;
         }
-        const auto result = writePng(QFile::encodeName(fileName(row)).toStdString(),
-                                     renderRgba(image, palette, dropFirst));
+        const auto result = writeFileReplacing(QFile::encodeName(fileName(row)).toStdString(), entry->png);
         if (!result) {
             failure = QStringLiteral("%1\n%2").arg(fileName(row), QString::fromStdString(result.error().message));
             break;
