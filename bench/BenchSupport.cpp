@@ -214,7 +214,7 @@ Bytes maximalRunsPixels(int width, int height)
 Bytes buildOrDie(const ContainerBuilder& builder)
 {
     auto bytes = builder.build();
-    if (!bytes) std::fprintf(stderr, "bench: %s\n", bytes.error().message.c_str());
+    if (!bytes) std::fprintf(stderr, "bench: %s\n", bytes.error().detail.c_str());
     check(bytes.has_value(), "the writer refused a benchmark image");
     return std::move(*bytes);
 }

@@ -13,6 +13,7 @@
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 #include "draw/Surface.h"
+#include "support/SurfacePixels.h"
 
 #include <array>
 #include <string>
@@ -58,7 +59,7 @@ void verifyDraw(const DrawCase& c, DropFirst dropFirst)
                 const std::uint8_t v = c.image.at(x - 1, y - 1);
                 if (v != 0 || dropFirst == DropFirst::Off) expected = c.palette[static_cast<std::size_t>(v) + 2];
             }
-            check(surface.pixel(x, y) == expected, "drawn surface pixel");
+            check(zpk::testing::pixelAt(surface, x, y) == expected, "drawn surface pixel");
         }
     }
 }

@@ -13,8 +13,8 @@
 // with TMPDIR=/some/disk/folder to measure a disk as well.
 #include "BenchSupport.h"
 
-#include "cli/BatchExport.h"
-#include "cli/FileOutput.h"
+#include "export/BatchExport.h"
+#include "export/FileOutput.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 
@@ -141,23 +141,23 @@ void encodeWithQImage(const std::vector<RgbaImage>& images)
 }
 
 // Hears nothing: the benchmark measures the export alone.
-class NoProgress : public cli::ProgressReporter {};
+class NoProgress : public ProgressReporter {};
 
 void runExport(benchmark::State& state, int threads, const std::string& label, double target)
 {
     const ExportCase& c = exportCase();
-    cli::BatchSettings settings;
+    BatchSettings settings;
     settings.files = c.files;
     settings.outputFolder = (c.folder / ("out-j" + std::to_string(threads))).string();
     settings.overwrite = Overwrite::Replace;  // --force: every iteration writes every PNG anew
     settings.jobs = threads;
-    const auto planned = cli::planBatch(settings);
-    check(std::holds_alternative<cli::BatchPlan>(planned), "the plan");
-    const cli::BatchPlan& plan = std::get<cli::BatchPlan>(planned);
+    const auto planned = planBatch(settings);
+    check(std::holds_alternative<BatchPlan>(planned), "the plan");
+    const BatchPlan& plan = std::get<BatchPlan>(planned);
 
     NoProgress quiet;
     // once before timing: the folders exist, and every later run replaces files
-    const cli::BatchResult first = cli::runBatch(plan, quiet);
+    const BatchResult first = runBatch(plan, quiet);
     check(first.allExported() && first.exported() == kContainers * kEntriesPerContainer,
           "every entry exported");
 
@@ -166,7 +166,7 @@ void runExport(benchmark::State& state, int threads, const std::string& label, d
         samples.run(
             state,
             [&] {
-                const cli::BatchResult result = cli::runBatch(plan, quiet);
+                const BatchResult result = runBatch(plan, quiet);
                 benchmark::DoNotOptimize(result.files.data());
             },
             [&] { encodeWithQImage(c.rgba); });

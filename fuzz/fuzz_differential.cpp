@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK_EQ(file.rowCount(), static_cast<int>(ref.items.size()));
     for (std::size_t row = 0; row < ref.items.size(); ++row) FUZZ_CHECK(file.listTexts[row] == ref.items[row]);
 
-    const DecodeOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2]};
+    const PictureOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2], DropFirst::Off, OutputForm::Rgba};
     const reference::Options refOptions{in.userColor, in.boxes};
     Palette palette{};
     reference::Palette refPalette = reference::emptyPalette();

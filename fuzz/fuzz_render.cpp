@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.file = std::move(*parsed);
         const ContainerFile& file = state.file;
 
-        const DecodeOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2]};
+        const PictureOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2], DropFirst::Off, OutputForm::Rgba};
         const DropFirst dropFirst = in.dropFirst ? DropFirst::On : DropFirst::Off;
         Surface canvas(kCanvasWidth, kCanvasHeight);
 

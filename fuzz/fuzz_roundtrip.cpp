@@ -77,9 +77,9 @@ WriterImage makeImage(InputBytes& in, std::int64_t& budget)
 bool isExpectedRefusal(const Error& e)
 {
     if (e.code != ErrorCode::InvalidImage) return false;
-    return e.message.find("0xFF 0xFE") != std::string::npos ||
-           e.message.find("0xFF and the next entry starts with 0xFE") != std::string::npos ||
-           e.message.find("larger than 65535") != std::string::npos;
+    return e.detail.find("0xFF 0xFE") != std::string::npos ||
+           e.detail.find("0xFF and the next entry starts with 0xFE") != std::string::npos ||
+           e.detail.find("larger than 65535") != std::string::npos;
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ Bytes build(const ContainerBuilder& builder)
 {
     auto bytes = builder.build();
     if (!bytes) {
-        std::fprintf(stderr, "make_seeds: %s\n", bytes.error().message.c_str());
+        std::fprintf(stderr, "make_seeds: %s\n", bytes.error().detail.c_str());
         std::exit(1);
     }
     return *bytes;

@@ -35,11 +35,16 @@ const char* codeName(ErrorCode code)
     case ErrorCode::CannotOpen: return "CannotOpen";
     case ErrorCode::TooShort: return "TooShort";
     case ErrorCode::TooLarge: return "TooLarge";
-    case ErrorCode::NoSuchEntry: return "NoSuchEntry";
+    case ErrorCode::NotRegularFile: return "NotRegularFile";
     case ErrorCode::NoData: return "NoData";
     case ErrorCode::EmptyImage: return "EmptyImage";
     case ErrorCode::InvalidImage: return "InvalidImage";
+    case ErrorCode::CannotEncode: return "CannotEncode";
     case ErrorCode::WriteFailed: return "WriteFailed";
+    case ErrorCode::Exists: return "Exists";
+    case ErrorCode::CannotMakeFolder: return "CannotMakeFolder";
+    case ErrorCode::OutOfMemory: return "OutOfMemory";
+    case ErrorCode::Internal: return "Internal";
     }
     return "?";
 }

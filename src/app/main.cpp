@@ -1,7 +1,7 @@
 // zpkview [--inspect] [FILE]: the viewer. Its file list shows the container files of the
 // working folder; FILE, when given, is loaded at start as a click in that
 // list would load it.
-#include "window/DetailWindow.h"
+#include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
         const bool showDetails = parser.isSet(inspect);
         QTimer::singleShot(0, &window, [&window, path, showDetails] {
             window.loadFile(path);
-            if (showDetails && window.drawnEntry()) window.openDetailWindow();
+            if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
         });
     }
     return QApplication::exec();

@@ -42,7 +42,6 @@ constexpr std::array<OptionSpec, 2> kListOptions{{
     {"--format", "", Takes::Value, OptionId::Format},
 }};
 constexpr std::array<OptionSpec, 1> kInfoOptions{kHelpOption};
-constexpr std::array<OptionSpec, 1> kDemoOptions{kHelpOption};
 constexpr std::array<OptionSpec, 13> kExportOptions{{
     kHelpOption,
     {"--entry", "", Takes::Value, OptionId::Entry},
@@ -67,7 +66,6 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::List: return kListOptions;
     case Command::Info: return kInfoOptions;
     case Command::Export: return kExportOptions;
-    case Command::Demo: return kDemoOptions;
     default: return {};
     }
 }
@@ -77,7 +75,6 @@ std::optional<Command> commandNamed(std::string_view name)
     if (name == "list") return Command::List;
     if (name == "info") return Command::Info;
     if (name == "export") return Command::Export;
-    if (name == "demo") return Command::Demo;
     if (name == "help") return Command::Help;
     return std::nullopt;
 }
@@ -132,12 +129,12 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
         break;
     }
     case OptionId::Output: settings.output = std::string(value); break;
-    case OptionId::UserColor: settings.decode.userColor = true; break;
-    case OptionId::Color1: settings.decode.color1 = std::string(value); break;
-    case OptionId::Color2: settings.decode.color2 = std::string(value); break;
-    case OptionId::Color3: settings.decode.color3 = std::string(value); break;
-    case OptionId::DropFirst: settings.dropFirst = DropFirst::On; break;
-    case OptionId::Indexed: settings.format = PngFormat::Indexed; break;
+    case OptionId::UserColor: settings.picture.userColor = true; break;
+    case OptionId::Color1: settings.picture.color1 = std::string(value); break;
+    case OptionId::Color2: settings.picture.color2 = std::string(value); break;
+    case OptionId::Color3: settings.picture.color3 = std::string(value); break;
+    case OptionId::DropFirst: settings.picture.dropFirst = DropFirst::On; break;
+    case OptionId::Indexed: settings.picture.form = OutputForm::Indexed; break;
     case OptionId::All: settings.all = true; break;
     case OptionId::Jobs: {
         const auto jobs = parseRowNumber(value);
@@ -242,8 +239,7 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     if (command == Command::Export) {
         if (auto error = checkExport(invocation, seen)) return *error;
     }
-    const std::string_view operandName = command == Command::Demo ? "OUT.zpk" : "FILE";
-    if (operands.empty()) return usageError("missing " + std::string(operandName), command);
+    if (operands.empty()) return usageError("missing FILE", command);
     const bool severalFiles = command == Command::Export && invocation.exportSettings.all;
     if (operands.size() > 1 && !severalFiles)
         return usageError("unexpected argument " + quoted(operands[1]), command);
@@ -309,8 +305,7 @@ std::string_view usageLine(Command command)
                "                  [PICTURE OPTIONS]\n"
                "PICTURE OPTIONS: --user-color --color1 T --color2 T --color3 T --drop-first\n"
                "                 --indexed";
-    case Command::Demo: return "usage: zpk demo OUT.zpk";
-    default: return "usage: zpk {list|info|export|demo|help} ... (zpk --help tells more)";
+    default: return "usage: zpk {list|info|export|help} ... (zpk --help tells more)";
     }
 }
 
@@ -417,11 +412,6 @@ std::string_view helpText(Command command)
                "the row does not exist, or an entry has no data, a width or height below 1,\n"
                "or cannot be written (one entry: nothing is written then); 2 for a wrong\n"
                "command line.\n";
-    case Command::Demo:
-        return "usage: zpk demo OUT.zpk\n"
-               "\n"
-               "Writes a container of procedurally drawn sample images to OUT.zpk. The\n"
-               "output is the same on every run.\n";
     default:
         return "usage: zpk COMMAND [ARGS]\n"
                "\n"
@@ -433,7 +423,6 @@ std::string_view helpText(Command command)
                "  export FILE        write one entry as a PNG\n"
                "  export FILE... --all\n"
                "                     write every entry of every FILE as PNGs, on all processors\n"
-               "  demo OUT.zpk       write a container of sample images\n"
                "  help [COMMAND]     show this help, or a command's\n"
                "\n"
                "Options:\n"

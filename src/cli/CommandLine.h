@@ -6,7 +6,6 @@
 //   zpk export FILE... --all [-o DIR] [-j N] [--force] [--quiet] [PICTURE OPTIONS]
 //       PICTURE OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T]
 //                        [--drop-first] [--indexed]
-//   zpk demo OUT.zpk
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
 // A long option takes its value as `--name VALUE` or `--name=VALUE`, a
@@ -15,11 +14,9 @@
 // with "-" (`--color1 -300`). `--` ends the options.
 #pragma once
 
-#include "cli/EntryExport.h"
-#include "cli/FileOutput.h"
 #include "cli/Listing.h"
-#include "decode/Decoder.h"
-#include "draw/Draw.h"
+#include "export/FileOutput.h"
+#include "state/PictureOptions.h"
 
 #include <optional>
 #include <span>
@@ -30,7 +27,7 @@
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Info, Export, Demo };
+enum class Command { Help, Version, List, Info, Export };
 
 enum class ProgressOutput {
     Shown,  // a bar on a terminal, a line per file otherwise
@@ -42,24 +39,19 @@ struct ExportSettings {
     // One entry: the PNG to write (empty: STEM-K.png in the current folder).
     // --all: the folder to write into (empty: the current folder).
     std::string output;
-    DecodeOptions decode;    // the ramp and its three texts
-    DropFirst dropFirst = DropFirst::Off;
-    PngFormat format = PngFormat::Rgba;
+    PictureOptions picture;  // the ramp and its three texts, drop-first, RGBA or indexed
     bool all = false;        // --all: every entry of every FILE
     // The following go with --all only.
     int jobs = 0;            // worker threads; 0: one per hardware thread
     Overwrite overwrite = Overwrite::Refuse;
     ProgressOutput progress = ProgressOutput::Shown;
-
-    ExportStyle style() const { return {decode, dropFirst, format}; }
 };
 
 struct Invocation {
     Command command = Command::Help;
     // Command::Help: whose help to show (Command::Help for the general one).
     Command helpTopic = Command::Help;
-    // List, Info and Export: the (first) container to read; Demo: the
-    // container to write.
+    // List, Info and Export: the (first) container to read.
     std::string file;
     // Every FILE operand, in order (one but for export --all).
     std::vector<std::string> files;

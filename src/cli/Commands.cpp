@@ -1,15 +1,14 @@
 #include "cli/Commands.h"
 
-#include "cli/BatchExport.h"
-#include "cli/DemoImages.h"
-#include "cli/EntryExport.h"
-#include "cli/EntryFacts.h"
-#include "cli/FileOutput.h"
 #include "cli/Listing.h"
+#include "cli/Messages.h"
 #include "cli/Progress.h"
 #include "container/Container.h"
-
-#include <filesystem>
+#include "export/BatchExport.h"
+#include "export/EntryExport.h"
+#include "export/EntryFacts.h"
+#include "export/ExportNaming.h"
+#include "export/FileOutput.h"
 
 #ifndef ZPK_VERSION
 #error "ZPK_VERSION must be defined by the build"
@@ -75,25 +74,25 @@ ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostre
         return ExitStatus::Failure;
     }
 
-    const auto exported = exportEntry(file, settings.row, settings.style());
+    const auto exported = exportEntry(file, settings.row, settings.picture);
     if (!exported) {
-        report(err, path, exportErrorText(settings.row, exported.error()));
+        report(err, path, entryProblemText(settings.row, exported.error()));
         return ExitStatus::Failure;
     }
     const ExportedEntry& entry = *exported;
     const std::string output = settings.output.empty() ? defaultPngName(path, settings.row) : settings.output;
     const auto written = writeFileReplacing(output, entry.png);
     if (!written) {
-        report(err, output, written.error().message);
+        report(err, output, errorReason(written.error()));
         return ExitStatus::Failure;
     }
 
     out << "wrote " << output << ": " << entry.width << " x " << entry.height << " pixels";
     if (entry.clipped()) out << " (clipped from " << entry.imageWidth << " x " << entry.imageHeight << ")";
-    if (entry.format == PngFormat::Indexed) out << ", indexed";
+    if (entry.form == OutputForm::Indexed) out << ", indexed";
     if (!entry.complete())
         out << ", the pixel stream ends after " << entry.produced << " of " << entry.pixelCount;
-    if (settings.format == PngFormat::Indexed && entry.format != PngFormat::Indexed)
+    if (entry.fellBackToRgba(settings.picture.form))
         out << "; written as RGBA, since not every pixel is drawn";
     out << '\n';
     return ExitStatus::Success;
@@ -106,51 +105,29 @@ ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::os
     BatchSettings batch;
     batch.files = invocation.files;
     batch.outputFolder = settings.output;
-    batch.style = settings.style();
+    batch.options = settings.picture;
     batch.overwrite = settings.overwrite;
     batch.jobs = settings.jobs;
     auto planned = planBatch(batch);
     if (const auto* conflict = std::get_if<PlanConflict>(&planned))
-        return usage(err, conflict->message, Command::Export);
+        return usage(err, planConflictText(*conflict), Command::Export);
     const BatchPlan& plan = std::get<BatchPlan>(planned);
 
     ProgressReporter quiet;
-    LineProgress lines(err);
+    LineProgress lines(err, settings.picture.form);
     TerminalProgress bar(err);
     ProgressReporter* progress = &quiet;
     if (settings.progress == ProgressOutput::Shown)
         progress = errStream == ErrStream::Terminal ? static_cast<ProgressReporter*>(&bar) : &lines;
 
     const BatchResult result = runBatch(plan, *progress);
-    writeBatchSummary(out, err, result, settings.output,
+    writeBatchSummary(out, err, result, settings.output, settings.picture.form,
                       settings.progress == ProgressOutput::Quiet ? SummaryDetail::FailuresOnly
                                                                  : SummaryDetail::Full);
     return result.allExported() ? ExitStatus::Success : ExitStatus::Failure;
 }
 
-ExitStatus runDemo(const std::string& path, std::ostream& out, std::ostream& err)
-{
-    const auto images = demoImages();
-    const auto container = buildContainer(images);
-    if (!container) {
-        report(err, path, container.error().message);
-        return ExitStatus::Failure;
-    }
-    const auto written = writeFileReplacing(path, *container);
-    if (!written) {
-        report(err, path, written.error().message);
-        return ExitStatus::Failure;
-    }
-    out << "wrote " << path << ": " << images.size() << " images, " << written->bytes << " bytes\n";
-    return ExitStatus::Success;
-}
-
 }  // namespace
-
-std::string defaultPngName(const std::string& file, int row)
-{
-    return containerStem(file) + "-" + std::to_string(row) + ".png";
-}
 
 ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
                ErrStream errStream)
@@ -167,7 +144,6 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
     case Command::Export:
         if (invocation.exportSettings.all) return runExportAll(invocation, out, err, errStream);
         return runExport(invocation, out, err);
-    case Command::Demo: return runDemo(invocation.file, out, err);
     }
     return ExitStatus::Usage;
 }

@@ -5,7 +5,6 @@
 
 #include <ostream>
 #include <span>
-#include <string>
 #include <string_view>
 
 namespace zpk::cli {
@@ -26,9 +25,5 @@ enum class ErrStream {
 // `out`; messages, as "zpk: FILE: reason", and progress to `err`.
 ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::ostream& err,
                ErrStream errStream = ErrStream::File);
-
-// The default output name of `zpk export FILE --entry K`: FILE's name
-// without folder and extension, "-K.png".
-std::string defaultPngName(const std::string& file, int row);
 
 }  // namespace zpk::cli

@@ -1,6 +1,8 @@
 #include "cli/Listing.h"
 
+#include "cli/Messages.h"
 #include "cli/TextEscape.h"
+#include "decode/Decoder.h"
 
 #include <iomanip>
 
@@ -21,7 +23,6 @@ void writeListText(std::ostream& out, const std::string& path, const ContainerFi
         << (file.entryCount == 1 ? " entry" : " entries")
         << " (row, list text, offset, size, width, height)\n";
 
-    const ByteReader bytes = file.reader();
     for (int row = 0; row < file.rowCount(); ++row) {
         const std::int64_t offset = file.entryOffset(row);
         // a damaged size table may put an entry past the end: the size then
@@ -29,15 +30,12 @@ void writeListText(std::ostream& out, const std::string& path, const ContainerFi
         const std::int64_t size = file.entryEnd(row) - offset;
         out << std::setw(3) << row << ' ' << std::setw(8) << file.listTexts[static_cast<std::size_t>(row)]
             << ' ' << std::setw(8) << offset << ' ' << std::setw(9) << size << ' ';
-        // the same test as the decoder's: all four bytes inside the buffer
-        const auto header = bytes.span(offset, 4);
-        if (header.empty()) {
+        const std::optional<EntrySize> dimensions = entrySize(file, row);
+        if (!dimensions) {
             out << std::setw(6) << '-' << ' ' << std::setw(6) << '-' << '\n';
             continue;
         }
-        const auto width = static_cast<std::int16_t>(header[0] | (header[1] << 8));
-        const auto height = static_cast<std::int16_t>(header[2] | (header[3] << 8));
-        out << std::setw(6) << width << ' ' << std::setw(6) << height << '\n';
+        out << std::setw(6) << dimensions->width << ' ' << std::setw(6) << dimensions->height << '\n';
     }
 }
 

@@ -5,7 +5,7 @@
 //   json  one object: {"file", "size", "entryCount", "entries": [...]}
 #pragma once
 
-#include "cli/EntryFacts.h"
+#include "export/EntryFacts.h"
 #include "state/ViewerState.h"
 
 #include <ostream>

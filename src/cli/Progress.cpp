@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include "cli/Messages.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -66,16 +68,16 @@ std::string progressBarLine(const BatchProgress& p)
     return line;
 }
 
-std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file)
+std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file, OutputForm asked)
 {
     std::string line = "[";
     line += std::to_string(index + 1) + "/" + std::to_string(total) + "] " + file.path + ": ";
-    if (!file.read) return line + "not read: " + file.problem;
+    if (!file.read) return line + "not read: " + (file.problem ? errorReason(*file.problem) : "cancelled");
     line += std::to_string(file.exported()) + " of " +
             plural(static_cast<std::int64_t>(file.entries.size()), "entry", "entries") + " exported to " +
             file.folder;
     const int failed = file.failed();
-    const int noted = file.noted();
+    const int noted = file.fellBackToRgba(asked);
     if (failed > 0 || noted > 0) {
         line += " (";
         if (failed > 0) line += std::to_string(failed) + " not exported";
@@ -88,7 +90,7 @@ std::string fileProgressLine(std::size_t index, std::size_t total, const FileOut
 
 void LineProgress::fileFinished(std::size_t index, const FileOutcome& file, const BatchProgress& progress)
 {
-    m_out << fileProgressLine(index, progress.filesTotal, file) << '\n';
+    m_out << fileProgressLine(index, progress.filesTotal, file, m_asked) << '\n';
     m_out.flush();
 }
 
@@ -110,12 +112,14 @@ void TerminalProgress::finished(const BatchProgress& progress)
 }
 
 void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& result,
-                       const std::string& outputFolder, SummaryDetail detail)
+                       const std::string& outputFolder, OutputForm asked, SummaryDetail detail)
 {
-    if (detail == SummaryDetail::Full) {
+    if (detail == SummaryDetail::Full && asked == OutputForm::Indexed) {
         for (const FileOutcome& file : result.files) {
             for (const EntryOutcome& entry : file.entries) {
-                if (!entry.note.empty()) err << "zpk: note: " << file.path << ": " << entry.note << '\n';
+                if (entry.exported && entry.form != asked)
+                    err << "zpk: note: " << file.path << ": " << rowText(entry.row) << " "
+                        << rgbaFallbackNote(entry.produced, entry.pixelCount) << '\n';
             }
         }
     }
@@ -135,11 +139,12 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
         err << "zpk: " << counts << ":\n";
         for (const FileOutcome& file : result.files) {
             if (!file.read) {
-                err << "zpk: " << file.path << ": " << file.problem << '\n';
+                if (file.problem) err << "zpk: " << file.path << ": " << errorReason(*file.problem) << '\n';
                 continue;
             }
             for (const EntryOutcome& entry : file.entries) {
-                if (!entry.exported) err << "zpk: " << file.path << ": " << entry.problem << '\n';
+                if (entry.problem)
+                    err << "zpk: " << file.path << ": " << entryProblemText(entry.row, *entry.problem) << '\n';
             }
         }
     }

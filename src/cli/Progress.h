@@ -2,7 +2,7 @@
 // summary of what was not exported.
 #pragma once
 
-#include "cli/BatchExport.h"
+#include "export/BatchExport.h"
 
 #include <ostream>
 #include <string>
@@ -16,11 +16,12 @@ namespace zpk::cli {
 //   [3/3] c.zpk: 250 of 255 entries exported to out/c (5 not exported, 3 as RGBA)
 class LineProgress : public ProgressReporter {
 public:
-    explicit LineProgress(std::ostream& out) : m_out(out) {}
+    LineProgress(std::ostream& out, OutputForm asked) : m_out(out), m_asked(asked) {}
     void fileFinished(std::size_t index, const FileOutcome& file, const BatchProgress& progress) override;
 
 private:
     std::ostream& m_out;
+    OutputForm m_asked;
 };
 
 // A bar redrawn in place, at most ten times a second, on a terminal:
@@ -46,7 +47,9 @@ std::string progressBarLine(const BatchProgress& progress);
 std::string durationText(double seconds);
 
 // The line of LineProgress for a file (no line end).
-std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file);
+// `asked` is the form asked for: an indexed export counts the entries
+// written as RGBA.
+std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file, OutputForm asked);
 
 enum class SummaryDetail {
     Full,          // notes, failures and the closing tally
@@ -58,6 +61,6 @@ enum class SummaryDetail {
 // and per entry not exported, in file and row order; on `out` a closing
 // tally ("exported 510 of 510 entries of 2 files into out").
 void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& result,
-                       const std::string& outputFolder, SummaryDetail detail);
+                       const std::string& outputFolder, OutputForm asked, SummaryDetail detail);
 
 }  // namespace zpk::cli

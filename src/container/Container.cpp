@@ -1,9 +1,10 @@
 #include "container/Container.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace zpk {
@@ -13,14 +14,10 @@ namespace {
 constexpr std::int64_t kCountOffset = 28;
 constexpr std::int64_t kSizeTableOffset = 30;
 
-std::string systemReason(int err) { return std::system_category().message(err); }
-
-Error openError(const std::string& path, std::string reason)
+Error tooLarge(std::string path, std::int64_t length)
 {
-    Error e;
-    e.code = ErrorCode::CannotOpen;
-    e.path = path;
-    e.message = std::move(reason);
+    Error e = makeError(ErrorCode::TooLarge, std::move(path));
+    e.actualLength = length;
     return e;
 }
 
@@ -37,6 +34,48 @@ private:
     int m_fd;
 };
 
+// A container file opened for reading, with its length.
+struct OpenedFile {
+    std::unique_ptr<FileHandle> handle;
+    std::int64_t length = 0;
+};
+
+// Opens `path` when it is a regular file below the size limit. A folder, a
+// pipe or a device has no length to read up to (a pipe could block for
+// ever, a device never end).
+Result<OpenedFile> openRegularFile(const std::string& path)
+{
+    auto handle = std::make_unique<FileHandle>(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    struct stat info {};
+    if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
+    if (!S_ISREG(info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
+    if (info.st_size > kMaxFileLength) return tooLarge(path, info.st_size);
+    return OpenedFile{std::move(handle), info.st_size};
+}
+
+// Reads up to `length` bytes from the start of the file; fewer when the
+// file has shrunk meanwhile.
+Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t length, const std::string& path)
+{
+    std::vector<std::uint8_t> contents;
+    contents.reserve(static_cast<std::size_t>(length) + 1);  // room for the zero byte behind the data
+    contents.resize(static_cast<std::size_t>(length));
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t got = ::pread(file.handle->fd(), contents.data() + done, contents.size() - done,
+                                    static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return makeError(ErrorCode::CannotOpen, path, errno);
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return contents;
+}
+
 }  // namespace
 
 std::int64_t headerLength(int entryCount)
@@ -49,20 +88,9 @@ std::int64_t headerLength(int entryCount)
 Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path)
 {
     const auto length = static_cast<std::int64_t>(contents.size());
-    if (length > kMaxFileLength) {
-        Error e;
-        e.code = ErrorCode::TooLarge;
-        e.path = path;
-        e.message = "file is 2 GiB or larger";
-        e.actualLength = length;
-        return e;
-    }
+    if (length > kMaxFileLength) return tooLarge(path, length);
     auto tooShort = [&](std::int64_t needed) {
-        Error e;
-        e.code = ErrorCode::TooShort;
-        e.path = path;
-        e.message = "not a zpk container: too short for its header";
-        e.offset = needed;
+        Error e = makeError(ErrorCode::TooShort, path);
         e.actualLength = length;
         e.neededLength = needed;
         return e;
@@ -105,69 +133,25 @@ Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::st
 
 Result<ContainerFile> loadContainer(const std::string& path)
 {
-    FileHandle handle(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (handle.fd() < 0) return openError(path, systemReason(errno));
-
-    struct stat info {};
-    if (::fstat(handle.fd(), &info) != 0) return openError(path, systemReason(errno));
-    // A directory, a pipe or a device has no length to read up to (a pipe
-    // could block for ever, a device never end).
-    if (S_ISDIR(info.st_mode)) return openError(path, systemReason(EISDIR));
-    if (!S_ISREG(info.st_mode)) return openError(path, "not a regular file");
-    if (info.st_size > kMaxFileLength) {
-        Error e;
-        e.code = ErrorCode::TooLarge;
-        e.path = path;
-        e.message = "file is 2 GiB or larger";
-        e.actualLength = info.st_size;
-        return e;
-    }
-
+    const auto opened = openRegularFile(path);
+    if (!opened) return opened.error();
     // One read of the length the file had when it was opened; a file that
     // shrinks meanwhile leaves zeros behind its end, one that grows is cut.
-    std::vector<std::uint8_t> contents;
-    contents.reserve(static_cast<std::size_t>(info.st_size) + 1);  // room for the zero byte behind the data
-    contents.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t got = ::read(handle.fd(), contents.data() + done, contents.size() - done);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return openError(path, systemReason(errno));
-        }
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return parseContainer(std::move(contents), path);
+    auto contents = readFrom(*opened, opened->length, path);
+    if (!contents) return contents.error();
+    contents->resize(static_cast<std::size_t>(opened->length));
+    return parseContainer(std::move(*contents), path);
 }
 
-std::string loadErrorText(const Error& error)
+int announcedRowCount(const std::string& path)
 {
-    switch (error.code) {
-    case ErrorCode::TooShort:
-        return "올바른 zpk 파일이 아닙니다.\n" + error.path + "\n파일 크기 " +
-               std::to_string(error.actualLength) + " 바이트, 필요한 크기 " +
-               std::to_string(error.neededLength) + " 바이트";
-    case ErrorCode::TooLarge:
-        return "파일이 너무 큽니다.\n" + error.path;
-    default:
-        return "파일을 열 수 없습니다.\n" + error.path + "\n" + error.message;
-    }
-}
-
-std::string errorReason(const Error& error)
-{
-    switch (error.code) {
-    case ErrorCode::TooShort:
-        return "not a zpk container: " + std::to_string(error.actualLength) +
-               " bytes, the header needs " + std::to_string(error.neededLength);
-    case ErrorCode::TooLarge:
-        return "file is too large (2 GiB or more)";
-    case ErrorCode::CannotOpen:
-        return "cannot open: " + error.message;
-    default:
-        return error.message;
-    }
+    const auto opened = openRegularFile(path);
+    if (!opened) return 0;
+    // a container's header is never longer than that of 255 entries
+    auto header = readFrom(*opened, std::min(opened->length, headerLength(kMaxEntries)), path);
+    if (!header) return 0;
+    const auto parsed = parseContainer(std::move(*header));
+    return parsed ? parsed->rowCount() : 0;
 }
 
 }  // namespace zpk

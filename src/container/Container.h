@@ -35,10 +35,9 @@ Result<ContainerFile> loadContainer(const std::string& path);
 // it is added here).
 Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path = {});
 
-// The message the window shows for a failed load, one item per line.
-std::string loadErrorText(const Error& error);
-
-// A one-line English reason, for the command-line tool.
-std::string errorReason(const Error& error);
+// The rows the header of the container at `path` announces (its list
+// rows), reading the count and the size table only; 0 when the file cannot
+// be read or is no container.
+int announcedRowCount(const std::string& path);
 
 }  // namespace zpk

@@ -14,7 +14,7 @@ constexpr int kMaxSide = 32767;
 constexpr std::size_t kMaxEntrySize = 65535;  // sizes are 16-bit
 constexpr std::size_t kHeaderBytes = 30;
 
-Error invalid(std::string message) { return makeError(ErrorCode::InvalidImage, std::move(message)); }
+Error invalid(std::string detail) { return makeDetailedError(ErrorCode::InvalidImage, std::move(detail)); }
 
 class StreamWriter {
 public:
@@ -134,7 +134,7 @@ Result<std::vector<std::uint8_t>> ContainerBuilder::build() const
             auto bytes = encodeEntry(*image, next);
             if (!bytes) {
                 Error e = bytes.error();
-                e.message = "entry " + std::to_string(j) + ": " + e.message;
+                e.detail = "entry " + std::to_string(j) + ": " + e.detail;
                 return e;
             }
             encoded[j] = std::move(*bytes);

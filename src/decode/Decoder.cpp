@@ -174,20 +174,28 @@ void decodePixels(const ByteReader& bytes, std::int64_t readPos, DecodedImage& i
 
 }  // namespace
 
-DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette, const DecodeOptions& options)
+std::optional<EntrySize> entrySize(const ContainerFile& file, int row)
+{
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return std::nullopt;
+    // the entry's first byte lies 3 before its list text's number
+    const auto header = file.reader().span(file.entryStart(row) - 3, 4);
+    if (header.empty()) return std::nullopt;  // an entry at or past the end: no data
+    return EntrySize{signed16(header[0], header[1]), signed16(header[2], header[3])};
+}
+
+DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette, const PictureOptions& options)
 {
     DecodedImage image;
     image.row = row;
-    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return image;
+    const std::optional<EntrySize> size = entrySize(file, row);
+    if (!size) return image;
 
     const ByteReader bytes = file.reader();
     image.entryStart = file.entryStart(row);
     image.entryEnd = file.entryEnd(row);
-    const auto widthBytes = bytes.span(image.entryStart - 3, 4);
-    if (widthBytes.empty()) return image;  // an entry at or past the end: no data
     image.hasData = true;
-    image.imageWidth = signed16(widthBytes[0], widthBytes[1]);
-    image.imageHeight = signed16(widthBytes[2], widthBytes[3]);
+    image.imageWidth = size->width;
+    image.imageHeight = size->height;
 
     image.runExtra = preScan(bytes, image.entryStart, image.entryEnd);
     // the signed product, also for a negative width or height

@@ -14,10 +14,11 @@
 // to begin to give exactly width x height pixels, whichever comes first.
 #pragma once
 
+#include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 
 #include <cstdint>
-#include <string>
+#include <optional>
 #include <vector>
 
 namespace zpk {
@@ -26,13 +27,10 @@ namespace zpk {
 // but neither stored nor drawn.
 constexpr int kMaxGridSide = 4000;
 
-struct DecodeOptions {
-    // "UserColor": palette entries 1 to 256 become a ramp from the three
-    // base texts.
-    bool userColor = false;
-    std::string color1 = "0";
-    std::string color2 = "0";
-    std::string color3 = "0";
+// Width and height as an entry gives them: signed 16-bit values.
+struct EntrySize {
+    int width = 0;
+    int height = 0;
 };
 
 struct DecodedImage {
@@ -78,7 +76,13 @@ struct DecodedImage {
 // Decodes the entry of list row `row` of `file`, updating `palette` in place
 // (stored triplets, then the ramp). Entries of the palette that this entry
 // does not reach keep their earlier colours.
+// Of the options only the ramp matters here.
 DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette,
-                         const DecodeOptions& options = {});
+                         const PictureOptions& options = {});
+
+// The width and height of the entry of list row `row`, read from its first
+// four bytes; nothing when any of them lies past the end of the file (the
+// entry has no data) or the row does not exist.
+std::optional<EntrySize> entrySize(const ContainerFile& file, int row);
 
 }  // namespace zpk

@@ -22,6 +22,22 @@ const std::uint8_t* storedRow(const DecodedImage& image, int y)
     return image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.clippedWidth);
 }
 
+// What pixel value v becomes in an exported image: the colour of palette
+// entry v + 2, opaque, except that with DropFirst::On value 0 is
+// transparent, as it is never drawn. Both image forms take their colours
+// and alpha from here.
+struct ExportColour {
+    Colour colour = 0;
+    std::uint8_t alpha = 255;
+};
+std::array<ExportColour, 256> exportColours(const Palette& palette, DropFirst dropFirst)
+{
+    std::array<ExportColour, 256> out{};
+    for (std::size_t v = 0; v < out.size(); ++v) out[v].colour = palette[v + 2];
+    if (dropFirst == DropFirst::On) out[0].alpha = 0;
+    return out;
+}
+
 }  // namespace
 
 std::array<std::uint32_t, 256> pixelColours(const Palette& palette)
@@ -74,14 +90,16 @@ RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirs
     out.width = image.clippedWidth;
     out.height = image.clippedHeight;
     out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, 0);
-    // the four bytes of each pixel value, written with one copy each
+    // the four bytes of each pixel value, written with one copy each; a
+    // transparent pixel is all zeros, as if never drawn
     std::array<std::array<std::uint8_t, 4>, 256> bytes{};
+    const auto colours = exportColours(palette, dropFirst);
     for (std::size_t v = 0; v < bytes.size(); ++v) {
-        const Colour c = palette[v + 2];
-        bytes[v] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
-                    static_cast<std::uint8_t>(blueOf(c)), 255};
+        const Colour c = colours[v].colour;
+        if (colours[v].alpha != 0)
+            bytes[v] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
+                        static_cast<std::uint8_t>(blueOf(c)), colours[v].alpha};
     }
-    if (dropFirst == DropFirst::On) bytes[0] = {0, 0, 0, 0};  // transparent, as never drawn
     for (int y = 0; y < out.height; ++y) {
         const int end = producedInRow(image, y, out.width);
         if (end <= 0) break;
@@ -89,6 +107,27 @@ RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirs
         std::uint8_t* p = out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 4;
         for (int x = 0; x < end; ++x) std::memcpy(p + 4 * x, bytes[line[x]].data(), 4);
     }
+    return out;
+}
+
+std::optional<IndexedImage> renderIndexed(const DecodedImage& image, const Palette& palette,
+                                          DropFirst dropFirst)
+{
+    if (!image.hasData || image.pixelCount() == 0 || image.produced < image.pixelCount()) return std::nullopt;
+    IndexedImage out;
+    out.width = image.clippedWidth;
+    out.height = image.clippedHeight;
+    // every stored pixel was produced, so the decoded values are the indices
+    out.indices = image.pixels;
+    const std::uint8_t highest = *std::max_element(out.indices.begin(), out.indices.end());
+    const auto colours = exportColours(palette, dropFirst);
+    out.colours.reserve(static_cast<std::size_t>(highest) + 1);
+    std::size_t lastTranslucent = 0;  // one past the last index that is not opaque
+    for (std::size_t v = 0; v <= highest; ++v) {
+        out.colours.push_back(colours[v].colour);
+        if (colours[v].alpha != 255) lastTranslucent = v + 1;
+    }
+    for (std::size_t v = 0; v < lastTranslucent; ++v) out.alpha.push_back(colours[v].alpha);
     return out;
 }
 

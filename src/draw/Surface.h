@@ -31,10 +31,6 @@ public:
 
     // Paints the whole surface in its background colour.
     void clear();
-    // Plots one point; points outside the surface are ignored.
-    void plot(int x, int y, Colour colour);
-    // The pixel at (x, y) as a colour value; (x, y) must lie inside.
-    Colour pixel(int x, int y) const;
 
     std::uint32_t* scanLine(int y) { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
     const std::uint32_t* scanLine(int y) const { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }

@@ -12,31 +12,50 @@
 namespace zpk {
 
 enum class ErrorCode {
-    CannotOpen,     // the file could not be opened or read
-    TooShort,       // the file ends before the header or the size table
-    TooLarge,       // 2 GiB or more: a length must fit a signed 32-bit integer
-    NoSuchEntry,    // a row outside the entry list
-    NoData,         // the entry's width and height bytes lie past the file
-    EmptyImage,     // width or height below 1: nothing to draw
-    InvalidImage,   // the writer was given an image it cannot store
-    WriteFailed,    // an output file could not be written
+    CannotOpen,        // the file could not be opened or read (systemError tells why)
+    NotRegularFile,    // a pipe, a device or a socket: it has no length to read up to
+    TooShort,          // the file ends before the header or the size table
+    TooLarge,          // 2 GiB or more: a length must fit a signed 32-bit integer
+    NoData,            // the entry's width and height bytes lie past the file
+    EmptyImage,        // width or height below 1: nothing to draw
+    InvalidImage,      // the writer was given an image it cannot store (detail tells why)
+    CannotEncode,      // the PNG encoder failed (detail: its own reason)
+    WriteFailed,       // an output file could not be written (systemError tells why)
+    Exists,            // the output exists already and was kept
+    CannotMakeFolder,  // an output folder could not be made (systemError tells why)
+    OutOfMemory,
+    Internal,          // an unexpected failure (detail: what was thrown)
 };
 
+// What went wrong, as codes and numbers: the front ends turn it into their
+// own sentences, in their own language.
 struct Error {
     ErrorCode code = ErrorCode::CannotOpen;
-    std::int64_t offset = -1;  // byte offset the error applies to, or -1
-    std::string message;       // short reason (for CannotOpen: the system's)
-    std::string path;          // the file concerned, when there is one
-    std::int64_t actualLength = 0;  // TooShort: the file's length
+    std::string path;               // the file concerned, when there is one
+    int systemError = 0;            // an errno value, when the system said why
+    std::int64_t actualLength = 0;  // TooShort, TooLarge: the file's length
     std::int64_t neededLength = 0;  // TooShort: the length the header needs
+    int imageWidth = 0;             // EmptyImage: the entry's width and height
+    int imageHeight = 0;
+    // A library's own reason (CannotEncode), the writer's broken rule
+    // (InvalidImage) or what was thrown (Internal); empty otherwise.
+    std::string detail;
 };
 
-// An error with a code and a short reason, nothing else known.
-inline Error makeError(ErrorCode code, std::string message)
+inline Error makeError(ErrorCode code, std::string path = {}, int systemError = 0)
 {
     Error e;
     e.code = code;
-    e.message = std::move(message);
+    e.path = std::move(path);
+    e.systemError = systemError;
+    return e;
+}
+
+inline Error makeDetailedError(ErrorCode code, std::string detail)
+{
+    Error e;
+    e.code = code;
+    e.detail = std::move(detail);
     return e;
 }
 

@@ -1,6 +1,6 @@
 #include "window/DetailWindow.h"
 
-#include "cli/EntryExport.h"
+#include "export/ExportNaming.h"
 
 #include "window/ImageView.h"
 #include "window/PalettePanel.h"
@@ -136,7 +136,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
     if (!m_entry) {
         m_image = QImage();
         m_view->setImage(m_image);
-        m_palette->setPalette(Palette{}, m_used);
+        m_palette->showPalette(Palette{}, m_used);
         m_summary->setText(QStringLiteral("그림 없음"));
         m_status->clear();
         setWindowTitle(QStringLiteral("자세히 보기"));
@@ -148,7 +148,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
             if (m_entry->isDrawn(x, y)) m_used.set(image.at(x, y));
     m_image = m_entry->toQImage();
     m_view->setImage(m_image);
-    m_palette->setPalette(m_entry->palette, m_used);
+    m_palette->showPalette(m_entry->palette, m_used);
     m_palette->setHighlight(-1);
 
     QString summary = QStringLiteral("%1 x %2, 픽셀 %3 / %4, 색 %5개")
@@ -161,7 +161,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
         summary += QStringLiteral(" (%1 x %2까지 보임)").arg(image.clippedWidth).arg(image.clippedHeight);
     m_summary->setText(summary);
     m_status->clear();
-    setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(QFile::decodeName(cli::containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
+    setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
 }
 
 DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const

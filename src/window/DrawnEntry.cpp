@@ -1,6 +1,6 @@
 #include "window/DrawnEntry.h"
 
-#include "cli/Commands.h"
+#include "export/ExportNaming.h"
 
 #include <QFile>
 
@@ -29,7 +29,7 @@ bool DrawnEntry::isDrawn(int x, int y) const
 
 QString DrawnEntry::defaultFileName() const
 {
-    return QFile::decodeName(cli::defaultPngName(QFile::encodeName(filePath).toStdString(), image.row).c_str());
+    return QFile::decodeName(defaultPngName(QFile::encodeName(filePath).toStdString(), image.row).c_str());
 }
 
 }  // namespace zpk

@@ -29,7 +29,6 @@ public:
     // Fit: the largest integer zoom at which the whole image shows, or a
     // smaller scale for an image larger than the view.
     void setFit(bool fit);
-    bool isFit() const { return m_fit; }
     // Screen pixels per image pixel.
     double scale() const;
 

@@ -3,18 +3,14 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
-#include "cli/BatchExport.h"
-#include "cli/EntryExport.h"
-#include "cli/PngWriter.h"
+#include "window/CanvasMenu.h"
 #include "window/FileListBox.h"
-#include "window/DetailWindow.h"
+#include "window/Messages.h"
 #include "window/PictureCanvas.h"
+#include "window/WindowDialogs.h"
 #include "window/WindowIcon.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -22,13 +18,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -49,7 +41,7 @@ constexpr int kClientWidth = 574;
 constexpr int kClientHeight = 473;
 
 // Captions are drawn at 12 pixels (9 points at 96 dots per inch), the size
-// the control rectangles were laid out for. Any of these has Hangul.
+// the control rectangles were measured for. Any of these has Hangul.
 const QStringList& captionFonts()
 {
     static const QStringList families = {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"),
@@ -59,9 +51,10 @@ const QStringList& captionFonts()
 
 }  // namespace
 
-QString MainWindow::caption() { return QStringLiteral("Dovenrill의Marbeck Glintmoor"); }
+QString MainWindow::caption() { return tr("Dovenrill의Marbeck Glintmoor"); }
 
-MainWindow::MainWindow(const QString& folder, QWidget* parent) : QWidget(parent)
+MainWindow::MainWindow(const QString& folder, QWidget* parent)
+    : QWidget(parent), m_dialogs(std::make_shared<QtDialogs>())
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(caption());
@@ -77,49 +70,23 @@ MainWindow::MainWindow(const QString& folder, QWidget* parent) : QWidget(parent)
     setFont(captionFont);
 
     createControls(folder);
-    createCanvasMenu();
+    m_canvasMenu = new CanvasMenu(this);
+    // the right button, or the menu key while the canvas has the focus
+    m_picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_picture1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_canvasMenu->popup(m_picture1->mapToGlobal(pos)); });
     setAcceptDrops(true);
-
-    chooseFile = [this]() -> std::optional<QString> {
-        const std::unique_ptr<QFileDialog> dialog = makeOpenDialog(this, m_file1->folder());
-        if (dialog->exec() != QDialog::Accepted) return std::nullopt;
-        const QStringList files = dialog->selectedFiles();
-        if (files.isEmpty()) return std::nullopt;
-        return files.first();
-    };
-    showMessage = [this](const QString& title, const QString& text) {
-        // plain text: a path is shown as it is, never read as markup
-        QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    };
-    showInfo = [this](const QString& title, const QString& text) {
-        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    };
-    askYesNo = [this](const QString& title, const QString& text) {
-        QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, this);
-        box.setTextFormat(Qt::PlainText);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
-    };
-    chooseSavePath = [this](const QString& suggested) -> std::optional<QString> {
-        QFileDialog dialog(this, QStringLiteral("이미지 저장"), suggested, QStringLiteral("PNG (*.png)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return dialog.selectedFiles().first();
-    };
-    chooseExportFolder = [this]() -> std::optional<QString> {
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("모두 내보내기"),
-                                                                 m_file1->folder());
-        if (folder.isEmpty()) return std::nullopt;
-        return folder;
-    };
 }
 
-MainWindow::~MainWindow() = default;
+// An export still running reads the loaded file: it ends before the file goes.
+MainWindow::~MainWindow() { m_canvasMenu->stopExport(); }
+
+void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
+{
+    if (dialogs) m_dialogs = std::move(dialogs);
+}
+
+QString MainWindow::folder() const { return m_file1->folder(); }
 
 void MainWindow::createControls(const QString& folder)
 {
@@ -130,11 +97,11 @@ void MainWindow::createControls(const QString& folder)
     m_picture1->setObjectName(QStringLiteral("Picture1"));
     m_picture1->setGeometry(192, 16, 377, 449);
 
-    m_command1 = new QPushButton(QStringLiteral("가져오기"), this);
+    m_command1 = new QPushButton(tr("가져오기"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setGeometry(104, 8, 81, 41);
 
-    m_command2 = new QPushButton(QStringLiteral("파일불러오기"), this);
+    m_command2 = new QPushButton(tr("파일불러오기"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setGeometry(8, 8, 177, 41);
 
@@ -144,16 +111,16 @@ void MainWindow::createControls(const QString& folder)
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setSortingEnabled(false);
 
-    m_modeClear = new QCheckBox(QStringLiteral("초기화"), this);
+    m_modeClear = new QCheckBox(tr("초기화"), this);
     m_modeClear->setObjectName(QStringLiteral("mode_clear"));
     m_modeClear->setGeometry(8, 208, 81, 17);
     m_modeClear->setChecked(true);
 
-    m_modeBack = new QCheckBox(QStringLiteral("첫번째 버리기"), this);
+    m_modeBack = new QCheckBox(tr("첫번째 버리기"), this);
     m_modeBack->setObjectName(QStringLiteral("mode_back"));
     m_modeBack->setGeometry(8, 224, 105, 17);
 
-    m_checkColor = new QCheckBox(QStringLiteral("UserColor"), this);
+    m_checkColor = new QCheckBox(tr("UserColor"), this);
     m_checkColor->setObjectName(QStringLiteral("check_color"));
     m_checkColor->setGeometry(8, 248, 81, 17);
 
@@ -223,8 +190,7 @@ void MainWindow::colorChange() { requestRender(); }
 
 void MainWindow::command2Click()
 {
-    if (!chooseFile) return;
-    const std::optional<QString> path = chooseFile();
+    const std::optional<QString> path = m_dialogs->chooseFile(this, m_file1->folder());
     if (!path || path->isEmpty()) return;  // cancelled: nothing changes
     loadFile(*path);
 }
@@ -237,11 +203,11 @@ void MainWindow::file1Click(const QString& fileName)
 void MainWindow::loadFile(const QString& path)
 {
     // an export in progress reads the loaded file: it stays until the end
-    if (m_exporting) return;
+    if (m_canvasMenu->isExporting()) return;
     Result<ContainerFile> loaded = loadContainer(QFile::encodeName(path).toStdString());
     if (!loaded) {
         // the file, the list and the canvas stay as they were
-        if (showMessage) showMessage(caption(), QString::fromStdString(loadErrorText(loaded.error())));
+        m_dialogs->showMessage(this, caption(), Messages::loadFailed(loaded.error()));
         return;
     }
     // the palette outlives the file: entries a new image does not reach
@@ -276,23 +242,23 @@ bool MainWindow::typingInColourBox() const
 
 void MainWindow::command1Click()
 {
-    // 1-2: the busy gate; a request made while Command1 is disabled is dropped
+    // The busy gate: a request made while Command1 is disabled is dropped.
     if (!m_command1->isEnabled()) return;
     m_command1->setEnabled(false);
 
-    // 3-4: prepare the canvas
+    // Prepare the canvas. Every point is one pixel, so there is no pen
+    // width to set.
     Surface& canvas = m_picture1->surface();
     if (m_modeClear->checkState() == Qt::Checked) canvas.clear();
-    m_picture1->setPenWidth(1);
+    emit renderStarted();
 
-    if (renderProbe) renderProbe();
-
-    // 5-7: decode the entry and plot it; with no file loaded nothing is drawn
+    // Decode the entry and plot it; with no file loaded nothing is drawn.
     std::shared_ptr<DrawnEntry> drawn;
     if (m_state.file.isLoaded()) {
         const int row = std::min(selectedRow(), m_state.file.rowCount() - 1);
-        DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, decodeOptions());
-        const DropFirst dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+        const PictureOptions options = pictureOptions();
+        DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, options);
+        const DropFirst dropFirst = options.dropFirst;
         drawImage(canvas, image, m_state.palette, dropFirst);
         if (image.hasData && image.pixelCount() > 0) {
             drawn = std::make_shared<DrawnEntry>();
@@ -304,174 +270,27 @@ void MainWindow::command1Click()
     }
     m_drawn = std::move(drawn);
     m_picture1->update();
-    updateCanvasActions();
-    if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
+    m_canvasMenu->setDrawn(m_drawn);
 
-    // 8: the focus goes back to the entry list, except from a colour box the
-    // user is typing into (the next key belongs to that box, not the list)
+    // The focus goes back to the entry list, except from a colour box the
+    // user is typing into (the next key belongs to that box, not the list).
     if (!typingInColourBox()) m_list1->setFocus(Qt::OtherFocusReason);
 
-    // 9
+    // The gate opens again.
     m_command1->setEnabled(true);
     ++m_renderCount;
     emit rendered();
 }
 
-DecodeOptions MainWindow::decodeOptions() const
+PictureOptions MainWindow::pictureOptions() const
 {
-    DecodeOptions options;
+    PictureOptions options;
     options.userColor = m_checkColor->checkState() == Qt::Checked;
     options.color1 = m_color1->text().toStdString();
     options.color2 = m_color2->text().toStdString();
     options.color3 = m_color3->text().toStdString();
+    options.dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
     return options;
-}
-
-// --- the canvas menu --------------------------------------------------------
-
-void MainWindow::createCanvasMenu()
-{
-    m_canvasMenu = new QMenu(this);
-    m_canvasMenu->setObjectName(QStringLiteral("canvasMenu"));
-    const auto action = [this](const char* name, const QString& text, const QKeySequence& keys, auto slot) {
-        QAction* a = m_canvasMenu->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the keys belong to the inspector
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    m_saveAction = action("saveImage", QStringLiteral("이미지 저장…"), QKeySequence::Save, [this] {
-        if (!m_drawn || !chooseSavePath) return;
-        const QString suggested = QDir(m_file1->folder()).filePath(m_drawn->defaultFileName());
-        if (const auto path = chooseSavePath(suggested); path && !path->isEmpty()) saveImage(*path);
-    });
-    m_copyAction = action("copyImage", QStringLiteral("복사"), QKeySequence::Copy, [this] { copyImage(); });
-    m_canvasMenu->addSeparator();
-    m_exportAllAction = action("exportAll", QStringLiteral("모두 내보내기…"), QKeySequence(), [this] {
-        if (!m_drawn || !chooseExportFolder) return;
-        if (const auto folder = chooseExportFolder(); folder && !folder->isEmpty()) exportAll(*folder);
-    });
-    m_inspectAction = action("inspect", QStringLiteral("자세히 보기"), QKeySequence(), [this] {
-        if (m_drawn) openDetailWindow();
-    });
-
-    // the right button, or the menu key while the canvas has the focus
-    m_picture1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_picture1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_canvasMenu->popup(m_picture1->mapToGlobal(pos)); });
-    updateCanvasActions();
-}
-
-void MainWindow::updateCanvasActions()
-{
-    const bool drawn = m_drawn != nullptr;
-    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction}) a->setEnabled(drawn);
-}
-
-bool MainWindow::saveImage(const QString& path)
-{
-    if (!m_drawn) return false;
-    const auto written = writePng(QFile::encodeName(path).toStdString(), m_drawn->rgba());
-    if (!written) {
-        if (showMessage)
-            showMessage(caption(), QStringLiteral("이미지를 저장할 수 없습니다.\n%1\n%2")
-                                       .arg(path, QString::fromStdString(written.error().message)));
-        return false;
-    }
-    return true;
-}
-
-void MainWindow::copyImage()
-{
-    if (!m_drawn) return;
-    QApplication::clipboard()->setImage(m_drawn->toQImage());
-}
-
-int MainWindow::exportAll(const QString& folder)
-{
-    if (!m_drawn || !m_state.file.isLoaded()) return 0;
-    const ContainerFile& file = m_state.file;
-    // the names `zpk export --all -o FOLDER` gives
-    const std::string targetFolder = cli::outputFolderOf(QFile::encodeName(folder).toStdString(), file.filePath);
-    const QString target = QFile::decodeName(targetFolder.c_str());
-    const auto fileName = [&targetFolder](int row) {
-        return QFile::decodeName(cli::entryPngPath(targetFolder, row).c_str());
-    };
-    int existing = 0;
-    for (int row = 0; row < file.rowCount(); ++row) existing += QFileInfo::exists(fileName(row)) ? 1 : 0;
-    if (existing > 0 && askYesNo &&
-        !askYesNo(caption(), QStringLiteral("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing)))
-        return 0;
-    if (!QDir().mkpath(target)) {
-        if (showMessage) showMessage(caption(), QStringLiteral("폴더를 만들 수 없습니다.\n%1").arg(target));
-        return 0;
-    }
-
-    // the dialog pumps the event queue: no load may replace the file meanwhile
-    m_exporting = true;
-    QProgressDialog progress(QStringLiteral("내보내는 중…"), QStringLiteral("취소"), 0, file.rowCount(), this);
-    progress.setObjectName(QStringLiteral("exportProgress"));
-    progress.setWindowTitle(caption());
-    progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(300);
-    cli::ExportStyle style;
-    style.decode = decodeOptions();
-    style.dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
-    int written = 0;
-    QStringList skipped;
-    QString failure;
-    for (int row = 0; row < file.rowCount() && !progress.wasCanceled(); ++row) {
-        progress.setValue(row);
-        // each entry on a fresh palette, the bytes the tool writes
-        const auto entry = cli::exportEntry(file, row, style);
-        if (!entry) {
-            if (entry.error().code != ErrorCode::NoData && entry.error().code != ErrorCode::EmptyImage) {
-                failure = QStringLiteral("%1\n%2").arg(fileName(row), QString::fromStdString(entry.error().message));
-                break;
-            }
-            skipped.append(QString::number(row));
-            continue;
-        }
-        const auto result = writeFileReplacing(QFile::encodeName(fileName(row)).toStdString(), entry->png);
-        if (!result) {
-            failure = QStringLiteral("%1\n%2").arg(fileName(row), QString::fromStdString(result.error().message));
-            break;
-        }
-        ++written;
-    }
-    const bool cancelled = progress.wasCanceled();
-    progress.setValue(file.rowCount());
-    m_exporting = false;
-
-    if (!failure.isEmpty()) {
-        if (showMessage) showMessage(caption(), QStringLiteral("이미지를 저장할 수 없습니다.\n") + failure);
-        return written;
-    }
-    QString text = QStringLiteral("%1개를 %2 에 내보냈습니다.").arg(written).arg(target);
-    if (cancelled) text += QStringLiteral("\n중간에 취소했습니다.");
-    if (!skipped.isEmpty())
-        text += QStringLiteral("\n그림이 없어 건너뛴 항목: %1").arg(skipped.join(QStringLiteral(", ")));
-    if (showInfo) showInfo(caption(), text);
-    return written;
-}
-
-DetailWindow* MainWindow::detailWindow() const { return m_detailWindow; }
-
-DetailWindow* MainWindow::openDetailWindow()
-{
-    if (!m_detailWindow) {
-        m_detailWindow = new DetailWindow(this);
-        connect(m_detailWindow, &DetailWindow::copyRequested, this, &MainWindow::copyImage);
-        connect(m_detailWindow, &DetailWindow::saveRequested, m_saveAction, &QAction::trigger);
-        // beside the main window, where it leaves the canvas in sight
-        m_detailWindow->move(frameGeometry().topRight() + QPoint(8, 0));
-    }
-    m_detailWindow->showEntry(m_drawn);
-    m_detailWindow->show();
-    m_detailWindow->raise();
-    m_detailWindow->activateWindow();
-    return m_detailWindow;
 }
 
 // --- dropping a file ----------------------------------------------------------

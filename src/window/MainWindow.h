@@ -10,32 +10,30 @@
 // request made meanwhile is dropped.
 #pragma once
 
+#include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 #include "window/DrawnEntry.h"
 
 #include <QDir>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
-class QAction;
 class QCheckBox;
 class QFileDialog;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QMimeData;
 class QPushButton;
 
 namespace zpk {
 
+class CanvasMenu;
 class FileListBox;
-class DetailWindow;
 class PictureCanvas;
+class WindowDialogs;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -55,27 +53,23 @@ public:
 
     // Loads the container at `path` as a click in File1 does: on success the
     // file and its entry list replace the old ones and the first entry is
-    // drawn; on failure a message says why and nothing changes.
+    // drawn; on failure a message says why and nothing changes. Refused
+    // while an export reads the loaded file.
     void loadFile(const QString& path);
 
     // The entry the last render drew, or nothing when it drew no image (no
     // file, no data, width or height below 1).
     std::shared_ptr<const DrawnEntry> drawnEntry() const { return m_drawn; }
+    // The picture options the controls set now.
+    PictureOptions pictureOptions() const;
+    // The folder File1 lists.
+    QString folder() const;
+    CanvasMenu* canvasMenu() const { return m_canvasMenu; }
 
-    // The canvas menu's commands. Each does nothing while no image is drawn.
-    // Saves the drawn entry as PNG, the bytes `zpk export` writes for it
-    // with the same options and palette; false (after a message) on failure.
-    bool saveImage(const QString& path);
-    void copyImage();
-    // Every entry of the loaded file, each on a fresh palette with the
-    // current options, to FOLDER/STEM/ROW.png (ROW in three digits), as
-    // `zpk export --all` does, with a progress dialog that can cancel.
-    // Returns how many images were written.
-    int exportAll(const QString& folder);
-    // Shows the inspector, made on first use; it follows every render.
-    DetailWindow* openDetailWindow();
-    DetailWindow* detailWindow() const;
-    QMenu* canvasMenu() const { return m_canvasMenu; }
+    // Every dialog and message box of the viewer's windows goes through
+    // here; tests put their own in.
+    WindowDialogs& dialogs() const { return *m_dialogs; }
+    void setDialogs(std::shared_ptr<WindowDialogs> dialogs);
 
     // The container among dropped data: the first local file whose name
     // ends in ".zpk" in any letter case.
@@ -85,29 +79,14 @@ public:
     int renderCount() const { return m_renderCount; }
     const ViewerState& state() const { return m_state; }
 
-    // The open-file dialog behind Command2: the chosen path, or nothing when
-    // the user cancels. Replaceable, so that tests need no dialog.
-    std::function<std::optional<QString>()> chooseFile;
-    // Every warning of the window goes through here (title, text).
-    std::function<void(const QString& title, const QString& text)> showMessage;
-    // Messages that report success go through here.
-    std::function<void(const QString& title, const QString& text)> showInfo;
-    // A yes/no question; true for yes.
-    std::function<bool(const QString& title, const QString& text)> askYesNo;
-    // The save dialog of "이미지 저장…", starting at `suggested`: the
-    // chosen path, or nothing when cancelled. Replaceable like chooseFile.
-    std::function<std::optional<QString>(const QString& suggested)> chooseSavePath;
-    // The folder dialog of "모두 내보내기…".
-    std::function<std::optional<QString>()> chooseExportFolder;
-    // Called inside each render, after the canvas is prepared and before the
-    // entry is decoded. Empty unless a test sets it.
-    std::function<void()> renderProbe;
-
     // CDialog: an open-file dialog for "*.zpk" files, default suffix "zpk",
     // starting in `folder`.
     static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& folder);
 
 signals:
+    // A render passed the busy gate and prepared the canvas; the entry is
+    // decoded next.
+    void renderStarted();
     // A render has finished (it passed the busy gate).
     void rendered();
 
@@ -119,9 +98,6 @@ protected:
 
 private:
     void createControls(const QString& folder);
-    void createCanvasMenu();
-    void updateCanvasActions();
-    DecodeOptions decodeOptions() const;
 
     // Event handlers, named after their control and event.
     void command1Click();  // the render handler
@@ -137,9 +113,9 @@ private:
 
     ViewerState m_state;
     std::shared_ptr<const DrawnEntry> m_drawn;
+    std::shared_ptr<WindowDialogs> m_dialogs;
     int m_renderCount = 0;
     bool m_closing = false;
-    bool m_exporting = false;
 
     PictureCanvas* m_picture1 = nullptr;
     QPushButton* m_command1 = nullptr;
@@ -152,13 +128,7 @@ private:
     QLineEdit* m_color2 = nullptr;
     QLineEdit* m_color3 = nullptr;
     FileListBox* m_file1 = nullptr;
-
-    QMenu* m_canvasMenu = nullptr;
-    QAction* m_saveAction = nullptr;
-    QAction* m_copyAction = nullptr;
-    QAction* m_exportAllAction = nullptr;
-    QAction* m_inspectAction = nullptr;
-    QPointer<DetailWindow> m_detailWindow;
+    CanvasMenu* m_canvasMenu = nullptr;
 };
 
 }  // namespace zpk

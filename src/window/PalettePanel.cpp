@@ -27,7 +27,7 @@ PalettePanel::PalettePanel(QWidget* parent) : QWidget(parent)
 
 QSize PalettePanel::sizeHint() const { return {kColumns * kSwatch + 2 * kMargin, kColumns * kSwatch + 2 * kMargin}; }
 
-void PalettePanel::setPalette(const Palette& palette, const std::bitset<256>& used)
+void PalettePanel::showPalette(const Palette& palette, const std::bitset<256>& used)
 {
     m_palette = palette;
     m_used = used;

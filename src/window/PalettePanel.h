@@ -20,7 +20,7 @@ public:
 
     explicit PalettePanel(QWidget* parent = nullptr);
 
-    void setPalette(const Palette& palette, const std::bitset<256>& used);
+    void showPalette(const Palette& palette, const std::bitset<256>& used);
     const std::bitset<256>& usedValues() const { return m_used; }
 
     // -1 for none.

@@ -18,12 +18,6 @@ public:
     Surface& surface() { return m_surface; }
     const Surface& surface() const { return m_surface; }
 
-    // The pen width of the points a render plots, in screen pixels. Every
-    // point of the surface is one pixel, so only a width of 1 is meaningful;
-    // the render sets it all the same.
-    void setPenWidth(int width) { m_penWidth = width; }
-    int penWidth() const { return m_penWidth; }
-
     QSize sizeHint() const override;
 
 protected:
@@ -31,7 +25,6 @@ protected:
 
 private:
     Surface m_surface;
-    int m_penWidth = 1;
 };
 
 }  // namespace zpk

@@ -4,23 +4,19 @@
 #include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
 
-#include "cli/BatchExport.h"
-#include "cli/EntryExport.h"
+#include "cli/Messages.h"
 #include "cli/Progress.h"
+#include "export/BatchExport.h"
+#include "export/EntryExport.h"
+#include "export/ExportNaming.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace zpk::testing {
 namespace {
-
-using cli::BatchPlan;
-using cli::BatchProgress;
-using cli::BatchResult;
-using cli::BatchSettings;
-using cli::FileOutcome;
-using cli::PlanConflict;
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -33,7 +29,7 @@ std::vector<std::string> lines(const std::string& text)
 std::set<std::string> pngNames(const std::string& folder, int rows)
 {
     std::set<std::string> names;
-    for (int row = 0; row < rows; ++row) names.insert(cli::entryPngPath(folder, row));
+    for (int row = 0; row < rows; ++row) names.insert(entryPngPath(folder, row));
     return names;
 }
 
@@ -88,7 +84,7 @@ TEST_F(CliBatch, EachPngIsWhatSingleExportWritesWithTheSameOptions)
             std::vector<std::string> one{"export", "a.zpk", "--entry", std::to_string(row), "-o", "one.png"};
             one.insert(one.end(), options.begin(), options.end());
             ASSERT_EQ(zpk(one).status, 0);
-            EXPECT_EQ(readBytes(dir / "one.png"), readBytes(dir / cli::entryPngPath("batch/a", row)))
+            EXPECT_EQ(readBytes(dir / "one.png"), readBytes(dir / entryPngPath("batch/a", row)))
                 << "row " << row << ", " << options.size() << " options";
         }
     }
@@ -284,7 +280,7 @@ TEST_F(CliBatch, ProgressIsOneLinePerFileOffATerminalAndNothingWhenQuiet)
 // The batch API, as the tool and the benchmark call it.
 
 // Records what a reporter is told, in order.
-class RecordingReporter : public cli::ProgressReporter {
+class RecordingReporter : public ProgressReporter {
 public:
     void started(const BatchProgress& p) override { events.push_back("started " + counts(p)); }
     void advanced(const BatchProgress&) override { ++advances; }
@@ -324,13 +320,13 @@ TEST(BatchExport, ReporterHearsOfEveryFileInOrder)
     settings.files = files;
     settings.outputFolder = (dir / "out").string();
     settings.jobs = 4;
-    auto planned = cli::planBatch(settings);
+    auto planned = planBatch(settings);
     ASSERT_TRUE(std::holds_alternative<BatchPlan>(planned));
     const BatchPlan& plan = std::get<BatchPlan>(planned);
     EXPECT_EQ(plan.threads, 4);
 
     RecordingReporter reporter;
-    const BatchResult result = cli::runBatch(plan, reporter);
+    const BatchResult result = runBatch(plan, reporter);
     std::vector<std::string> expected{"started 0/7 files 0/100 entries 0 failed"};
     for (std::size_t i = 0; i < files.size(); ++i)
         expected.push_back("file " + std::to_string(i) + " " + files[i]);
@@ -348,25 +344,38 @@ TEST(BatchExport, ReporterHearsOfEveryFileInOrder)
         EXPECT_EQ(four.entries[static_cast<std::size_t>(row)].exported, row % 2 == 0) << row;
     }
     EXPECT_EQ(four.entries[2].output, (dir / "out/four/002.png").string());
+    // why rows 1 and 3 were not exported, as values
+    EXPECT_FALSE(four.entries[0].problem.has_value());
+    EXPECT_FALSE(four.entries[2].problem.has_value());
+    ASSERT_TRUE(four.entries[1].problem.has_value());
+    EXPECT_EQ(four.entries[1].problem->code, ErrorCode::EmptyImage);
+    EXPECT_EQ(cli::entryProblemText(1, *four.entries[1].problem),
+              "entry row 1 is 0 x 4 pixels: nothing to draw");
+    ASSERT_TRUE(four.entries[3].problem.has_value());
+    EXPECT_EQ(four.entries[3].problem->code, ErrorCode::NoData);
 }
 
 TEST(BatchExport, PlanNamesFoldersAndRefusesSharedOnes)
 {
-    EXPECT_EQ(cli::outputFolderOf("out", "data/demo.zpk"), "out/demo");
-    EXPECT_EQ(cli::outputFolderOf("", "/data/Mobs.v2.ZPK"), "Mobs.v2");
-    EXPECT_EQ(cli::entryPngPath("out/demo", 7), "out/demo/007.png");
-    EXPECT_EQ(cli::entryPngPath("demo", 254), "demo/254.png");
+    EXPECT_EQ(outputFolderOf("out", "data/demo.zpk"), "out/demo");
+    EXPECT_EQ(outputFolderOf("", "/data/Mobs.v2.ZPK"), "Mobs.v2");
+    EXPECT_EQ(entryPngPath("out/demo", 7), "out/demo/007.png");
+    EXPECT_EQ(entryPngPath("demo", 254), "demo/254.png");
 
     BatchSettings settings;
     settings.files = {"x/a.zpk", "b.zpk", "y/a.ZPK"};
     settings.outputFolder = "out";
-    auto planned = cli::planBatch(settings);
+    auto planned = planBatch(settings);
     ASSERT_TRUE(std::holds_alternative<PlanConflict>(planned));
-    EXPECT_NE(std::get<PlanConflict>(planned).message.find("'x/a.zpk' and 'y/a.ZPK'"), std::string::npos);
+    const PlanConflict& conflict = std::get<PlanConflict>(planned);
+    EXPECT_EQ(conflict.first, "x/a.zpk");
+    EXPECT_EQ(conflict.second, "y/a.ZPK");
+    EXPECT_EQ(conflict.folder, "out/a");
+    EXPECT_NE(cli::planConflictText(conflict).find("'x/a.zpk' and 'y/a.ZPK'"), std::string::npos);
 
     settings.files = {"x/a.zpk", "b.zpk", "y/c.zpk"};
     settings.jobs = 0;
-    planned = cli::planBatch(settings);
+    planned = planBatch(settings);
     ASSERT_TRUE(std::holds_alternative<BatchPlan>(planned));
     const BatchPlan& plan = std::get<BatchPlan>(planned);
     EXPECT_GE(plan.threads, 1);

@@ -5,9 +5,9 @@
 #include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
 
-#include "cli/EntryExport.h"
-#include "cli/PngWriter.h"
 #include "decode/Decoder.h"
+#include "export/EntryExport.h"
+#include "export/PngWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ TEST(PngWriterIndexed, PaletteTransparencyAndIndicesReadBack)
     image.alpha = {0};
     image.indices = {0, 1, 2, 2, 1, 0};
     const auto png = encodePng(image);
-    ASSERT_TRUE(png.has_value()) << png.error().message;
+    ASSERT_TRUE(png.has_value()) << png.error().detail;
     const IndexedPng back = readIndexed(*png);
     EXPECT_EQ(back.ihdr.width, 3u);
     EXPECT_EQ(back.ihdr.height, 2u);
@@ -95,7 +95,8 @@ TEST(PngWriterIndexed, RefusesWhatAPalettePngCannotHold)
     for (std::size_t i = 0; i < bad.size(); ++i) {
         const auto png = encodePng(bad[i]);
         ASSERT_FALSE(png.has_value()) << i;
-        EXPECT_EQ(png.error().code, ErrorCode::WriteFailed) << i;
+        EXPECT_EQ(png.error().code, ErrorCode::CannotEncode) << i;
+        EXPECT_FALSE(png.error().detail.empty()) << i;
     }
 }
 
@@ -144,7 +145,7 @@ TEST_F(CliIndexed, UserColorRampFillsThePalette)
 
     // the same as the library's palette for that decode
     Palette palette{};
-    DecodeOptions options{true, "10", "-1", "300"};
+    const PictureOptions options{.userColor = true, .color1 = "10", .color2 = "-1", .color3 = "300"};
     decodeEntry(parsed(readBytes(dir / "framed.zpk")), 0, palette, options);
     EXPECT_EQ(ramp.plte[1], rgbOf(palette[3]));
 }

@@ -1,20 +1,18 @@
-// `zpk list --format csv|json` parsed back with real parsers (QJsonDocument;
-// a small RFC 4180 reader), odd file names included, and `zpk info`.
+// `zpk list --format csv|json` parsed back with real parsers (nlohmann's
+// JSON parser, which also insists on valid UTF-8; a small RFC 4180 reader),
+// odd file names included, and `zpk info`.
 #include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
 
 #include "cli/TextEscape.h"
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QString>
-
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <cstdint>
+#include <optional>
 #include <sstream>
+#include <string>
 
 namespace zpk::testing {
 namespace {
@@ -65,25 +63,73 @@ Records readCsv(const std::string& text)
     return records;
 }
 
-QJsonObject readJson(const std::string& text)
+using Json = nlohmann::json;
+
+// The JSON object `text` holds; fails the test (and gives an empty object)
+// when it is no valid JSON or no object.
+Json readJson(const std::string& text)
 {
-    QJsonParseError error{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray(text.data(), static_cast<qsizetype>(text.size())), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << text;
-    EXPECT_TRUE(document.isObject());
-    return document.object();
+    Json document;
+    try {
+        document = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        ADD_FAILURE() << error.what() << "\n" << text;
+        return Json::object();
+    }
+    EXPECT_TRUE(document.is_object()) << text;
+    return document.is_object() ? document : Json::object();
 }
+
+// The string member `key` of `object`; fails the test when it is missing
+// or no string.
+std::string stringAt(const Json& object, const std::string& key)
+{
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) {
+        ADD_FAILURE() << "no string '" << key << "' in " << object.dump();
+        return {};
+    }
+    return it->get<std::string>();
+}
+
+// The integer member `key` of `object`; fails the test when it is missing
+// or no integer.
+std::int64_t integerAt(const Json& object, const std::string& key)
+{
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_number_integer()) {
+        ADD_FAILURE() << "no integer '" << key << "' in " << object.dump();
+        return -1;
+    }
+    return it->get<std::int64_t>();
+}
+
+// The array member `key` of `object`; fails the test when it is missing or
+// no array.
+Json arrayAt(const Json& object, const std::string& key)
+{
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_array()) {
+        ADD_FAILURE() << "no array '" << key << "' in " << object.dump();
+        return Json::array();
+    }
+    return *it;
+}
+
+// U+FFFD, the replacement character, in UTF-8.
+const std::string kReplacement = "\xEF\xBF\xBD";
 
 
 TEST(ListFormat, JsonStringsAreValidWhateverTheBytes)
 {
     static constexpr char kControls[] = "tab\tline\nreturn\rnul\0one\x01\x1f end";
-    const std::vector<std::pair<std::string, QString>> cases{
-        {"plain.zpk", QString::fromUtf8("plain.zpk")},
-        {"say \"hi\"\\now", QString::fromUtf8("say \"hi\"\\now")},
-        {std::string(kControls, sizeof kControls - 1), QString::fromUtf8(kControls, sizeof kControls - 1)},
-        {"café 스프라이트 😀", QString::fromUtf8("café 스프라이트 😀")},
+    const std::string r = kReplacement;
+    // the strings as read back, in UTF-8
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"plain.zpk", "plain.zpk"},
+        {"say \"hi\"\\now", "say \"hi\"\\now"},
+        {std::string(kControls, sizeof kControls - 1), std::string(kControls, sizeof kControls - 1)},
+        {"café 스프라이트 😀", "café 스프라이트 😀"},
         // not UTF-8: a stray byte, a continuation byte alone, an overlong
         // slash, a surrogate, a sequence cut short by the end
         {"a\xFF"
@@ -91,11 +137,11 @@ TEST(ListFormat, JsonStringsAreValidWhateverTheBytes)
          "c\xC0\xAF"
          "d\xED\xA0\x80"
          "e\xE2\x82",
-         QString::fromUtf8("a\uFFFDb\uFFFDc\uFFFD\uFFFDd\uFFFD\uFFFD\uFFFDe\uFFFD\uFFFD")},
+         "a" + r + "b" + r + "c" + r + r + "d" + r + r + r + "e" + r + r},
     };
     for (const auto& [raw, expected] : cases) {
         const std::string json = "{\"s\": " + cli::jsonString(raw) + "}";
-        EXPECT_EQ(readJson(json).value("s").toString(), expected) << json;
+        EXPECT_EQ(stringAt(readJson(json), "s"), expected) << json;
     }
     EXPECT_EQ(cli::jsonString("\x7f/<>"), "\"\x7f/<>\"");
 }
@@ -147,32 +193,33 @@ TEST_F(CliList, JsonParsesBackWithEveryFigure)
     const RunResult result = zpk({"list", "four.zpk", "--format", "json"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const QJsonObject root = readJson(result.out);
-    EXPECT_EQ(root.value("file").toString(), QString::fromUtf8("four.zpk"));
-    EXPECT_EQ(root.value("size").toInteger(), static_cast<qint64>(container.bytes.size()));
-    EXPECT_EQ(root.value("entryCount").toInteger(), 4);
-    const QJsonArray entries = root.value("entries").toArray();
+    const Json root = readJson(result.out);
+    EXPECT_EQ(stringAt(root, "file"), "four.zpk");
+    EXPECT_EQ(integerAt(root, "size"), static_cast<std::int64_t>(container.bytes.size()));
+    EXPECT_EQ(integerAt(root, "entryCount"), 4);
+    const Json entries = arrayAt(root, "entries");
     const auto expected = expectedRows(container);
-    ASSERT_EQ(entries.size(), 4);
+    ASSERT_EQ(entries.size(), 4u);
     for (const ExpectedRow& e : expected) {
-        const QJsonObject entry = entries.at(static_cast<qsizetype>(e.row)).toObject();
+        const Json& entry = entries.at(static_cast<std::size_t>(e.row));
         const std::string at = "row " + std::to_string(e.row);
-        EXPECT_EQ(entry.size(), 10) << at;
-        EXPECT_EQ(entry.value("row").toInteger(), e.row) << at;
-        EXPECT_EQ(entry.value("listText").toString(), QString::number(e.offset + 3)) << at;
-        EXPECT_EQ(entry.value("offset").toInteger(), e.offset) << at;
-        EXPECT_EQ(entry.value("size").toInteger(), e.size) << at;
+        ASSERT_TRUE(entry.is_object()) << at;
+        EXPECT_EQ(entry.size(), 10u) << at;
+        EXPECT_EQ(integerAt(entry, "row"), e.row) << at;
+        EXPECT_EQ(stringAt(entry, "listText"), std::to_string(e.offset + 3)) << at;
+        EXPECT_EQ(integerAt(entry, "offset"), e.offset) << at;
+        EXPECT_EQ(integerAt(entry, "size"), e.size) << at;
         if (e.width) {
-            EXPECT_EQ(entry.value("width").toInteger(), *e.width) << at;
-            EXPECT_EQ(entry.value("height").toInteger(), *e.height) << at;
+            EXPECT_EQ(integerAt(entry, "width"), *e.width) << at;
+            EXPECT_EQ(integerAt(entry, "height"), *e.height) << at;
         } else {
-            EXPECT_TRUE(entry.value("width").isNull()) << at;
-            EXPECT_TRUE(entry.value("height").isNull()) << at;
+            EXPECT_TRUE(entry.contains("width") && entry.at("width").is_null()) << at;
+            EXPECT_TRUE(entry.contains("height") && entry.at("height").is_null()) << at;
         }
-        EXPECT_EQ(entry.value("storedColours").toInteger(), e.colours) << at;
-        EXPECT_EQ(entry.value("runCodes").toInteger(), e.runCodes) << at;
-        EXPECT_EQ(entry.value("produced").toInteger(), e.produced) << at;
-        EXPECT_EQ(entry.value("status").toString(), QString::fromStdString(e.status)) << at;
+        EXPECT_EQ(integerAt(entry, "storedColours"), e.colours) << at;
+        EXPECT_EQ(integerAt(entry, "runCodes"), e.runCodes) << at;
+        EXPECT_EQ(integerAt(entry, "produced"), e.produced) << at;
+        EXPECT_EQ(stringAt(entry, "status"), e.status) << at;
     }
 }
 
@@ -207,9 +254,9 @@ TEST_F(CliList, OddFileNamesComeBackIntact)
 
     const RunResult json = zpk({"list", name, "--format", "json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(readJson(json.out).value("file").toString(),
-              QString::fromUtf8("say \"hi\", \\ \t\x01\n파일 \uFFFD.zpk"));
-    EXPECT_EQ(readJson(json.out).value("entries").toArray().size(), 2);
+    // the bytes that are not UTF-8 come back as U+FFFD
+    EXPECT_EQ(stringAt(readJson(json.out), "file"), "say \"hi\", \\ \t\x01\n파일 " + kReplacement + ".zpk");
+    EXPECT_EQ(arrayAt(readJson(json.out), "entries").size(), 2u);
 
     const RunResult csv = zpk({"list", name, "--format", "csv"});
     ASSERT_EQ(csv.status, 0) << csv.err;

@@ -1,9 +1,13 @@
 #include "cli/CliSupport.h"
 
-#include "cli/FileOutput.h"
-#include "cli/PngWriter.h"
+#include "cli/Messages.h"
+#include "export/FileOutput.h"
+#include "export/PngWriter.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace zpk::testing {
 namespace {
@@ -19,7 +23,7 @@ RgbaImage sample()
 TEST(PngWriter, EncodesRgbaThatDecodesBackExactly)
 {
     const auto png = encodePng(sample());
-    ASSERT_TRUE(png.has_value()) << png.error().message;
+    ASSERT_TRUE(png.has_value()) << png.error().detail;
     const Bytes signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     ASSERT_GE(png->size(), signature.size());
     EXPECT_TRUE(std::equal(signature.begin(), signature.end(), png->begin()));
@@ -48,17 +52,19 @@ TEST(PngWriter, RefusesImagesAPngCannotHold)
                                    RgbaImage{2, 2, Bytes(15, 0)}, RgbaImage{2, 2, Bytes(17, 0)}}) {
         const auto png = encodePng(image);
         ASSERT_FALSE(png.has_value()) << image.width << " x " << image.height;
-        EXPECT_EQ(png.error().code, ErrorCode::WriteFailed);
-        EXPECT_FALSE(png.error().message.empty());
+        EXPECT_EQ(png.error().code, ErrorCode::CannotEncode);
+        EXPECT_FALSE(png.error().detail.empty());
     }
 }
 
-TEST(PngWriter, WritePngReplacesTheFileAndLeavesNoTemporary)
+TEST(PngWriter, WrittenPngReplacesTheFileAndLeavesNoTemporary)
 {
     TempDir dir;
     writeBytes(dir / "out.png", Bytes(50, 'x'));
-    const auto written = writePng((dir / "out.png").string(), sample());
-    ASSERT_TRUE(written.has_value()) << written.error().message;
+    const auto png = encodePng(sample());
+    ASSERT_TRUE(png.has_value()) << png.error().detail;
+    const auto written = writeFileReplacing((dir / "out.png").string(), *png);
+    ASSERT_TRUE(written.has_value()) << cli::errorReason(written.error());
     EXPECT_EQ(written->path, (dir / "out.png").string());
     const Bytes bytes = readBytes(dir / "out.png");
     EXPECT_EQ(written->bytes, bytes.size());
@@ -72,7 +78,9 @@ TEST(PngWriter, FilesBesideTheTargetAreNeverTouched)
     // looks like one survives, and so does its content
     TempDir dir;
     writeBytes(dir / "out.png.tmp", Bytes(7, 'u'));
-    ASSERT_TRUE(writePng((dir / "out.png").string(), sample()).has_value());
+    const auto png = encodePng(sample());
+    ASSERT_TRUE(png.has_value());
+    ASSERT_TRUE(writeFileReplacing((dir / "out.png").string(), *png).has_value());
     EXPECT_EQ(readBytes(dir / "out.png.tmp"), Bytes(7, 'u'));
     EXPECT_EQ(dir.names(), (std::set<std::string>{"out.png", "out.png.tmp"}));
 }
@@ -80,23 +88,31 @@ TEST(PngWriter, FilesBesideTheTargetAreNeverTouched)
 TEST(PngWriter, FailedWritesLeaveNothingBehind)
 {
     TempDir dir;
+    const auto png = encodePng(sample());
+    ASSERT_TRUE(png.has_value());
     const std::string missingFolder = (dir / "missing" / "out.png").string();
-    auto written = writePng(missingFolder, sample());
+    auto written = writeFileReplacing(missingFolder, *png);
     ASSERT_FALSE(written.has_value());
     EXPECT_EQ(written.error().code, ErrorCode::WriteFailed);
     EXPECT_EQ(written.error().path, missingFolder);
-    EXPECT_NE(written.error().message.find("cannot write"), std::string::npos) << written.error().message;
+    EXPECT_EQ(written.error().systemError, ENOENT);
+    EXPECT_EQ(cli::errorReason(written.error()).rfind("cannot write: ", 0), 0u)
+        << cli::errorReason(written.error());
 
     // renaming onto a folder fails after the temporary file was written
     fs::create_directory(dir / "folder.png");
-    written = writePng((dir / "folder.png").string(), sample());
+    written = writeFileReplacing((dir / "folder.png").string(), *png);
     ASSERT_FALSE(written.has_value());
+    EXPECT_EQ(written.error().code, ErrorCode::WriteFailed);
+    EXPECT_EQ(written.error().path, (dir / "folder.png").string());
     EXPECT_TRUE(fs::is_directory(dir / "folder.png"));
 
-    // an image a PNG cannot hold: no file at all
-    written = writePng((dir / "empty.png").string(), RgbaImage{0, 0, {}});
-    ASSERT_FALSE(written.has_value());
-    EXPECT_EQ(written.error().path, (dir / "empty.png").string());
+    // an image a PNG cannot hold fails before there is anything to write:
+    // no file at all
+    const auto empty = encodePng(RgbaImage{0, 0, {}});
+    ASSERT_FALSE(empty.has_value());
+    EXPECT_EQ(empty.error().code, ErrorCode::CannotEncode);
+    EXPECT_EQ(cli::errorReason(empty.error()), "cannot encode PNG: " + empty.error().detail);
 
     EXPECT_EQ(dir.names(), (std::set<std::string>{"folder.png"}));
 }

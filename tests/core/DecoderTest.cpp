@@ -15,7 +15,7 @@ const Bytes kWorkedEntry = {0x02, 0x00, 0x02, 0x00,  // width 2, height 2
                             0xFF, 0xFE, 0x01, 0x03, 0x00,  // three pixels of value 1
                             0x00};                         // one pixel of value 0
 
-DecodedImage decodeOnly(const Bytes& entry, Palette* paletteOut = nullptr, DecodeOptions options = {})
+DecodedImage decodeOnly(const Bytes& entry, Palette* paletteOut = nullptr, PictureOptions options = {})
 {
     const auto file = parsed(withSizes({static_cast<std::uint16_t>(entry.size())}, entry));
     Palette palette{};
@@ -195,7 +195,7 @@ TEST(Decoder, EarlierColoursShowThroughAShorterPalette)
 
 TEST(Decoder, LargeImagesAreClippedTo4000)
 {
-    // 5000 x 30: 150000 pixels, more than the description's buffer held
+    // 5000 x 30: 150000 pixels, more than a fixed buffer of 100000 pixels holds
     WriterImage wide = solid(5000, 30, 0, greys(3));
     for (int y = 0; y < 30; ++y) {
         wide.pixels[static_cast<std::size_t>(y) * 5000 + 3999] = 1;

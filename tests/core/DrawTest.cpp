@@ -1,5 +1,6 @@
 #include "draw/Draw.h"
 #include "fixtures/Fixtures.h"
+#include "support/SurfacePixels.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +31,16 @@ TEST(Draw, PixelsLandOneInFromTheCorner)
     const auto one = decodeImage({1, 1, colours3(), {1}});
     Surface canvas(kCanvasWidth, kCanvasHeight);
     drawImage(canvas, one.image, one.palette, DropFirst::Off);
-    EXPECT_EQ(canvas.pixel(1, 1), makeColour(40, 50, 60));
-    EXPECT_EQ(canvas.pixel(0, 0), kWhite);
-    EXPECT_EQ(canvas.pixel(2, 1), kWhite);
-    EXPECT_EQ(canvas.pixel(1, 2), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 1, 1), makeColour(40, 50, 60));
+    EXPECT_EQ(pixelAt(canvas, 0, 0), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 2, 1), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 1, 2), kWhite);
 
     const auto wide = decodeImage({3, 2, colours3(), {0, 1, 2, 2, 1, 0}});
     drawImage(canvas, wide.image, wide.palette, DropFirst::Off);
-    EXPECT_EQ(canvas.pixel(3, 1), makeColour(70, 80, 90));
-    EXPECT_EQ(canvas.pixel(3, 2), makeColour(10, 20, 30));  // the last point, at (W, H)
-    EXPECT_EQ(canvas.pixel(4, 2), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 3, 1), makeColour(70, 80, 90));
+    EXPECT_EQ(pixelAt(canvas, 3, 2), makeColour(10, 20, 30));  // the last point, at (W, H)
+    EXPECT_EQ(pixelAt(canvas, 4, 2), kWhite);
 }
 
 TEST(Draw, DropFirstLeavesIndexZeroUntouched)
@@ -47,10 +48,10 @@ TEST(Draw, DropFirstLeavesIndexZeroUntouched)
     const auto image = decodeImage({2, 1, colours3(), {0, 2}});
     Surface canvas(10, 10, 0x00FF00);
     drawImage(canvas, image.image, image.palette, DropFirst::On);
-    EXPECT_EQ(canvas.pixel(1, 1), 0x00FF00u);
-    EXPECT_EQ(canvas.pixel(2, 1), makeColour(70, 80, 90));
+    EXPECT_EQ(pixelAt(canvas, 1, 1), 0x00FF00u);
+    EXPECT_EQ(pixelAt(canvas, 2, 1), makeColour(70, 80, 90));
     drawImage(canvas, image.image, image.palette, DropFirst::Off);
-    EXPECT_EQ(canvas.pixel(1, 1), makeColour(10, 20, 30));
+    EXPECT_EQ(pixelAt(canvas, 1, 1), makeColour(10, 20, 30));
 }
 
 TEST(Draw, PixelsNotProducedAreNotDrawn)
@@ -65,9 +66,9 @@ TEST(Draw, PixelsNotProducedAreNotDrawn)
     ASSERT_EQ(image.produced, 4);
     Surface canvas(10, 10, 0x0000FF);
     drawImage(canvas, image, palette, DropFirst::Off);
-    EXPECT_EQ(canvas.pixel(1, 2), makeColour(1, 2, 3));
-    EXPECT_EQ(canvas.pixel(2, 2), 0x0000FFu);
-    EXPECT_EQ(canvas.pixel(3, 2), 0x0000FFu);
+    EXPECT_EQ(pixelAt(canvas, 1, 2), makeColour(1, 2, 3));
+    EXPECT_EQ(pixelAt(canvas, 2, 2), 0x0000FFu);
+    EXPECT_EQ(pixelAt(canvas, 3, 2), 0x0000FFu);
 
     const auto rgba = renderRgba(image, palette, DropFirst::Off);
     ASSERT_EQ(rgba.rgba.size(), 3u * 10u * 4u);
@@ -80,21 +81,19 @@ TEST(Draw, ImagesLargerThanTheCanvasAreCut)
     const auto big = decodeImage(solid(500, 600, 1, colours3()));
     Surface canvas(kCanvasWidth, kCanvasHeight);
     drawImage(canvas, big.image, big.palette, DropFirst::Off);
-    EXPECT_EQ(canvas.pixel(kCanvasWidth - 1, kCanvasHeight - 1), makeColour(40, 50, 60));
-    EXPECT_EQ(canvas.pixel(0, kCanvasHeight - 1), kWhite);
+    EXPECT_EQ(pixelAt(canvas, kCanvasWidth - 1, kCanvasHeight - 1), makeColour(40, 50, 60));
+    EXPECT_EQ(pixelAt(canvas, 0, kCanvasHeight - 1), kWhite);
 
     const auto rgba = renderRgba(big.image, big.palette, DropFirst::On);
     EXPECT_EQ(rgba.width, 500);
     EXPECT_EQ(rgba.height, 600);
 }
 
-TEST(Draw, ClearAndPlot)
+TEST(Draw, ClearPaintsTheBackground)
 {
-    Surface canvas(4, 4);
-    canvas.plot(2, 3, 0x010203);
-    canvas.plot(-1, 0, 0x010203);  // outside: ignored
-    canvas.plot(4, 4, 0x010203);
-    EXPECT_EQ(canvas.pixel(2, 3), 0x010203u);
+    Surface canvas(4, 4, 0x102030);
+    plotAt(canvas, 2, 3, 0x010203);
+    EXPECT_EQ(pixelAt(canvas, 2, 3), 0x010203u);
     canvas.clear();
-    EXPECT_EQ(canvas.pixel(2, 3), kWhite);
+    EXPECT_EQ(pixelAt(canvas, 2, 3), 0x102030u);
 }

@@ -1,14 +1,16 @@
-// What the viewer adds around the described window: the canvas menu (save,
+// What the viewer adds around the main window's controls: the canvas menu (save,
 // copy, export all, inspect), the inspector, and loading by drag and drop.
 // Saved files are compared with what the `zpk` tool writes for the same
 // entry; inspector readings with the decoded pixels.
+#include "ScriptedDialogs.h"
 #include "TestContainers.h"
 
-#include "cli/PngWriter.h"
+#include "export/PngWriter.h"
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "window/ImageView.h"
 #include "window/DetailWindow.h"
+#include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 #include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
@@ -21,10 +23,15 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+
+#include <random>
 
 using namespace zpk;
 using namespace zpk::windowtest;
@@ -51,6 +58,31 @@ Bytes sampleContainer()
                               .rawEntry(kShortEntry));
 }
 
+// 255 entries of noise, slow enough to compress that an export of them is
+// still running when the test acts on it.
+Bytes largeContainer()
+{
+    std::vector<Rgb> colours;
+    for (int i = 0; i < 64; ++i) colours.push_back({static_cast<std::uint8_t>(i), 0, 0});
+    std::mt19937 random(7);
+    ContainerBuilder builder;
+    for (int k = 0; k < kMaxEntries; ++k) {
+        WriterImage image{96, 96, colours, Bytes(96 * 96)};
+        for (auto& v : image.pixels) v = static_cast<std::uint8_t>(random() % colours.size());
+        builder.entry(image);
+    }
+    return containerBytes(builder);
+}
+
+// Names in `folder` that are not PNGs of three digits: temporary files left behind.
+QStringList strayFiles(const QString& folder)
+{
+    QStringList stray;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        if (!QRegularExpression(QStringLiteral("^\\d{3}\\.png$")).match(name).hasMatch()) stray.append(name);
+    return stray;
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile file(path);
@@ -73,6 +105,8 @@ private slots:
     void copyPutsTheImageOnTheClipboard();
     void exportAllWritesEveryEntry();
     void exportAllAsksBeforeOverwriting();
+    void exportAllCanBeCancelled();
+    void exportAllReportsAFailedWrite();
 
     void inspectorFollowsRenders();
     void inspectorReadsPixelsAtEveryZoom();
@@ -99,8 +133,10 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MainWindow> m_window;
-    QStringList m_messages;
-    QStringList m_infos;
+    std::shared_ptr<ScriptedDialogs> m_dialogs;
+    CanvasMenu* menu() const { return m_window->canvasMenu(); }
+    // Starts "export all" into `folder` and waits for its end: the PNGs written.
+    int exportAllAndWait(const QString& folder);
 };
 
 void CanvasExtrasTest::init()
@@ -110,11 +146,9 @@ void CanvasExtrasTest::init()
     writeBytes(path("sample.zpk"), sampleContainer());
     writeBytes(path("other.zpk"), containerBytes(ContainerBuilder().entry(solidImage(3, 3, {1, 2, 3}))));
     writeBytes(path("bad.zpk"), Bytes(12, 0));
-    m_messages.clear();
-    m_infos.clear();
     m_window = std::make_unique<MainWindow>(m_dir->path());
-    m_window->showMessage = [this](const QString&, const QString& text) { m_messages.append(text); };
-    m_window->showInfo = [this](const QString&, const QString& text) { m_infos.append(text); };
+    m_dialogs = std::make_shared<ScriptedDialogs>();
+    m_window->setDialogs(m_dialogs);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -203,7 +237,7 @@ void CanvasExtrasTest::saveWritesWhatTheToolWrites()
     m_window->loadFile(path("sample.zpk"));
     QString suggested;
     const QString out = path("saved.png");
-    m_window->chooseSavePath = [&](const QString& s) -> std::optional<QString> {
+    m_dialogs->onChooseSavePath = [&](const QString& s) -> std::optional<QString> {
         suggested = s;
         return out;
     };
@@ -214,7 +248,7 @@ void CanvasExtrasTest::saveWritesWhatTheToolWrites()
     // drop first, and an entry whose stream ends early
     m_window->findChild<QCheckBox*>(QStringLiteral("mode_back"))->setChecked(true);
     selectRow(4);
-    QVERIFY(m_window->saveImage(out));
+    QVERIFY(menu()->saveImage(out));
     const QByteArray saved = readAll(out);
     QCOMPARE(saved, exportedByTool(4, {QStringLiteral("--drop-first")}));
     const QImage image = QImage::fromData(saved);
@@ -225,19 +259,19 @@ void CanvasExtrasTest::saveWritesWhatTheToolWrites()
 
     // a cancelled dialog writes nothing
     QFile::remove(out);
-    m_window->chooseSavePath = [](const QString&) -> std::optional<QString> { return std::nullopt; };
+    m_dialogs->onChooseSavePath = [](const QString&) -> std::optional<QString> { return std::nullopt; };
     action("saveImage")->trigger();
     QVERIFY(!QFileInfo::exists(out));
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 void CanvasExtrasTest::saveFailureIsReported()
 {
     m_window->loadFile(path("sample.zpk"));
-    QVERIFY(!m_window->saveImage(path("no-such-folder/x.png")));
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.first().startsWith(QStringLiteral("이미지를 저장할 수 없습니다.")));
-    QVERIFY(m_messages.first().contains(QStringLiteral("no-such-folder/x.png")));
+    QVERIFY(!menu()->saveImage(path("no-such-folder/x.png")));
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY(m_dialogs->messages.first().startsWith(QStringLiteral("이미지를 저장할 수 없습니다.")));
+    QVERIFY(m_dialogs->messages.first().contains(QStringLiteral("no-such-folder/x.png")));
 }
 
 void CanvasExtrasTest::copyPutsTheImageOnTheClipboard()
@@ -257,8 +291,10 @@ void CanvasExtrasTest::exportAllWritesEveryEntry()
     m_window->loadFile(path("sample.zpk"));
     const QString folder = path("out");
     QDir().mkpath(folder);
-    m_window->chooseExportFolder = [&]() -> std::optional<QString> { return folder; };
+    m_dialogs->onChooseExportFolder = [&](const QString&) -> std::optional<QString> { return folder; };
+    QSignalSpy finished(menu(), &CanvasMenu::exportFinished);
     action("exportAll")->trigger();
+    QVERIFY(finished.wait(10000));
 
     const QDir written(QDir(folder).filePath(QStringLiteral("sample")));
     QCOMPARE(written.entryList(QDir::Files),
@@ -266,9 +302,9 @@ void CanvasExtrasTest::exportAllWritesEveryEntry()
     for (const int row : {0, 1, 3, 4})
         QCOMPARE(readAll(written.filePath(QStringLiteral("%1.png").arg(row, 3, 10, QLatin1Char('0')))),
                  exportedByTool(row, {}));
-    QCOMPARE(m_infos.size(), 1);
-    QVERIFY(m_infos.first().contains(QStringLiteral("4개")));
-    QVERIFY(m_infos.first().contains(QStringLiteral("건너뛴 항목: 2")));
+    QCOMPARE(m_dialogs->infos.size(), 1);
+    QVERIFY(m_dialogs->infos.first().contains(QStringLiteral("4개")));
+    QVERIFY(m_dialogs->infos.first().contains(QStringLiteral("건너뛴 항목: 2")));
 }
 
 void CanvasExtrasTest::exportAllAsksBeforeOverwriting()
@@ -279,18 +315,75 @@ void CanvasExtrasTest::exportAllAsksBeforeOverwriting()
     const QString existing = QDir(folder).filePath(QStringLiteral("sample/001.png"));
     writeBytes(existing, Bytes{1, 2, 3});
     int asked = 0;
-    m_window->askYesNo = [&](const QString&, const QString&) {
+    m_dialogs->onAskYesNo = [&](const QString&, const QString&) {
         ++asked;
         return false;
     };
-    QCOMPARE(m_window->exportAll(folder), 0);
+    QVERIFY(!menu()->exportAll(folder));
     QCOMPARE(asked, 1);
     QCOMPARE(readAll(existing), QByteArray("\x01\x02\x03", 3));
     QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("sample/000.png"))));
 
-    m_window->askYesNo = [](const QString&, const QString&) { return true; };
-    QCOMPARE(m_window->exportAll(folder), 4);
+    m_dialogs->onAskYesNo = [](const QString&, const QString&) { return true; };
+    QCOMPARE(exportAllAndWait(folder), 4);
     QCOMPARE(readAll(existing), exportedByTool(1, {}));
+}
+
+void CanvasExtrasTest::exportAllCanBeCancelled()
+{
+    writeBytes(path("large.zpk"), largeContainer());
+    m_window->loadFile(path("large.zpk"));
+    const QString folder = path("out");
+    QSignalSpy finished(menu(), &CanvasMenu::exportFinished);
+    QVERIFY(menu()->exportAll(folder));
+    QVERIFY(menu()->isExporting());
+    QVERIFY(!menu()->exportAll(folder));  // one export at a time
+    m_window->loadFile(path("sample.zpk"));  // refused: the export reads the loaded file
+    QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("large.zpk"));
+
+    auto* progress = m_window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+    QVERIFY(progress != nullptr);
+    auto* cancel = progress->findChild<QPushButton*>();  // "취소"
+    QVERIFY(cancel != nullptr);
+    cancel->click();
+    QVERIFY(finished.wait(20000));
+    const int written = finished.first().first().toInt();
+    QVERIFY2(written < kMaxEntries, qPrintable(QString::number(written)));
+    QCOMPARE(m_dialogs->infos.size(), 1);
+    QVERIFY(m_dialogs->infos.first().contains(QStringLiteral("중간에 취소했습니다.")));
+    // what was written is whole, and nothing half-written is left
+    const QString target = QDir(folder).filePath(QStringLiteral("large"));
+    QCOMPARE(QDir(target).entryList(QDir::Files).size(), written);
+    QCOMPARE(strayFiles(target), QStringList());
+    QVERIFY(!menu()->isExporting());
+    m_window->loadFile(path("sample.zpk"));  // loads work again
+    QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("sample.zpk"));
+}
+
+void CanvasExtrasTest::exportAllReportsAFailedWrite()
+{
+    m_window->loadFile(path("sample.zpk"));
+    const QString folder = path("out");
+    const QString target = QDir(folder).filePath(QStringLiteral("sample"));
+    // a folder where row 3's PNG would go: that one write fails, the others go on
+    QDir().mkpath(QDir(target).filePath(QStringLiteral("003.png")));
+    m_dialogs->onAskYesNo = [](const QString&, const QString&) { return true; };
+    QCOMPARE(exportAllAndWait(folder), 3);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY(m_dialogs->messages.first().startsWith(QStringLiteral("이미지를 저장할 수 없습니다.")));
+    QVERIFY(m_dialogs->messages.first().contains(QStringLiteral("003.png")));
+    for (const int row : {0, 1, 4})
+        QCOMPARE(readAll(QDir(target).filePath(QStringLiteral("%1.png").arg(row, 3, 10, QLatin1Char('0')))),
+                 exportedByTool(row, {}));
+    QCOMPARE(strayFiles(target), QStringList());
+}
+
+int CanvasExtrasTest::exportAllAndWait(const QString& folder)
+{
+    QSignalSpy finished(menu(), &CanvasMenu::exportFinished);
+    if (!menu()->exportAll(folder)) return -1;
+    if (!finished.wait(20000)) return -2;
+    return finished.first().first().toInt();
 }
 
 // --- the inspector -----------------------------------------------------------
@@ -299,7 +392,7 @@ void CanvasExtrasTest::inspectorFollowsRenders()
 {
     m_window->loadFile(path("sample.zpk"));
     action("inspect")->trigger();
-    DetailWindow* inspector = m_window->detailWindow();
+    DetailWindow* inspector = menu()->detailWindow();
     QVERIFY(inspector != nullptr && inspector->isVisible());
     QCOMPARE(inspector->entry(), m_window->drawnEntry().get());
     QCOMPARE(inspector->view()->image().size(), QSize(6, 4));
@@ -322,7 +415,7 @@ void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(3);  // 40 x 30, value (x + 2y) mod 4
-    DetailWindow* inspector = m_window->openDetailWindow();
+    DetailWindow* inspector = menu()->openDetailWindow();
     inspector->resize(500, 400);
     ImageView* view = inspector->view();
 
@@ -375,7 +468,7 @@ void CanvasExtrasTest::inspectorMarksUsedColours()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(1);  // one value: 0
-    DetailWindow* inspector = m_window->openDetailWindow();
+    DetailWindow* inspector = menu()->openDetailWindow();
     QCOMPARE(inspector->palettePanel()->usedValues().count(), std::size_t{1});
     QVERIFY(inspector->palettePanel()->usedValues()[0]);
 
@@ -405,7 +498,7 @@ void CanvasExtrasTest::inspectorShowsUndrawnPixels()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(4);  // five pixels come, 19 never do
-    DetailWindow* inspector = m_window->openDetailWindow();
+    DetailWindow* inspector = menu()->openDetailWindow();
     const DetailWindow::PixelInfo missing = inspector->pixelInfo({5, 3});
     QVERIFY(missing.inside && !missing.produced && !missing.drawn);
     QCOMPARE(qAlpha(inspector->view()->image().pixel(5, 3)), 0);
@@ -431,7 +524,7 @@ void CanvasExtrasTest::dropOfABadFileKeepsEverything()
     const auto drawn = m_window->drawnEntry();
     const Surface before = m_window->findChild<PictureCanvas*>(QStringLiteral("Picture1"))->surface();
     drop({QUrl::fromLocalFile(path("bad.zpk"))});
-    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(m_dialogs->messages.size(), 1);
     QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("other.zpk"));
     QCOMPARE(list1()->count(), 1);
     QCOMPARE(m_window->drawnEntry(), drawn);
@@ -439,8 +532,8 @@ void CanvasExtrasTest::dropOfABadFileKeepsEverything()
     QVERIFY(std::equal(before.data(), before.data() + kCanvasWidth * kCanvasHeight, after.data()));
 
     drop({QUrl::fromLocalFile(path("vanished.zpk"))});  // gone by the time it lands
-    QCOMPARE(m_messages.size(), 2);
-    QVERIFY(m_messages.last().startsWith(QStringLiteral("파일을 열 수 없습니다.")));
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QVERIFY(m_dialogs->messages.last().startsWith(QStringLiteral("파일을 열 수 없습니다.")));
     QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("other.zpk"));
 }
 
@@ -452,7 +545,7 @@ void CanvasExtrasTest::otherDropsAreIgnored()
     drop({QUrl(QStringLiteral("https://example.org/remote.zpk"))}, &accepted);
     QVERIFY(!accepted);
     QVERIFY(!m_window->state().file.isLoaded());
-    QVERIFY(m_messages.isEmpty());
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 QTEST_MAIN(CanvasExtrasTest)

@@ -1,8 +1,10 @@
-// The viewer's window: its controls as laid out, the loads through File1 and
+// The viewer's window: its controls with their places and states, the loads through File1 and
 // the open-file dialog, the render requests and the busy gate, the drawing
 // options, load failures and wait(). Canvas checks read the backing surface
 // of Picture1 pixel by pixel.
+#include "ScriptedDialogs.h"
 #include "TestContainers.h"
+#include "support/SurfacePixels.h"
 
 #include "container/Container.h"
 #include "draw/Draw.h"
@@ -118,8 +120,8 @@ private slots:
     void cleanup();
 
     void windowSettings();
-    void controlsAsLaidOut_data();
-    void controlsAsLaidOut();
+    void controlsInPlace_data();
+    void controlsInPlace();
     void initialStates();
     void stackingOrder();
     void tabOrder();
@@ -183,7 +185,7 @@ private:
         return control<QLineEdit>(i == 1 ? "color1" : i == 2 ? "color2" : "color3");
     }
     const Surface& canvas() const { return control<PictureCanvas>("Picture1")->surface(); }
-    Colour px(int x, int y) const { return canvas().pixel(x, y); }
+    Colour px(int x, int y) const { return zpk::testing::pixelAt(canvas(), x, y); }
 
     QStringList list1Texts() const;
     QList<int> list1Selection() const;
@@ -245,13 +247,13 @@ void MainWindowTest::init()
     m_dialogCalls = 0;
 
     m_window = std::make_unique<MainWindow>(m_dir->path());
-    m_window->showMessage = [this](const QString& title, const QString& text) {
-        m_messages.append({title, text});
-    };
-    m_window->chooseFile = [this]() {
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    dialogs->onMessage = [this](const QString& title, const QString& text) { m_messages.append({title, text}); };
+    dialogs->onChooseFile = [this](const QString&) {
         ++m_dialogCalls;
         return m_choice;
     };
+    m_window->setDialogs(dialogs);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     activate();
@@ -335,7 +337,7 @@ bool MainWindowTest::allWhite() const
     return true;
 }
 
-// --- the window as laid out ----------------------------------------------------
+// --- the window's controls ----------------------------------------------------
 
 void MainWindowTest::windowSettings()
 {
@@ -354,7 +356,7 @@ void MainWindowTest::windowSettings()
     QVERIFY(sizes.contains(QSize(16, 16)));
 }
 
-void MainWindowTest::controlsAsLaidOut_data()
+void MainWindowTest::controlsInPlace_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
@@ -372,7 +374,7 @@ void MainWindowTest::controlsAsLaidOut_data()
     QTest::newRow("Picture1") << "zpk::PictureCanvas" << QString() << QRect(192, 16, 377, 449);
 }
 
-void MainWindowTest::controlsAsLaidOut()
+void MainWindowTest::controlsInPlace()
 {
     QFETCH(QString, kind);
     QFETCH(QString, text);
@@ -682,7 +684,7 @@ void MainWindowTest::colourBoxChangeRenders()
     clickItem(list1(), 1);
     QCOMPARE(m_window->renderCount(), 2);
     // paint over the canvas behind the window's back: a render clears it
-    const_cast<Surface&>(canvas()).plot(100, 100, 0x123456);
+    zpk::testing::plotAt(const_cast<Surface&>(canvas()), 100, 100, 0x123456);
     colourBox(box)->setText("7");
     QCOMPARE(m_window->renderCount(), 3);
     QCOMPARE(px(100, 100), kWhite);
@@ -729,12 +731,12 @@ void MainWindowTest::checkBoxesDoNotRender()
 
 void MainWindowTest::renderWithNoFileDrawsNothing()
 {
-    const_cast<Surface&>(canvas()).plot(5, 5, 0x00FF00);
+    zpk::testing::plotAt(const_cast<Surface&>(canvas()), 5, 5, 0x00FF00);
     command1()->click();
     QCOMPARE(m_window->renderCount(), 1);
     QVERIFY(allWhite());  // cleared (mode_clear), nothing drawn
     modeClear()->setChecked(false);
-    const_cast<Surface&>(canvas()).plot(5, 5, 0x00FF00);
+    zpk::testing::plotAt(const_cast<Surface&>(canvas()), 5, 5, 0x00FF00);
     colourBox(2)->setText("9");
     QCOMPARE(m_window->renderCount(), 2);
     QCOMPARE(px(5, 5), Colour{0x00FF00});
@@ -749,7 +751,7 @@ void MainWindowTest::busyGateDropsRequestsDuringRender()
     QCOMPARE(m_window->renderCount(), 1);
     int probes = 0;
     bool disabledInside = false;
-    m_window->renderProbe = [&] {
+    auto probe = connect(m_window.get(), &MainWindow::renderStarted, [&] {
         ++probes;
         disabledInside = !command1()->isEnabled();
         command1()->click();                  // a render request of its own
@@ -757,9 +759,9 @@ void MainWindowTest::busyGateDropsRequestsDuringRender()
         colourBox(1)->setText("12");          // an edit of each colour box
         colourBox(2)->setText("34");
         colourBox(3)->setText("56");
-    };
+    });
     clickItem(list1(), 1);
-    m_window->renderProbe = nullptr;
+    disconnect(probe);
     QCOMPARE(probes, 1);
     QVERIFY(disabledInside);
     QCOMPARE(m_window->renderCount(), 2);  // the requests inside were dropped
@@ -775,11 +777,11 @@ void MainWindowTest::loadDuringRenderRendersOnce()
 {
     clickFile("five.zpk");
     int probes = 0;
-    m_window->renderProbe = [&] {
+    auto probe = connect(m_window.get(), &MainWindow::renderStarted, [&] {
         if (probes++ == 0) m_window->loadFile(path("three.zpk"));
-    };
+    });
     clickItem(list1(), 4);
-    m_window->renderProbe = nullptr;
+    disconnect(probe);
     QCOMPARE(probes, 1);  // the load's own request met the busy gate
     QCOMPARE(m_window->renderCount(), 2);
     QCOMPARE(list1()->count(), 3);

@@ -46,7 +46,7 @@ inline Colour colourAt(const WriterImage& image, int x, int y)
 inline Bytes containerBytes(const ContainerBuilder& builder)
 {
     auto bytes = builder.build();
-    if (!bytes) qFatal("test container does not build: %s", bytes.error().message.c_str());
+    if (!bytes) qFatal("test container does not build: %s", bytes.error().detail.c_str());
     return *bytes;
 }
 

@@ -4,6 +4,7 @@
 // It checks that each failed load kept the previous file and that every
 // render ended with Command1 enabled; the rest is for the sanitizers to
 // watch (LeakSanitizer in the asan preset).
+#include "ScriptedDialogs.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -47,8 +48,8 @@ void ViewerStressTest::everyFileEveryRowEveryOption()
 
     QTemporaryDir dir;
     MainWindow window(dir.path());
-    int messages = 0;
-    window.showMessage = [&messages](const QString&, const QString&) { ++messages; };
+    auto dialogs = std::make_shared<zpk::windowtest::ScriptedDialogs>();
+    window.setDialogs(dialogs);
     window.show();
 
     auto* list1 = window.findChild<QListWidget*>(QStringLiteral("List1"));
@@ -61,9 +62,9 @@ void ViewerStressTest::everyFileEveryRowEveryOption()
     int loads = 0;
     for (const QString& file : files) {
         const std::string before = window.state().file.filePath;
-        const int messagesBefore = messages;
+        const auto messagesBefore = dialogs->messages.size();
         window.loadFile(file);
-        if (messages != messagesBefore) {
+        if (dialogs->messages.size() != messagesBefore) {
             QCOMPARE(window.state().file.filePath, before);  // a failed load keeps the previous file
             continue;
         }

@@ -12,7 +12,7 @@ foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtr
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
-  target_include_directories(${test} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  target_include_directories(${test} PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/..)
   add_test(NAME window.${test} COMMAND ${test})
   set_tests_properties(window.${test} PROPERTIES ENVIRONMENT "${ZPK_WINDOW_TEST_ENV}" TIMEOUT 120)
 endforeach()

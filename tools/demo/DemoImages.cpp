@@ -1,4 +1,4 @@
-#include "cli/DemoImages.h"
+#include "DemoImages.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-namespace zpk::cli {
+namespace zpk::demo {
 
 namespace {
 
@@ -612,4 +612,4 @@ Result<std::vector<std::uint8_t>> buildContainer(const std::vector<DemoImage>& i
     return builder.build();
 }
 
-}  // namespace zpk::cli
+}  // namespace zpk::demo

@@ -1,17 +1,6 @@
-#include "cli/EntryFacts.h"
+#include "export/EntryFacts.h"
 
-namespace zpk::cli {
-
-std::string_view statusWord(EntryStatus status)
-{
-    switch (status) {
-    case EntryStatus::Ok: return "ok";
-    case EntryStatus::Short: return "short";
-    case EntryStatus::Empty: return "empty";
-    case EntryStatus::NoData: return "no-data";
-    }
-    return "?";
-}
+namespace zpk {
 
 EntryStatus statusOf(const DecodedImage& image)
 {
@@ -49,4 +38,4 @@ std::vector<EntryFacts> allEntryFacts(const ContainerFile& file)
     return out;
 }
 
-}  // namespace zpk::cli
+}  // namespace zpk

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace zpk {
 
@@ -23,16 +22,13 @@ enum class Overwrite {
     Refuse,   // it stays as it was, and the write fails
 };
 
-// The message of a write refused because the output exists (Overwrite::Refuse).
-inline constexpr std::string_view kExistsMessage = "exists already";
-
 // Writes `bytes` to `path + ".tmp"`, then moves it to `path` in one step,
 // so that `path` never holds a partial file. With Overwrite::Replace any
 // file of that name is replaced; with Overwrite::Refuse an existing one is
-// kept and the write fails with the message kExistsMessage (decided by the
-// move itself, so a file that appears meanwhile is not clobbered either).
-// On any failure the temporary file is removed and `path` is left as it
-// was. Errors are ErrorCode::WriteFailed with the system's reason.
+// kept and the write fails with ErrorCode::Exists (decided by the move
+// itself, so a file that appears meanwhile is not clobbered either). On any
+// failure the temporary file is removed and `path` is left as it was; other
+// errors are ErrorCode::WriteFailed with the system's errno.
 Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                         Overwrite overwrite);
 

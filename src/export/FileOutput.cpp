@@ -1,11 +1,10 @@
-#include "cli/FileOutput.h"
+#include "export/FileOutput.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace zpk {
@@ -14,12 +13,7 @@ namespace {
 
 Error writeError(const std::string& path, int err)
 {
-    Error e;
-    e.code = ErrorCode::WriteFailed;
-    e.path = path;
-    e.message = err == EEXIST ? std::string(kExistsMessage)
-                              : "cannot write: " + std::system_category().message(err);
-    return e;
+    return err == EEXIST ? makeError(ErrorCode::Exists, path) : makeError(ErrorCode::WriteFailed, path, err);
 }
 
 // Writes everything or reports the errno of the first failure.

@@ -1,13 +1,13 @@
-#include "cli/BatchExport.h"
+#include "export/BatchExport.h"
 
 #include "container/Container.h"
+#include "export/EntryExport.h"
+#include "export/ExportNaming.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -15,9 +15,8 @@
 #include <new>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
-namespace zpk::cli {
+namespace zpk {
 
 namespace {
 
@@ -31,73 +30,39 @@ constexpr int kMaxThreads = 256;
 // The progress reporter hears of the batch at most this often.
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// The rows the header of `path` announces, or 0 when it cannot be read or
-// is no container. Reads the count and the size table only (a container's
-// header is never longer than that of 255 entries), and only from a regular
-// file, which cannot block.
-std::int64_t announcedRows(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return 0;
-    std::vector<std::uint8_t> header(static_cast<std::size_t>(headerLength(kMaxEntries)));
-    struct stat info {};
-    ssize_t got = -1;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        do {
-            got = ::pread(fd, header.data(), header.size(), 0);
-        } while (got < 0 && errno == EINTR);
-    }
-    ::close(fd);
-    if (got < 0) return 0;
-    header.resize(static_cast<std::size_t>(got));
-    const auto parsed = parseContainer(std::move(header));
-    return parsed ? parsed->rowCount() : 0;
-}
-
-std::string threeDigits(int row)
-{
-    std::string digits = std::to_string(row);
-    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
-    return digits;
-}
-
 // One entry: the PNG written, or why not.
 EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, int row, const BatchPlan& plan)
 {
     EntryOutcome outcome;
     outcome.row = row;
+    outcome.attempted = true;
     outcome.output = entryPngPath(planned.folder, row);
-    const std::string prefix = rowText(row);
-    const auto exists = [&] {
-        return prefix + ": " + outcome.output + " " + std::string(kExistsMessage) + " (--force replaces it)";
-    };
     try {
         // not worth decoding for a PNG that would be refused; the write
         // itself still refuses one that appears meanwhile
         struct stat info {};
         if (plan.overwrite == Overwrite::Refuse && ::lstat(outcome.output.c_str(), &info) == 0) {
-            outcome.problem = exists();
+            outcome.problem = makeError(ErrorCode::Exists, outcome.output);
             return outcome;
         }
-        const auto exported = exportEntry(file, row, plan.style);
+        const auto exported = exportEntry(file, row, plan.options);
         if (!exported) {
-            outcome.problem = exportErrorText(row, exported.error());
+            outcome.problem = exported.error();
             return outcome;
         }
+        outcome.form = exported->form;
+        outcome.produced = exported->produced;
+        outcome.pixelCount = exported->pixelCount;
         const auto written = writeFileAtomically(outcome.output, exported->png, plan.overwrite);
         if (!written) {
-            const std::string& message = written.error().message;
-            outcome.problem =
-                message == kExistsMessage ? exists() : prefix + ": " + outcome.output + ": " + message;
+            outcome.problem = written.error();
             return outcome;
         }
         outcome.exported = true;
-        if (const std::string note = rgbaFallbackNote(*exported, plan.style.format); !note.empty())
-            outcome.note = prefix + " " + note;
     } catch (const std::bad_alloc&) {
-        outcome.problem = prefix + ": out of memory";
+        outcome.problem = makeError(ErrorCode::OutOfMemory);
     } catch (const std::exception& e) {
-        outcome.problem = prefix + ": " + e.what();
+        outcome.problem = makeDetailedError(ErrorCode::Internal, e.what());
     }
     return outcome;
 }
@@ -109,13 +74,15 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
 // outcome of a finished file is read unlocked, as nothing writes it any more.
 class BatchRun {
 public:
-    BatchRun(const BatchPlan& plan, ProgressReporter& progress)
-        : m_plan(plan), m_progress(progress), m_files(plan.files.size()), m_outcomes(plan.files.size())
+    BatchRun(const BatchPlan& plan, ProgressReporter& progress, const std::atomic<bool>* cancel)
+        : m_plan(plan), m_progress(progress), m_cancel(cancel), m_files(plan.files.size()),
+          m_outcomes(plan.files.size())
     {
         for (std::size_t i = 0; i < m_files.size(); ++i) {
-            m_outcomes[i].path = plan.files[i].path;
-            m_outcomes[i].folder = plan.files[i].folder;
-            m_files[i].announcedRows = announcedRows(plan.files[i].path);
+            const PlannedFile& planned = plan.files[i];
+            m_outcomes[i].path = planned.path;
+            m_outcomes[i].folder = planned.folder;
+            m_files[i].announcedRows = planned.loaded ? planned.loaded->rowCount() : announcedRowCount(planned.path);
             m_entriesTotal += m_files[i].announcedRows;
         }
         // a file or two beyond one per worker: enough to keep every worker
@@ -135,7 +102,7 @@ public:
             report();
         }  // the workers have ended
         m_progress.finished(snapshot());
-        return BatchResult{std::move(m_outcomes)};
+        return BatchResult{std::move(m_outcomes), cancelled()};
     }
 
 private:
@@ -150,10 +117,14 @@ private:
         int row;
     };
 
+    bool cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
+
     void work()
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
+            // cancelled: finish what is in hand, take nothing more
+            if (cancelled()) break;
             // read the next file when the queue runs low, so that the
             // others have entries to take meanwhile
             const bool lowOnWork = m_ready.size() < static_cast<std::size_t>(m_plan.threads);
@@ -181,7 +152,7 @@ private:
             // nothing queued and nothing more to come: the others finish
             // what they hold
             if (m_nextFile == m_files.size() && m_loading == 0) break;
-            m_workChanged.wait(lock);
+            m_workChanged.wait_for(lock, kProgressInterval);  // wakes to see a cancel too
         }
         if (--m_activeWorkers == 0) m_progressChanged.notify_all();
     }
@@ -192,24 +163,30 @@ private:
     {
         FileOutcome& outcome = m_outcomes[index];
         try {
-            auto loaded = loadContainer(outcome.path);
-            if (!loaded) {
-                outcome.problem = errorReason(loaded.error());
-                return nullptr;
+            std::shared_ptr<const ContainerFile> container = m_plan.files[index].loaded;
+            if (!container) {
+                auto loaded = loadContainer(outcome.path);
+                if (!loaded) {
+                    outcome.problem = loaded.error();
+                    return nullptr;
+                }
+                container = std::make_shared<const ContainerFile>(std::move(*loaded));
             }
             std::error_code ec;
             fs::create_directories(outcome.folder, ec);
             if (ec) {
-                outcome.problem = "cannot make the folder " + outcome.folder + ": " + ec.message();
+                outcome.problem = makeError(ErrorCode::CannotMakeFolder, outcome.folder, ec.value());
                 return nullptr;
             }
             outcome.read = true;
-            outcome.entries.resize(static_cast<std::size_t>(loaded->rowCount()));
-            return std::make_shared<const ContainerFile>(std::move(*loaded));
+            outcome.entries.resize(static_cast<std::size_t>(container->rowCount()));
+            for (int row = 0; row < container->rowCount(); ++row)
+                outcome.entries[static_cast<std::size_t>(row)].row = row;
+            return container;
         } catch (const std::bad_alloc&) {
-            outcome.problem = "out of memory";
+            outcome.problem = makeError(ErrorCode::OutOfMemory);
         } catch (const std::exception& e) {
-            outcome.problem = e.what();
+            outcome.problem = makeDetailedError(ErrorCode::Internal, e.what());
         }
         outcome.entries.clear();
         return nullptr;
@@ -290,6 +267,7 @@ private:
 
     const BatchPlan& m_plan;
     ProgressReporter& m_progress;
+    const std::atomic<bool>* m_cancel;
     Clock::time_point m_start;
 
     std::mutex m_mutex;
@@ -312,35 +290,19 @@ private:
 
 }  // namespace
 
-std::string outputFolderOf(const std::string& outputFolder, const std::string& file)
-{
-    const std::string stem = containerStem(file);
-    return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
-}
-
-std::string entryPngPath(const std::string& folder, int row)
-{
-    return (fs::path(folder) / (threeDigits(row) + ".png")).string();
-}
-
 std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings)
 {
     BatchPlan plan;
-    plan.style = settings.style;
+    plan.options = settings.options;
     plan.overwrite = settings.overwrite;
     int threads = settings.jobs > 0 ? settings.jobs : static_cast<int>(std::thread::hardware_concurrency());
     plan.threads = std::clamp(threads, 1, kMaxThreads);
 
     std::map<std::string, std::string> fileOfFolder;
     for (const std::string& file : settings.files) {
-        PlannedFile planned{file, outputFolderOf(settings.outputFolder, file)};
+        PlannedFile planned{file, outputFolderOf(settings.outputFolder, file), nullptr};
         const auto [at, inserted] = fileOfFolder.emplace(planned.folder, file);
-        if (!inserted) {
-            if (at->second == file) return PlanConflict{"'" + file + "' is given twice"};
-            return PlanConflict{"'" + at->second + "' and '" + file + "' would both write into the folder '" +
-                                planned.folder +
-                                "' (export them in separate runs, each with its own -o DIR)"};
-        }
+        if (!inserted) return PlanConflict{at->second, file, planned.folder};
         plan.files.push_back(std::move(planned));
     }
     return plan;
@@ -352,12 +314,29 @@ int FileOutcome::exported() const
         std::count_if(entries.begin(), entries.end(), [](const EntryOutcome& e) { return e.exported; }));
 }
 
-int FileOutcome::failed() const { return static_cast<int>(entries.size()) - exported(); }
-
-int FileOutcome::noted() const
+int FileOutcome::failed() const
 {
-    return static_cast<int>(
-        std::count_if(entries.begin(), entries.end(), [](const EntryOutcome& e) { return !e.note.empty(); }));
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(),
+                                          [](const EntryOutcome& e) { return e.attempted && !e.exported; }));
+}
+
+int FileOutcome::fellBackToRgba(OutputForm asked) const
+{
+    if (asked != OutputForm::Indexed) return 0;
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const EntryOutcome& e) {
+        return e.exported && e.form != OutputForm::Indexed;
+    }));
+}
+
+std::vector<std::string> existingOutputs(const PlannedFile& file, int rows)
+{
+    std::vector<std::string> existing;
+    for (int row = 0; row < rows; ++row) {
+        std::string png = entryPngPath(file.folder, row);
+        struct stat info {};
+        if (::lstat(png.c_str(), &info) == 0) existing.push_back(std::move(png));
+    }
+    return existing;
 }
 
 std::int64_t BatchResult::entries() const
@@ -379,10 +358,10 @@ std::int64_t BatchResult::filesNotRead() const
     return std::count_if(files.begin(), files.end(), [](const FileOutcome& f) { return !f.read; });
 }
 
-BatchResult runBatch(const BatchPlan& plan, ProgressReporter& progress)
+BatchResult runBatch(const BatchPlan& plan, ProgressReporter& progress, const std::atomic<bool>* cancel)
 {
-    BatchRun run(plan, progress);
+    BatchRun run(plan, progress, cancel);
     return run.run();
 }
 
-}  // namespace zpk::cli
+}  // namespace zpk

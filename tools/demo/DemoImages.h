@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace zpk::cli {
+namespace zpk::demo {
 
 // Images fit the canvas with its one-pixel margin on each side.
 constexpr int kMaxDemoWidth = kCanvasWidth - 2;
@@ -29,4 +29,4 @@ std::vector<DemoImage> demoImages();
 // A container holding `images` in order.
 Result<std::vector<std::uint8_t>> buildContainer(const std::vector<DemoImage>& images);
 
-}  // namespace zpk::cli
+}  // namespace zpk::demo

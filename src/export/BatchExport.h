@@ -1,31 +1,36 @@
-// `zpk export FILE... --all`: every entry of every container as a PNG,
-// spread over worker threads.
+// Exporting every entry of one or more containers as PNGs, spread over
+// worker threads: `zpk export --all` and the viewer's "export all".
 //
-// Row K of FILE goes to DIR/STEM/KKK.png (STEM: FILE's name without folder
-// and extension; K with three digits, as a list has at most 255 rows). The
-// work is a plan (one folder per file, checked for clashes before anything
-// is written), then a pool of workers that read the files in order and take
+// Row K of FILE goes to DIR/STEM/KKK.png (see ExportNaming.h). The work is
+// a plan (one folder per file, checked for clashes before anything is
+// written), then a pool of workers that read the files in order and take
 // their entries one at a time. Each entry is decoded on a fresh palette and
 // written through a temporary file, so the files written do not depend on
 // the number of workers or their timing; outcomes are stored by file and
-// row, and reported in that order.
+// row, and reported in that order. Outcomes are values: the front ends
+// word them.
 #pragma once
 
-#include "cli/EntryExport.h"
-#include "cli/FileOutput.h"
+#include "export/FileOutput.h"
+#include "state/PictureOptions.h"
+#include "state/Result.h"
+#include "state/ViewerState.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
-namespace zpk::cli {
+namespace zpk {
 
 struct BatchSettings {
     std::vector<std::string> files;
     std::string outputFolder;  // empty: the current folder
-    ExportStyle style;
+    PictureOptions options;
     Overwrite overwrite = Overwrite::Refuse;
     int jobs = 0;  // worker threads; 0: one per hardware thread
 };
@@ -34,18 +39,23 @@ struct BatchSettings {
 struct PlannedFile {
     std::string path;    // as given
     std::string folder;  // outputFolder/STEM
+    // The container already in memory (the viewer's loaded file), which
+    // must outlive the run; empty: read from `path`.
+    std::shared_ptr<const ContainerFile> loaded;
 };
 
 struct BatchPlan {
     std::vector<PlannedFile> files;
-    ExportStyle style;
+    PictureOptions options;
     Overwrite overwrite = Overwrite::Refuse;
     int threads = 1;  // at least 1
 };
 
 // Why no plan can be made: two files would share a folder.
 struct PlanConflict {
-    std::string message;
+    std::string first;   // the file that had the folder first
+    std::string second;  // the same as `first` when a file is given twice
+    std::string folder;
 };
 
 // One folder per file, and the number of threads. Two files with the same
@@ -53,41 +63,43 @@ struct PlanConflict {
 // each other.
 std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings);
 
-// The folder of `file`'s PNGs: outputFolder/STEM, or STEM alone.
-std::string outputFolderOf(const std::string& outputFolder, const std::string& file);
-// The PNG of `row` in `folder`: folder/007.png.
-std::string entryPngPath(const std::string& folder, int row);
+// The PNGs of a file's first `rows` rows that exist already: what a run
+// with Overwrite::Replace would replace, so that a front end can ask first.
+std::vector<std::string> existingOutputs(const PlannedFile& file, int rows);
 
 struct EntryOutcome {
     int row = 0;
     bool exported = false;
-    std::string output;   // the PNG's path
-    // Why it was not exported, or what is special about the PNG written
-    // (--indexed, written as RGBA), as it follows "FILE: " in a message:
-    // "entry row 7 is 0 x 4 pixels: nothing to draw". Empty when nothing.
-    std::string problem;
-    std::string note;
+    bool attempted = false;  // false when the run was cancelled before it
+    std::string output;      // the PNG's path
+    std::optional<Error> problem;  // why it was not exported
+    // What the PNG holds, and for an indexed export written as RGBA why:
+    // the pixels the stream produced of width x height.
+    OutputForm form = OutputForm::Rgba;
+    std::int64_t produced = 0;
+    std::int64_t pixelCount = 0;
 };
 
 struct FileOutcome {
     std::string path;
     std::string folder;
-    bool read = false;    // read, and its folder made
-    std::string problem;  // why not
+    bool read = false;             // read, and its folder made
+    std::optional<Error> problem;  // why not; none when the run was cancelled before it
     std::vector<EntryOutcome> entries;  // one per list row, in order; empty when not read
 
     int exported() const;
-    int failed() const;  // entries not exported
-    int noted() const;   // entries with a note
+    int failed() const;  // entries attempted and not exported
+    int fellBackToRgba(OutputForm asked) const;  // entries written as RGBA though asked indexed
 };
 
 struct BatchResult {
     std::vector<FileOutcome> files;  // in the order given
+    bool cancelled = false;
 
     std::int64_t entries() const;  // rows of the files read
     std::int64_t exported() const;
     std::int64_t filesNotRead() const;
-    bool allExported() const { return filesNotRead() == 0 && exported() == entries(); }
+    bool allExported() const { return !cancelled && filesNotRead() == 0 && exported() == entries(); }
 };
 
 // A moment of a running batch.
@@ -117,7 +129,9 @@ public:
 };
 
 // Runs the plan to its end on plan.threads worker threads; the calling
-// thread reports progress meanwhile.
-BatchResult runBatch(const BatchPlan& plan, ProgressReporter& progress);
+// thread reports progress meanwhile. When `cancel` becomes true the workers
+// finish the entries they hold and take no more (BatchResult::cancelled).
+BatchResult runBatch(const BatchPlan& plan, ProgressReporter& progress,
+                     const std::atomic<bool>* cancel = nullptr);
 
-}  // namespace zpk::cli
+}  // namespace zpk

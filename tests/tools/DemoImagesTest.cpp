@@ -1,21 +1,23 @@
 #include "fixtures/Fixtures.h"
 
-#include "cli/DemoImages.h"
+#include "DemoImages.h"
 #include "container/Container.h"
 #include "decode/Decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace zpk::testing {
 namespace {
 
-using cli::DemoImage;
+using demo::DemoImage;
 
 TEST(DemoImages, FitTheCanvasAndTheirPalettes)
 {
-    const auto images = cli::demoImages();
+    const auto images = demo::demoImages();
     EXPECT_GE(images.size(), 5u);
     EXPECT_LE(images.size(), 7u);
     for (const DemoImage& demo : images) {
@@ -34,7 +36,7 @@ TEST(DemoImages, FitTheCanvasAndTheirPalettes)
 
 TEST(DemoImages, ColoursNeverHoldTheMarkerPair)
 {
-    for (const DemoImage& demo : cli::demoImages()) {
+    for (const DemoImage& demo : demo::demoImages()) {
         // as stored: the height's high byte, two zeros, the colours
         Bytes bytes{static_cast<std::uint8_t>(demo.image.height >> 8), 0, 0};
         for (const Rgb& c : demo.image.colours) bytes.insert(bytes.end(), {c.red, c.green, c.blue});
@@ -45,9 +47,9 @@ TEST(DemoImages, ColoursNeverHoldTheMarkerPair)
 
 TEST(DemoImages, DecodeBackToTheirPixelsAndColours)
 {
-    const auto images = cli::demoImages();
-    const auto container = cli::buildContainer(images);
-    ASSERT_TRUE(container.has_value()) << container.error().message;
+    const auto images = demo::demoImages();
+    const auto container = demo::buildContainer(images);
+    ASSERT_TRUE(container.has_value()) << container.error().detail;
     const ContainerFile file = parsed(*container);
     ASSERT_EQ(file.rowCount(), static_cast<int>(images.size()));
     for (std::size_t row = 0; row < images.size(); ++row) {
@@ -69,7 +71,7 @@ TEST(DemoImages, DecodeBackToTheirPixelsAndColours)
 TEST(DemoImages, OneHasABackgroundOfValueZeroThatDropFirstRemoves)
 {
     bool found = false;
-    for (const DemoImage& demo : cli::demoImages()) {
+    for (const DemoImage& demo : demo::demoImages()) {
         const auto& pixels = demo.image.pixels;
         const auto zeros = std::count(pixels.begin(), pixels.end(), 0);
         // the corners are background, and there is a picture on it
@@ -84,12 +86,22 @@ TEST(DemoImages, OneHasABackgroundOfValueZeroThatDropFirstRemoves)
 
 TEST(DemoImages, SameBytesEveryTimeAndSmall)
 {
-    const auto first = cli::buildContainer(cli::demoImages());
-    const auto second = cli::buildContainer(cli::demoImages());
+    const auto first = demo::buildContainer(demo::demoImages());
+    const auto second = demo::buildContainer(demo::demoImages());
     ASSERT_TRUE(first.has_value());
     ASSERT_TRUE(second.has_value());
     EXPECT_TRUE(*first == *second);
     EXPECT_LT(first->size(), 300u * 1024u);
+}
+
+TEST(DemoImages, CommittedSampleIsWhatTheGeneratorWrites)
+{
+    std::ifstream in(ZPK_SOURCE_DIR "/samples/demo.zpk", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    const Bytes committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto written = demo::buildContainer(demo::demoImages());
+    ASSERT_TRUE(written.has_value());
+    EXPECT_TRUE(committed == *written) << "samples/demo.zpk differs: cmake --build build --target demo";
 }
 
 }  // namespace

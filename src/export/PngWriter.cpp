@@ -1,4 +1,4 @@
-#include "cli/PngWriter.h"
+#include "export/PngWriter.h"
 
 #include <spng.h>
 
@@ -13,7 +13,7 @@ namespace {
 // A PNG palette holds at most 256 colours: one per value of an 8-bit index.
 constexpr std::size_t kMaxPaletteColours = 256;
 
-Error pngError(std::string message) { return makeError(ErrorCode::WriteFailed, std::move(message)); }
+Error pngError(std::string detail) { return makeDetailedError(ErrorCode::CannotEncode, std::move(detail)); }
 
 struct ContextDeleter {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
@@ -23,7 +23,7 @@ struct BufferDeleter {
 };
 using Encoder = std::unique_ptr<spng_ctx, ContextDeleter>;
 
-Error spngError(int ret) { return pngError(std::string("cannot encode PNG: ") + spng_strerror(ret)); }
+Error spngError(int ret) { return pngError(spng_strerror(ret)); }
 
 // An encoder to memory for an image of this size and colour type. The
 // settings are fixed, so the bytes depend on the image alone.
@@ -110,17 +110,6 @@ Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)
     }
     if (ret != 0) return spngError(ret);
     return finish(ctx->get(), image.indices);
-}
-
-Result<WrittenFile> writePng(const std::string& path, const RgbaImage& image)
-{
-    auto png = encodePng(image);
-    if (!png) {
-        Error e = png.error();
-        e.path = path;
-        return e;
-    }
-    return writeFileReplacing(path, *png);
 }
 
 }  // namespace zpk

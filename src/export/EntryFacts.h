@@ -1,4 +1,4 @@
-// What `zpk list --format csv|json` and `zpk info` tell about each entry:
+// What is told about each entry (`zpk list --format csv|json`, `zpk info`):
 // where it lies, its size, and how it decodes on a fresh palette.
 #pragma once
 
@@ -8,10 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-namespace zpk::cli {
+namespace zpk {
 
 enum class EntryStatus {
     Ok,      // the stream produces every pixel
@@ -19,9 +18,6 @@ enum class EntryStatus {
     Empty,   // width or height below 1: nothing to draw
     NoData,  // the width and height bytes lie past the end of the file
 };
-
-// "ok", "short", "empty", "no-data".
-std::string_view statusWord(EntryStatus status);
 
 EntryStatus statusOf(const DecodedImage& image);
 
@@ -46,4 +42,4 @@ EntryFacts entryFacts(const ContainerFile& file, int row);
 // Every row of the list, in order.
 std::vector<EntryFacts> allEntryFacts(const ContainerFile& file);
 
-}  // namespace zpk::cli
+}  // namespace zpk

@@ -1,0 +1,76 @@
+#include "cli/Messages.h"
+
+#include <system_error>
+
+namespace zpk::cli {
+
+namespace {
+
+std::string systemReason(int err) { return std::system_category().message(err); }
+
+}  // namespace
+
+std::string errorReason(const Error& error)
+{
+    switch (error.code) {
+    case ErrorCode::CannotOpen: return "cannot open: " + systemReason(error.systemError);
+    case ErrorCode::NotRegularFile: return "cannot open: not a regular file";
+    case ErrorCode::TooShort:
+        return "not a zpk container: " + std::to_string(error.actualLength) + " bytes, the header needs " +
+               std::to_string(error.neededLength);
+    case ErrorCode::TooLarge: return "file is too large (2 GiB or more)";
+    case ErrorCode::NoData: return "has no data: its width and height lie past the end of the file";
+    case ErrorCode::EmptyImage:
+        return "is " + std::to_string(error.imageWidth) + " x " + std::to_string(error.imageHeight) +
+               " pixels: nothing to draw";
+    case ErrorCode::InvalidImage: return error.detail;
+    case ErrorCode::CannotEncode: return "cannot encode PNG: " + error.detail;
+    case ErrorCode::WriteFailed: return "cannot write: " + systemReason(error.systemError);
+    case ErrorCode::Exists: return "exists already";
+    case ErrorCode::CannotMakeFolder:
+        return "cannot make the folder " + error.path + ": " + systemReason(error.systemError);
+    case ErrorCode::OutOfMemory: return "out of memory";
+    case ErrorCode::Internal: return error.detail;
+    }
+    return "unknown error";
+}
+
+std::string rowText(int row) { return "entry row " + std::to_string(row); }
+
+std::string entryProblemText(int row, const Error& error)
+{
+    switch (error.code) {
+    // the entry's own faults complete the sentence
+    case ErrorCode::NoData:
+    case ErrorCode::EmptyImage: return rowText(row) + " " + errorReason(error);
+    case ErrorCode::Exists: return rowText(row) + ": " + error.path + " exists already (--force replaces it)";
+    case ErrorCode::WriteFailed: return rowText(row) + ": " + error.path + ": " + errorReason(error);
+    default: return rowText(row) + ": " + errorReason(error);
+    }
+}
+
+std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount)
+{
+    return "written as RGBA: the pixel stream ends after " + std::to_string(produced) + " of " +
+           std::to_string(pixelCount) + " pixels";
+}
+
+std::string planConflictText(const PlanConflict& conflict)
+{
+    if (conflict.first == conflict.second) return "'" + conflict.first + "' is given twice";
+    return "'" + conflict.first + "' and '" + conflict.second + "' would both write into the folder '" +
+           conflict.folder + "' (export them in separate runs, each with its own -o DIR)";
+}
+
+std::string_view statusWord(EntryStatus status)
+{
+    switch (status) {
+    case EntryStatus::Ok: return "ok";
+    case EntryStatus::Short: return "short";
+    case EntryStatus::Empty: return "empty";
+    case EntryStatus::NoData: return "no-data";
+    }
+    return "?";
+}
+
+}  // namespace zpk::cli

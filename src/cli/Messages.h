@@ -1,0 +1,37 @@
+// The tool's words for what went wrong: each error value of the lower
+// floors as the reason that follows "zpk: FILE: ".
+#pragma once
+
+#include "export/BatchExport.h"
+#include "export/EntryFacts.h"
+#include "state/Result.h"
+
+#include <string>
+#include <string_view>
+
+namespace zpk::cli {
+
+// Why a container could not be read, or an output not written:
+// "not a zpk container: 12 bytes, the header needs 29",
+// "cannot open: No such file or directory", "cannot write: ...".
+std::string errorReason(const Error& error);
+
+// "entry row K", as messages name a row.
+std::string rowText(int row);
+
+// Why an entry was not exported, behind "FILE: ":
+// "entry row K is 0 x 4 pixels: nothing to draw",
+// "entry row K: out/a/007.png exists already (--force replaces it)".
+std::string entryProblemText(int row, const Error& error);
+
+// Why an indexed export came out as RGBA: "written as RGBA: the pixel
+// stream ends after P of N pixels".
+std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount);
+
+// Two files of a batch that would share a folder.
+std::string planConflictText(const PlanConflict& conflict);
+
+// "ok", "short", "empty", "no-data".
+std::string_view statusWord(EntryStatus status);
+
+}  // namespace zpk::cli

@@ -1,0 +1,45 @@
+// One entry as a PNG file's bytes, as RGBA or as a palette image. Every
+// export goes through here: `zpk export`, `zpk export --all`, the viewer's
+// save and its "export all", so all of them write the same bytes for the
+// same entry, palette and options.
+#pragma once
+
+#include "decode/Decoder.h"
+#include "state/PictureOptions.h"
+#include "state/Result.h"
+#include "state/ViewerState.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zpk {
+
+struct ExportedEntry {
+    int imageWidth = 0;  // as the entry gives them
+    int imageHeight = 0;
+    int width = 0;  // of the PNG: clipped to 4000 columns and rows
+    int height = 0;
+    std::int64_t produced = 0;    // pixels the stream produced
+    std::int64_t pixelCount = 0;  // width x height as the entry gives them
+    OutputForm form = OutputForm::Rgba;  // what the PNG holds
+    std::vector<std::uint8_t> png;
+
+    bool clipped() const { return width != imageWidth || height != imageHeight; }
+    bool complete() const { return produced == pixelCount; }
+    // An indexed export written as RGBA, since not every pixel is drawn.
+    bool fellBackToRgba(OutputForm asked) const { return asked == OutputForm::Indexed && form != asked; }
+};
+
+// Encodes an image already decoded with `palette`. With OutputForm::Indexed,
+// an image whose stream ends early is written as RGBA instead (see
+// ExportedEntry::form). Fails with ErrorCode::NoData (the width and height
+// bytes lie past the file), ErrorCode::EmptyImage (width or height below 1)
+// or the encoder's error.
+Result<ExportedEntry> encodeEntry(const DecodedImage& image, const Palette& palette,
+                                  const PictureOptions& options);
+
+// Decodes `row` of `file` on a fresh (all black) palette, so that the
+// output does not depend on what was decoded before, and encodes it.
+Result<ExportedEntry> exportEntry(const ContainerFile& file, int row, const PictureOptions& options);
+
+}  // namespace zpk

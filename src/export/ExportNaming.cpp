@@ -1,0 +1,34 @@
+#include "export/ExportNaming.h"
+
+#include <filesystem>
+
+namespace zpk {
+
+namespace fs = std::filesystem;
+
+std::string containerStem(const std::string& file)
+{
+    std::string stem = fs::path(file).stem().string();
+    if (stem.empty() || stem == "." || stem == "..") stem = "entry";
+    return stem;
+}
+
+std::string defaultPngName(const std::string& file, int row)
+{
+    return containerStem(file) + "-" + std::to_string(row) + ".png";
+}
+
+std::string outputFolderOf(const std::string& outputFolder, const std::string& file)
+{
+    const std::string stem = containerStem(file);
+    return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
+}
+
+std::string entryPngPath(const std::string& folder, int row)
+{
+    std::string digits = std::to_string(row);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return (fs::path(folder) / (digits + ".png")).string();
+}
+
+}  // namespace zpk

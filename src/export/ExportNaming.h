@@ -1,0 +1,30 @@
+// The names exported images get, for the tool and the viewer alike.
+//
+//   one entry    STEM-K.png in the current folder (`zpk export FILE --entry K`,
+//                the viewer's save dialog)
+//   every entry  DIR/STEM/KKK.png, K with three digits, as a list has at most
+//                255 rows (`zpk export --all`, the viewer's "export all")
+//
+// STEM is the container's file name without folder and last extension.
+#pragma once
+
+#include <string>
+
+namespace zpk {
+
+// The stem of the PNG names made from a container file; "entry" when that
+// leaves nothing usable (a path ending in a folder, which is never read as
+// a container).
+std::string containerStem(const std::string& file);
+
+// STEM-K.png.
+std::string defaultPngName(const std::string& file, int row);
+
+// The folder of `file`'s PNGs: outputFolder/STEM, or STEM alone when
+// outputFolder is empty.
+std::string outputFolderOf(const std::string& outputFolder, const std::string& file);
+
+// The PNG of `row` in `folder`: folder/007.png.
+std::string entryPngPath(const std::string& folder, int row);
+
+}  // namespace zpk

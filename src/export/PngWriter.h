@@ -1,0 +1,26 @@
+// Images as PNG, not interlaced, 8 bits a sample: RGBA (red, green, blue,
+// alpha), or indexed (a palette of up to 256 colours, optionally with
+// alpha for its first entries). The same image always gives the same bytes.
+#pragma once
+
+#include "draw/Draw.h"
+#include "state/Result.h"
+#include "state/ViewerState.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zpk {
+
+// The PNG file of `image`. An image without pixels (width or height below
+// 1), or whose byte count is not width x height x 4, is an error
+// (ErrorCode::CannotEncode): a PNG cannot hold it.
+Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
+
+// The PNG file of an indexed image (colour type 3, bit depth 8). An image
+// without pixels, with an index count other than width x height, with 0 or
+// more than 256 colours, more alpha values than colours, or an index past
+// the colours is an error (ErrorCode::CannotEncode).
+Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image);
+
+}  // namespace zpk

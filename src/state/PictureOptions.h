@@ -1,0 +1,31 @@
+// How a picture is drawn and written: one set of options that travels from
+// either front end (the window's controls, the tool's command line) down to
+// the pixels.
+#pragma once
+
+#include <string>
+
+namespace zpk {
+
+// "Drop first": pixels of value 0 are not drawn and the canvas shows through
+// (transparent in an exported image).
+enum class DropFirst { Off, On };
+
+// What an exported PNG holds.
+enum class OutputForm {
+    Rgba,     // drawn pixels opaque in their colour, the rest transparent
+    Indexed,  // one byte per pixel, its value; when the stream produces every pixel
+};
+
+struct PictureOptions {
+    // "UserColor": palette entries 1 to 256 become a ramp from the three
+    // base texts.
+    bool userColor = false;
+    std::string color1 = "0";
+    std::string color2 = "0";
+    std::string color3 = "0";
+    DropFirst dropFirst = DropFirst::Off;
+    OutputForm form = OutputForm::Rgba;
+};
+
+}  // namespace zpk

@@ -1,0 +1,202 @@
+#include "window/CanvasMenu.h"
+
+#include "export/BatchExport.h"
+#include "export/EntryExport.h"
+#include "export/ExportNaming.h"
+#include "export/FileOutput.h"
+#include "window/DetailWindow.h"
+#include "window/ExportRunner.h"
+#include "window/MainWindow.h"
+#include "window/Messages.h"
+#include "window/WindowDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QProgressDialog>
+
+#include <climits>
+#include <variant>
+
+namespace zpk {
+
+namespace {
+
+std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
+
+}  // namespace
+
+CanvasMenu::CanvasMenu(MainWindow* window) : QMenu(window), m_window(window), m_exporter(new ExportRunner(this))
+{
+    setObjectName(QStringLiteral("canvasMenu"));
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& keys, auto slot) {
+        QAction* a = addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the keys belong to the inspector
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    m_saveAction = action("saveImage", tr("이미지 저장…"), QKeySequence::Save, [this] {
+        if (!m_drawn) return;
+        const QString suggested = QDir(m_window->folder()).filePath(m_drawn->defaultFileName());
+        if (const auto path = m_window->dialogs().chooseSavePath(m_window, suggested); path && !path->isEmpty())
+            saveImage(*path);
+    });
+    m_copyAction = action("copyImage", tr("복사"), QKeySequence::Copy, [this] { copyImage(); });
+    addSeparator();
+    m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(), [this] {
+        if (!m_drawn) return;
+        const auto folder = m_window->dialogs().chooseExportFolder(m_window, m_window->folder());
+        if (folder && !folder->isEmpty()) exportAll(*folder);
+    });
+    m_inspectAction = action("inspect", tr("자세히 보기"), QKeySequence(), [this] {
+        if (m_drawn) openDetailWindow();
+    });
+    connect(m_exporter, &ExportRunner::progressed, this, [this](qint64 done, qint64 total) {
+        if (!m_progress) return;
+        m_progress->setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
+        m_progress->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
+    });
+    setDrawn(nullptr);
+}
+
+CanvasMenu::~CanvasMenu() { stopExport(); }
+
+void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
+{
+    m_drawn = std::move(drawn);
+    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction}) a->setEnabled(m_drawn != nullptr);
+    if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
+}
+
+bool CanvasMenu::saveImage(const QString& path)
+{
+    if (!m_drawn) return false;
+    // the palette and drop-first the entry was drawn with, as RGBA
+    PictureOptions options;
+    options.dropFirst = m_drawn->dropFirst;
+    auto written = [&]() -> Result<WrittenFile> {
+        const auto entry = encodeEntry(m_drawn->image, m_drawn->palette, options);
+        if (!entry) return entry.error();
+        return writeFileReplacing(encoded(path), entry->png);
+    }();
+    if (!written) {
+        m_window->dialogs().showMessage(m_window, MainWindow::caption(), Messages::saveFailed(path, written.error()));
+        return false;
+    }
+    return true;
+}
+
+void CanvasMenu::copyImage()
+{
+    if (!m_drawn) return;
+    QApplication::clipboard()->setImage(m_drawn->toQImage());
+}
+
+bool CanvasMenu::isExporting() const { return m_exporter->isRunning(); }
+
+void CanvasMenu::stopExport()
+{
+    m_exporter->stop();
+    if (m_progress) m_progress->deleteLater();
+}
+
+bool CanvasMenu::exportAll(const QString& folder)
+{
+    const ContainerFile& file = m_window->state().file;
+    if (!m_drawn || !file.isLoaded() || isExporting()) return false;
+
+    BatchSettings settings;
+    settings.files = {file.filePath};
+    settings.outputFolder = encoded(folder);
+    settings.options = m_window->pictureOptions();
+    settings.overwrite = Overwrite::Replace;
+    auto planned = planBatch(settings);
+    BatchPlan plan = std::move(std::get<BatchPlan>(planned));  // one file never clashes with itself
+    // The loaded file itself, not the one on disk: the window refuses loads
+    // while the export runs, and stops the export before it goes away.
+    plan.files.front().loaded = std::shared_ptr<const ContainerFile>(std::shared_ptr<void>(), &file);
+    const QString target = decoded(plan.files.front().folder);
+
+    const auto existing = existingOutputs(plan.files.front(), file.rowCount());
+    if (!existing.empty() &&
+        !m_window->dialogs().askYesNo(m_window, MainWindow::caption(),
+                                      tr("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing.size())))
+        return false;
+
+    auto* progress = new QProgressDialog(tr("내보내는 중…"), tr("취소"), 0, file.rowCount(), m_window);
+    progress->setObjectName(QStringLiteral("exportProgress"));
+    progress->setWindowTitle(MainWindow::caption());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(300);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    connect(progress, &QProgressDialog::canceled, m_exporter, &ExportRunner::cancel);
+    m_progress = progress;
+
+    connect(
+        m_exporter, &ExportRunner::finished, this,
+        [this, target](const std::shared_ptr<const BatchResult>& result) { exportEnded(*result, target); },
+        Qt::SingleShotConnection);
+    m_exporter->start(std::move(plan));
+    return true;
+}
+
+void CanvasMenu::exportEnded(const BatchResult& result, const QString& target)
+{
+    if (m_progress) m_progress->deleteLater();
+    const FileOutcome& file = result.files.front();
+    const int written = file.exported();
+    QWidget* parent = m_window;
+    const QString title = MainWindow::caption();
+
+    if (!file.read && file.problem) {
+        const QString text = file.problem->code == ErrorCode::CannotMakeFolder
+                                 ? tr("폴더를 만들 수 없습니다.\n%1").arg(target)
+                                 : Messages::loadFailed(*file.problem);
+        m_window->dialogs().showMessage(parent, title, text);
+        emit exportFinished(written);
+        return;
+    }
+    QStringList skipped;
+    for (const EntryOutcome& entry : file.entries) {
+        if (!entry.problem) continue;
+        const ErrorCode code = entry.problem->code;
+        if (code == ErrorCode::NoData || code == ErrorCode::EmptyImage) {
+            skipped.append(QString::number(entry.row));
+            continue;
+        }
+        // the first entry that could not be written speaks for the rest
+        m_window->dialogs().showMessage(parent, title,
+                                        Messages::saveFailed(decoded(entry.output), *entry.problem));
+        emit exportFinished(written);
+        return;
+    }
+    QString text = tr("%1개를 %2 에 내보냈습니다.").arg(written).arg(target);
+    if (result.cancelled) text += tr("\n중간에 취소했습니다.");
+    if (!skipped.isEmpty()) text += tr("\n그림이 없어 건너뛴 항목: %1").arg(skipped.join(QStringLiteral(", ")));
+    m_window->dialogs().showInfo(parent, title, text);
+    emit exportFinished(written);
+}
+
+DetailWindow* CanvasMenu::openDetailWindow()
+{
+    if (!m_detailWindow) {
+        m_detailWindow = new DetailWindow(m_window);
+        connect(m_detailWindow, &DetailWindow::copyRequested, this, &CanvasMenu::copyImage);
+        connect(m_detailWindow, &DetailWindow::saveRequested, m_saveAction, &QAction::trigger);
+        // beside the main window, where it leaves the canvas in sight
+        m_detailWindow->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
+    }
+    m_detailWindow->showEntry(m_drawn);
+    m_detailWindow->show();
+    m_detailWindow->raise();
+    m_detailWindow->activateWindow();
+    return m_detailWindow;
+}
+
+}  // namespace zpk

@@ -1,0 +1,29 @@
+// The viewer's words for what went wrong: the error values of the floors
+// below as the sentences its message boxes show, one item per line.
+#pragma once
+
+#include "state/Result.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+namespace zpk {
+
+class Messages {
+    Q_DECLARE_TR_FUNCTIONS(Messages)
+
+public:
+    // A failed load:
+    //   "파일을 열 수 없습니다." / the path / the system's reason
+    //   "올바른 zpk 파일이 아닙니다." / the path / "파일 크기 L 바이트, 필요한 크기 M 바이트"
+    //   "파일이 너무 큽니다." / the path
+    static QString loadFailed(const Error& error);
+
+    // An image that could not be written: "이미지를 저장할 수 없습니다." / path / why.
+    static QString saveFailed(const QString& path, const Error& error);
+
+    // Why a write or an encoding failed, in a few words.
+    static QString reason(const Error& error);
+};
+
+}  // namespace zpk

@@ -1,0 +1,47 @@
+// The dialogs and message boxes the viewer's windows open, behind one small
+// interface so that tests can answer them without a dialog on screen.
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace zpk {
+
+class WindowDialogs {
+public:
+    virtual ~WindowDialogs() = default;
+
+    // CDialog: a container to open, starting in `folder`; nothing when the
+    // user cancels.
+    virtual std::optional<QString> chooseFile(QWidget* parent, const QString& folder) = 0;
+    // The save dialog of "이미지 저장…", starting at `suggested`.
+    virtual std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) = 0;
+    // The folder dialog of "모두 내보내기…", starting in `folder`.
+    virtual std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) = 0;
+    // A warning: something failed.
+    virtual void showMessage(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A report of something done.
+    virtual void showInfo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A yes/no question, "no" being the default; true for yes.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// Qt's own dialogs and message boxes. Texts are shown as plain text: a path
+// is never read as markup.
+class QtDialogs : public WindowDialogs {
+    Q_DECLARE_TR_FUNCTIONS(QtDialogs)
+
+public:
+    std::optional<QString> chooseFile(QWidget* parent, const QString& folder) override;
+    std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) override;
+    void showMessage(QWidget* parent, const QString& title, const QString& text) override;
+    void showInfo(QWidget* parent, const QString& title, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+}  // namespace zpk

@@ -1,0 +1,49 @@
+// Dialogs and message boxes answered by the test: each call goes to a
+// function the test sets, or gets a plain answer (cancel, no) when none is
+// set. Messages are kept in order.
+#pragma once
+
+#include "window/WindowDialogs.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace zpk::windowtest {
+
+class ScriptedDialogs : public WindowDialogs {
+public:
+    std::function<std::optional<QString>(const QString& folder)> onChooseFile;
+    std::function<std::optional<QString>(const QString& suggested)> onChooseSavePath;
+    std::function<std::optional<QString>(const QString& folder)> onChooseExportFolder;
+    std::function<bool(const QString& title, const QString& text)> onAskYesNo;
+    std::function<void(const QString& title, const QString& text)> onMessage;
+
+    QStringList messages;  // warnings shown, in order
+    QStringList infos;     // reports shown, in order
+
+    std::optional<QString> chooseFile(QWidget*, const QString& folder) override
+    {
+        return onChooseFile ? onChooseFile(folder) : std::nullopt;
+    }
+    std::optional<QString> chooseSavePath(QWidget*, const QString& suggested) override
+    {
+        return onChooseSavePath ? onChooseSavePath(suggested) : std::nullopt;
+    }
+    std::optional<QString> chooseExportFolder(QWidget*, const QString& folder) override
+    {
+        return onChooseExportFolder ? onChooseExportFolder(folder) : std::nullopt;
+    }
+    void showMessage(QWidget*, const QString& title, const QString& text) override
+    {
+        messages.append(text);
+        if (onMessage) onMessage(title, text);
+    }
+    void showInfo(QWidget*, const QString&, const QString& text) override { infos.append(text); }
+    bool askYesNo(QWidget*, const QString& title, const QString& text) override
+    {
+        return onAskYesNo && onAskYesNo(title, text);
+    }
+};
+
+}  // namespace zpk::windowtest
