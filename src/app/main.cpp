@@ -15,18 +15,18 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Viewer for zpk resource containers."));
+    parser.setApplicationDescription(QCoreApplication::translate("main", "Viewer for zpk resource containers."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption inspect(QStringLiteral("inspect"),
-                                     QStringLiteral("Open the inspector once the file is drawn."));
+                                     QCoreApplication::translate("main", "Open the inspector once the file is drawn."));
     parser.addOption(inspect);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A container file to open at start."),
+    parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A container file to open at start."),
                                  QStringLiteral("[file]"));
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        qWarning("zpkview: give at most one file");
+        qWarning("%s", qPrintable(QCoreApplication::translate("main", "zpkview: give at most one file")));
         return 2;
     }
 

@@ -32,7 +32,7 @@ QString hexColour(Colour c)
 // "값 V, 팔레트 V+2, #RRGGBB (R r, G g, B b)": a pixel value and its colour.
 QString valueText(int value, Colour c)
 {
-    return QStringLiteral("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
+    return DetailWindow::tr("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
         .arg(value)
         .arg(value + 2)
         .arg(hexColour(c))
@@ -52,7 +52,7 @@ const QList<int>& DetailWindow::zoomSteps()
 DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("inspector"));
-    setWindowTitle(QStringLiteral("자세히 보기"));
+    setWindowTitle(tr("자세히 보기"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     m_view = new ImageView(this);
@@ -63,7 +63,7 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("zoom"));
     for (const int step : zoomSteps())
-        m_zoom->addItem(step == 0 ? QStringLiteral("맞춤") : QStringLiteral("%1x").arg(step), step);
+        m_zoom->addItem(step == 0 ? tr("맞춤") : tr("%1x").arg(step), step);
     m_zoom->setCurrentIndex(0);
     m_view->setFit(true);
 
@@ -74,7 +74,7 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_summary->setObjectName(QStringLiteral("summary"));
 
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("확대"), this));
+    top->addWidget(new QLabel(tr("확대"), this));
     top->addWidget(m_zoom);
     top->addStretch(1);
     top->addWidget(m_summary);
@@ -137,9 +137,9 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
         m_image = QImage();
         m_view->setImage(m_image);
         m_palette->showPalette(Palette{}, m_used);
-        m_summary->setText(QStringLiteral("그림 없음"));
+        m_summary->setText(tr("그림 없음"));
         m_status->clear();
-        setWindowTitle(QStringLiteral("자세히 보기"));
+        setWindowTitle(tr("자세히 보기"));
         return;
     }
     const DecodedImage& image = m_entry->image;
@@ -151,17 +151,17 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
     m_palette->showPalette(m_entry->palette, m_used);
     m_palette->setHighlight(-1);
 
-    QString summary = QStringLiteral("%1 x %2, 픽셀 %3 / %4, 색 %5개")
+    QString summary = tr("%1 x %2, 픽셀 %3 / %4, 색 %5개")
                           .arg(image.imageWidth)
                           .arg(image.imageHeight)
                           .arg(image.produced)
                           .arg(image.pixelCount())
                           .arg(m_used.count());
     if (image.clippedWidth != image.imageWidth || image.clippedHeight != image.imageHeight)
-        summary += QStringLiteral(" (%1 x %2까지 보임)").arg(image.clippedWidth).arg(image.clippedHeight);
+        summary += tr(" (%1 x %2까지 보임)").arg(image.clippedWidth).arg(image.clippedHeight);
     m_summary->setText(summary);
     m_status->clear();
-    setWindowTitle(QStringLiteral("자세히 보기 - %1 #%2").arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
+    setWindowTitle(tr("자세히 보기 - %1 #%2").arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
 }
 
 DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
@@ -189,13 +189,13 @@ void DetailWindow::pointAt(QPoint point)
         m_palette->setHighlight(-1);
         return;
     }
-    QString text = QStringLiteral("x %1, y %2: ").arg(point.x()).arg(point.y());
+    QString text = tr("x %1, y %2: ").arg(point.x()).arg(point.y());
     if (!info.produced) {
-        text += QStringLiteral("그려지지 않음 (픽셀 자료 없음)");
+        text += tr("그려지지 않음 (픽셀 자료 없음)");
         m_palette->setHighlight(-1);
     } else {
         text += valueText(info.value, info.colour);
-        if (!info.drawn) text += QStringLiteral(", 그리지 않음 (첫번째 버리기)");
+        if (!info.drawn) text += tr(", 그리지 않음 (첫번째 버리기)");
         m_palette->setHighlight(info.value);
     }
     m_status->setText(text);
@@ -208,7 +208,7 @@ void DetailWindow::highlightValue(int value)
     if (value >= 0 && m_entry) {
         const Colour c = m_entry->palette[static_cast<std::size_t>(value) + 2];
         m_status->setText(valueText(value, c) +
-                          (m_used[static_cast<std::size_t>(value)] ? QString() : QStringLiteral(", 쓰이지 않음")));
+                          (m_used[static_cast<std::size_t>(value)] ? QString() : tr(", 쓰이지 않음")));
     }
 }
 

@@ -83,7 +83,7 @@ void PalettePanel::mouseMoveEvent(QMouseEvent* event)
     if (value == m_hovered) return;
     m_hovered = value;
     setToolTip(value < 0 ? QString()
-                         : QStringLiteral("값 %1, 팔레트 %2").arg(value).arg(value + 2));
+                         : tr("값 %1, 팔레트 %2").arg(value).arg(value + 2));
     emit hoveredValue(value);
 }
 

@@ -8,6 +8,7 @@ add_executable(cli_tests
   cli/CliTest.cpp
   cli/CommandLineTest.cpp
   cli/IndexedPngTest.cpp
+  cli/InputTest.cpp
   cli/ListFormatTest.cpp
   cli/PngWriterTest.cpp
 )
