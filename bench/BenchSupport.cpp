@@ -1,13 +1,11 @@
 #include "BenchSupport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 
 namespace zpk::bench {
 
@@ -36,9 +34,6 @@ double median(std::vector<double> values)
     const double lower = *std::max_element(values.begin(), middle);
     return (lower + upper) / 2;
 }
-
-std::uint8_t lowByte(int v) { return static_cast<std::uint8_t>(v & 0xFF); }
-std::uint8_t highByte(int v) { return static_cast<std::uint8_t>((v >> 8) & 0xFF); }
 
 }  // namespace
 
@@ -70,145 +65,6 @@ void writeFileOrDie(const std::string& path, const Bytes& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();
     check(out.good(), "cannot write a benchmark file");
-}
-
-std::vector<Rgb> greyColours()
-{
-    std::vector<Rgb> colours;
-    for (int v = 0; v < 256; ++v) {
-        const auto c = static_cast<std::uint8_t>(v);
-        colours.push_back({c, c, c});
-    }
-    return colours;
-}
-
-WriterImage randomImage(int width, int height, std::uint32_t seed)
-{
-    WriterImage image{width, height, greyColours(), {}};
-    image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    std::mt19937 rng(seed);
-    for (auto& p : image.pixels) p = static_cast<std::uint8_t>(rng() >> 24);
-    return image;
-}
-
-WriterImage spriteImage(int width, int height, std::uint32_t seed)
-{
-    WriterImage image{width, height, greyColours(), {}};
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    std::mt19937 rng(seed);
-    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-
-    const int side = std::min(width, height);
-    // about as many sprites as leave a third of the sheet as background
-    const int sprites = std::max(1, static_cast<int>(static_cast<std::int64_t>(width) * height / 80000));
-    for (int s = 0; s < sprites; ++s) {
-        const int cx = uniform(0, width - 1);
-        const int cy = uniform(0, height - 1);
-        const int rx = uniform(std::max(2, side / 200), std::max(3, side / 25));
-        const int ry = uniform(std::max(2, side / 200), std::max(3, side / 25));
-        const int style = uniform(0, 3);
-        const int base = uniform(1, 240);  // values 1 to 252: 0 stays the background
-        for (int y = std::max(0, cy - ry); y <= std::min(height - 1, cy + ry); ++y) {
-            const double t = static_cast<double>(y - cy) / ry;
-            const int half = static_cast<int>(rx * std::sqrt(std::max(0.0, 1.0 - t * t)));
-            std::uint8_t* line = image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-            for (int x = std::max(0, cx - half); x <= std::min(width - 1, cx + half); ++x) {
-                int v = base;
-                switch (style) {
-                case 0: break;                                              // solid
-                case 1: v = base + ((y - cy + ry) / 8) % 4; break;          // bands
-                case 2: v = base + ((x - cx + half) / 3) % 12; break;       // shading
-                default: v = base + static_cast<int>(rng() % 6); break;     // texture
-                }
-                line[x] = static_cast<std::uint8_t>(v);
-            }
-        }
-    }
-    return image;
-}
-
-WriterImage figureImage(int width, int height, std::uint32_t seed)
-{
-    WriterImage image{width, height, greyColours(), {}};
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    std::mt19937 rng(seed);
-    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    auto at = [&](int x, int y) -> std::uint8_t& {
-        return image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
-    };
-
-    // body, head, then four limbs: centres and radii as fractions of the image
-    struct Part {
-        double cx, cy, rx, ry;
-    };
-    const Part parts[] = {{0.50, 0.55, 0.30, 0.28}, {0.50, 0.20, 0.17, 0.15}, {0.20, 0.50, 0.10, 0.22},
-                          {0.80, 0.50, 0.10, 0.22}, {0.38, 0.85, 0.11, 0.13}, {0.62, 0.85, 0.11, 0.13}};
-    int part = 0;
-    for (const Part& p : parts) {
-        const int cx = static_cast<int>(p.cx * width) + uniform(-3, 3);
-        const int cy = static_cast<int>(p.cy * height) + uniform(-3, 3);
-        const int rx = std::max(2, static_cast<int>(p.rx * width));
-        const int ry = std::max(2, static_cast<int>(p.ry * height));
-        const int style = part == 0 ? 2 : uniform(0, 1);  // the body is shaded
-        const int base = uniform(20, 230);
-        for (int y = std::max(0, cy - ry); y <= std::min(height - 1, cy + ry); ++y) {
-            const double t = static_cast<double>(y - cy) / ry;
-            const int half = static_cast<int>(rx * std::sqrt(std::max(0.0, 1.0 - t * t)));
-            const int left = std::max(0, cx - half);
-            const int right = std::min(width - 1, cx + half);
-            for (int x = left; x <= right; ++x) {
-                int v = base;
-                switch (style) {
-                case 0: break;                                      // solid
-                case 1: v = base + ((y - cy + ry) / 8) % 4; break;  // bands
-                default: v = base + ((x - cx + half) / 8) % 6; break;  // shading
-                }
-                at(x, y) = static_cast<std::uint8_t>(v);
-            }
-            // the outline: one dark pixel at each end of the row
-            at(left, y) = 1;
-            at(right, y) = 1;
-        }
-        ++part;
-    }
-    // a textured patch (a face, a badge) in the middle of the body
-    const int patchSide = std::max(1, std::min(width, height) / 10);
-    const int px = width / 2 - patchSide / 2;
-    const int py = static_cast<int>(0.55 * height) - patchSide / 2;
-    for (int y = std::max(0, py); y < std::min(height, py + patchSide); ++y)
-        for (int x = std::max(0, px); x < std::min(width, px + patchSide); ++x)
-            at(x, y) = static_cast<std::uint8_t>(uniform(2, 250));
-    return image;
-}
-
-Bytes maximalRunsEntry(int width, int height)
-{
-    Bytes entry{lowByte(width), highByte(width), lowByte(height), highByte(height), 0, 0};
-    for (const Rgb& c : greyColours()) entry.insert(entry.end(), {c.red, c.green, c.blue});
-    std::int64_t remaining = static_cast<std::int64_t>(width) * height;
-    int value = 1;
-    while (remaining > 0) {
-        const int length = static_cast<int>(std::min<std::int64_t>(remaining, 65535));
-        entry.insert(entry.end(), {0xFF, 0xFE, static_cast<std::uint8_t>(value), lowByte(length), highByte(length)});
-        remaining -= length;
-        value = value % 200 + 1;
-    }
-    return entry;
-}
-
-Bytes maximalRunsPixels(int width, int height)
-{
-    Bytes pixels;
-    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    std::int64_t remaining = static_cast<std::int64_t>(width) * height;
-    int value = 1;
-    while (remaining > 0) {
-        const int length = static_cast<int>(std::min<std::int64_t>(remaining, 65535));
-        pixels.insert(pixels.end(), static_cast<std::size_t>(length), static_cast<std::uint8_t>(value));
-        remaining -= length;
-        value = value % 200 + 1;
-    }
-    return pixels;
 }
 
 Bytes buildOrDie(const ContainerBuilder& builder)

@@ -1,6 +1,6 @@
-// Shared pieces of the benchmark programs: test images and containers built
-// in code, paired timing of a subject against its baseline, and the summary
-// of ratios printed after the run.
+// Shared pieces of the benchmark programs: containers built and parsed from
+// the image builder's images, paired timing of a subject against its
+// baseline, and the summary of ratios printed after the run.
 //
 // Every figure that carries a target is a ratio measured in one process:
 // each iteration times the subject and its baseline back to back (in
@@ -12,6 +12,7 @@
 #include "container/Container.h"
 #include "container/ContainerWriter.h"
 #include "state/ViewerState.h"
+#include "support/ImageBuilder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,40 +23,11 @@
 
 namespace zpk::bench {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace zpk::testing;
 
 // The largest image the grid stores: 4000 x 4000 pixels, 16,000,000 bytes
 // of decoded output.
 constexpr int kSide = 4000;
-
-// 256 grey colours, value v coloured (v, v, v). They hold no 0xFF 0xFE pair.
-std::vector<Rgb> greyColours();
-
-// Uniformly random pixel values: nearly every byte of the stream is a
-// literal (runs of five equal values are rare; the writer turns a 0xFE
-// behind a 0xFF into a run of one).
-WriterImage randomImage(int width, int height, std::uint32_t seed);
-
-// A sprite sheet: value 0 as transparent background between many filled
-// ellipses, each solid (long runs), banded (a run per band and row),
-// shaded in steps of three pixels, or textured (literals).
-WriterImage spriteImage(int width, int height, std::uint32_t seed);
-
-// One large figure that fills a canvas-sized image (such as 376 x 448),
-// the way a game's character or scenery sprite does: value 0 as transparent
-// background around a body of overlapping ellipses, each solid, banded or
-// shaded in steps of eight pixels (runs), with a textured patch (literals)
-// and an outline (short literal pieces). Such an entry stays under 65535
-// bytes, so it can stand anywhere in a container.
-WriterImage figureImage(int width, int height, std::uint32_t seed);
-
-// A raw entry whose stream is nothing but run codes of the maximal length
-// 65535 (the last one shorter so that exactly width x height pixels come
-// out), run values cycling through 1 to 200.
-Bytes maximalRunsEntry(int width, int height);
-
-// The pixels maximalRunsEntry(width, height) decodes to.
-Bytes maximalRunsPixels(int width, int height);
 
 // A container holding one image and nothing else; aborts on a writer error
 // (a bug of the benchmark, not a measurement).

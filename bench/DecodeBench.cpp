@@ -52,7 +52,7 @@ const DecodeCase& literalCase()
 const DecodeCase& spriteCase()
 {
     static const DecodeCase c = [] {
-        DecodeCase made = makeCase(spriteImage(kSide, kSide, 2));
+        DecodeCase made = makeCase(spriteSheetImage(kSide, kSide, 2));
         verify(made, kSide);
         return made;
     }();

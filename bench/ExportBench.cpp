@@ -23,7 +23,6 @@
 #include <QImage>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,35 +40,6 @@ constexpr int kContainers = 20;
 constexpr int kEntriesPerContainer = 255;
 constexpr int kMinSide = 64;
 constexpr int kMaxSide = 128;
-
-// A game sprite: value 0 as transparent background around a body of
-// shaded bands (runs a few pixels long), an outline, and a textured patch
-// (literals).
-WriterImage gameSprite(int width, int height, std::uint32_t seed)
-{
-    WriterImage image{width, height, greyColours(), {}};
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
-    std::mt19937 rng(seed);
-    const double cx = width / 2.0;
-    const double cy = height / 2.0;
-    const double rx = cx * (0.6 + 0.35 * (rng() % 100) / 100.0);
-    const double ry = cy * (0.6 + 0.35 * (rng() % 100) / 100.0);
-    const int base = 16 + static_cast<int>(rng() % 180);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double dx = (x - cx) / rx;
-            const double dy = (y - cy) / ry;
-            const double d = dx * dx + dy * dy;
-            if (d >= 1.0) continue;
-            int v = base + static_cast<int>(d * 6) * 3;           // shaded bands
-            if (d > 0.85) v = 1;                                   // outline
-            else if (dx > 0.1 && dy < -0.1) v += static_cast<int>(rng() % 4);  // texture
-            image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                         static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(std::min(v, 254));
-        }
-    }
-    return image;
-}
 
 // Where the scratch folder goes: see the top of this file.
 fs::path scratchParent()
@@ -96,15 +66,10 @@ const ExportCase& exportCase()
     static const ExportCase c = [] {
         ExportCase made;
         made.folder = scratch.path();
-        std::mt19937 rng(7);
+        std::mt19937 sizes(7);
         for (int f = 0; f < kContainers; ++f) {
-            ContainerBuilder builder;
-            for (int e = 0; e < kEntriesPerContainer; ++e) {
-                const int w = kMinSide + static_cast<int>(rng() % (kMaxSide - kMinSide + 1));
-                const int h = kMinSide + static_cast<int>(rng() % (kMaxSide - kMinSide + 1));
-                builder.entry(gameSprite(w, h, static_cast<std::uint32_t>(f * 1000 + e)));
-            }
-            const Bytes bytes = buildOrDie(builder);
+            const Bytes bytes = buildOrDie(spriteContainer(kEntriesPerContainer, kMinSide, kMaxSide, sizes,
+                                                           static_cast<std::uint32_t>(f * 1000)));
             const std::string path = (made.folder / ("sprites" + std::to_string(f) + ".zpk")).string();
             check(writeFileReplacing(path, bytes).has_value(), "writing a container");
             made.files.push_back(path);

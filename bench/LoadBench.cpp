@@ -96,7 +96,7 @@ LiteralEntry literalEntry(std::int64_t totalBytes, int width, std::uint32_t seed
     e.bytes.reserve(static_cast<std::size_t>(totalBytes));
     e.bytes = {static_cast<std::uint8_t>(width & 0xFF), static_cast<std::uint8_t>(width >> 8),
                static_cast<std::uint8_t>(height & 0xFF), static_cast<std::uint8_t>(height >> 8), 0, 0};
-    for (const Rgb& c : greyColours()) e.bytes.insert(e.bytes.end(), {c.red, c.green, c.blue});
+    for (const Rgb& c : greyRamp()) e.bytes.insert(e.bytes.end(), {c.red, c.green, c.blue});
     const std::size_t streamStart = e.bytes.size();
     e.bytes.resize(streamStart + static_cast<std::size_t>(literals));
     PairFreeBytes(seed, e.bytes[streamStart - 1]).fill(e.bytes.data() + streamStart, static_cast<std::size_t>(literals));

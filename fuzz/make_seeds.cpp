@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 
 #include "container/ContainerWriter.h"
+#include "support/ImageBuilder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -17,11 +18,10 @@
 #include <vector>
 
 using namespace zpk;
+using namespace zpk::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 void writeFile(const fs::path& path, const Bytes& bytes)
 {
@@ -34,47 +34,6 @@ void writeFile(const fs::path& path, const Bytes& bytes)
     }
 }
 
-// A container whose header declares `sizes`, followed by `data`.
-Bytes withSizes(const std::vector<std::uint16_t>& sizes, const Bytes& data = {})
-{
-    Bytes out = containerHeader(sizes);
-    out.insert(out.end(), data.begin(), data.end());
-    return out;
-}
-
-Bytes single(const Bytes& entry) { return withSizes({static_cast<std::uint16_t>(entry.size())}, entry); }
-
-std::vector<Rgb> greys(int count)
-{
-    std::vector<Rgb> colours;
-    for (int i = 0; i < count; ++i) colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)});
-    return colours;
-}
-
-WriterImage solid(int width, int height, std::uint8_t value, std::vector<Rgb> colours)
-{
-    return {width, height, std::move(colours), Bytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), value)};
-}
-
-// Noise, runs, and the awkward neighbours 0xFF 0xFE, over `colours` grey levels.
-WriterImage mixed(std::mt19937& rng, int width, int height, int colours)
-{
-    WriterImage image{width, height, greys(colours), {}};
-    std::uniform_int_distribution<int> value(0, colours - 1);
-    std::uniform_int_distribution<int> kind(0, 9);
-    std::uniform_int_distribution<int> runLength(1, 40);
-    const std::size_t area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    while (image.pixels.size() < area) {
-        const int k = kind(rng);
-        const std::size_t n = k < 5 ? 1 : static_cast<std::size_t>(runLength(rng));
-        auto v = static_cast<std::uint8_t>(value(rng));
-        if (k == 8 && colours > 0xFF) v = 0xFF;
-        if (k == 9 && colours > 0xFE) v = 0xFE;
-        for (std::size_t i = 0; i < n && image.pixels.size() < area; ++i) image.pixels.push_back(v);
-    }
-    return image;
-}
-
 Bytes build(const ContainerBuilder& builder)
 {
     auto bytes = builder.build();
@@ -85,30 +44,26 @@ Bytes build(const ContainerBuilder& builder)
     return *bytes;
 }
 
-// The two-colour 2 x 2 entry: a run of three 1s, then a literal 0.
-const Bytes kWorkedEntry = {0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x40,
-                            0x50, 0x60, 0xFF, 0xFE, 0x01, 0x03, 0x00, 0x00};
-
 std::vector<std::pair<std::string, Bytes>> seedContainers()
 {
     std::mt19937 rng(20240611);
     std::vector<std::pair<std::string, Bytes>> out;
-    out.emplace_back("worked_example", single(kWorkedEntry));
-    out.emplace_back("two_solids", build(ContainerBuilder().entry(solid(20, 20, 1, greys(4))).entry(solid(9, 9, 2, greys(4)))));
-    out.emplace_back("mixed_256", build(ContainerBuilder().entry(mixed(rng, 16, 12, 256))));
+    out.emplace_back("worked_example", singleEntry(kWorkedEntry));
+    out.emplace_back("two_solids", build(ContainerBuilder().entry(solidImage(20, 20, 1, greyRamp(4))).entry(solidImage(9, 9, 2, greyRamp(4)))));
+    out.emplace_back("mixed_256", build(ContainerBuilder().entry(mixedImage(rng, 16, 12, greyRamp(256)))));
     out.emplace_back("three_mixed", build(ContainerBuilder()
-                                              .entry(mixed(rng, 7, 5, 256))
-                                              .entry(mixed(rng, 30, 2, 16))
-                                              .entry(mixed(rng, 3, 9, 256))));
-    out.emplace_back("clipped_4001x3", build(ContainerBuilder().entry(solid(4001, 3, 1, greys(2)))));
-    out.emplace_back("tall_2x4003", build(ContainerBuilder().entry(mixed(rng, 2, 4003, 4))));
-    out.emplace_back("empty_images", build(ContainerBuilder().entry(solid(0, 5, 0, greys(3))).entry(solid(4, 0, 0, greys(2)))));
+                                              .entry(mixedImage(rng, 7, 5, greyRamp(256)))
+                                              .entry(mixedImage(rng, 30, 2, greyRamp(16)))
+                                              .entry(mixedImage(rng, 3, 9, greyRamp(256)))));
+    out.emplace_back("clipped_4001x3", build(ContainerBuilder().entry(solidImage(4001, 3, 1, greyRamp(2)))));
+    out.emplace_back("tall_2x4003", build(ContainerBuilder().entry(mixedImage(rng, 2, 4003, greyRamp(4)))));
+    out.emplace_back("empty_images", build(ContainerBuilder().entry(solidImage(0, 5, 0, greyRamp(3))).entry(solidImage(4, 0, 0, greyRamp(2)))));
 
     // a count of 0 and of 1: one row each, the entry at offset 30 and 32
     Bytes zero(30, 0);
     zero.insert(zero.end(), kWorkedEntry.begin(), kWorkedEntry.end());
     out.emplace_back("count_0", zero);
-    out.emplace_back("count_1", single(kWorkedEntry));
+    out.emplace_back("count_1", singleEntry(kWorkedEntry));
 
     // the size example: entries at 36, 136 and 336, the third to the end
     {
@@ -120,35 +75,31 @@ std::vector<std::pair<std::string, Bytes>> seedContainers()
         out.emplace_back("sizes_100_200_50", withSizes({100, 200, 50}, data));
     }
     // triplet 2 holds 0xFF 0xFE: the palette ends there and the stream starts on it
-    out.emplace_back("pair_in_triplets", single({0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0x05, 0x02, 0x00, 0x09}));
+    out.emplace_back("pair_in_triplets", singleEntry({0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0x05, 0x02, 0x00, 0x09}));
     // a run of value 0xFF with length low byte 0xFE: the pre-scan counts two codes
-    out.emplace_back("run_ff_fe", single({0x10, 0x01, 0x01, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0xFF, 0xFE, 0xFF, 0xFE, 0x00, 0x12, 0x12}));
+    out.emplace_back("run_ff_fe", singleEntry({0x10, 0x01, 0x01, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0xFF, 0xFE, 0xFF, 0xFE, 0x00, 0x12, 0x12}));
     // size 0 entries: rows with equal texts
     {
         Bytes data = kWorkedEntry;
         data.insert(data.end(), kWorkedEntry.begin(), kWorkedEntry.end());
         out.emplace_back("size_zero_rows", withSizes({18, 0, 18}, data));
     }
-    out.emplace_back("negative_width", single({0x00, 0x80, 0x02, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x07, 0x07}));
-    out.emplace_back("minus_one_square", single({0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06}));
-    {
-        Bytes entry = {0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x02, 0x03};
-        for (int i = 0; i < 6; ++i) entry.insert(entry.end(), {0xFF, 0xFE, 0x01, 0xFF, 0xFF});
-        out.emplace_back("huge_runs", single(entry));
-    }
+    out.emplace_back("negative_width", singleEntry({0x00, 0x80, 0x02, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x07, 0x07}));
+    out.emplace_back("minus_one_square", singleEntry({0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06}));
+    out.emplace_back("huge_runs", singleEntry(hugeRunsEntry(6)));
     out.emplace_back("past_the_end", withSizes({0xFFFF, 0xFFFF, 0xFFFF}, Bytes(10, 0xFF)));
     // a stream shorter than width x height, an overshooting run, a run of 0
-    out.emplace_back("short_stream", single({0x03, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x01, 0x00, 0x01, 0x00}));
-    out.emplace_back("overshoot", single({0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x01, 0xFF, 0xFE, 0x00, 0x09, 0x00}));
-    out.emplace_back("run_of_zero", single({0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0xFF, 0xFE, 0x00, 0x00, 0x00, 0x01, 0x02}));
+    out.emplace_back("short_stream", singleEntry({0x03, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x01, 0x00, 0x01, 0x00}));
+    out.emplace_back("overshoot", singleEntry({0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x01, 0xFF, 0xFE, 0x00, 0x09, 0x00}));
+    out.emplace_back("run_of_zero", singleEntry({0x01, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0xFF, 0xFE, 0x00, 0x00, 0x00, 0x01, 0x02}));
     // a literal 0xFF on the last byte, and a run code cut by the end of the file
-    out.emplace_back("ff_at_end", single({0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF}));
-    out.emplace_back("code_cut", single({0x09, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF, 0xFE, 0x00, 0x03}));
+    out.emplace_back("ff_at_end", singleEntry({0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF}));
+    out.emplace_back("code_cut", singleEntry({0x09, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF, 0xFE, 0x00, 0x03}));
     // width x height larger than the entry: the palette loop runs to the end of the file
     {
         Bytes entry = {0x00, 0x01, 0x00, 0x01, 0x00, 0x00};
         for (int i = 0; i < 60; ++i) entry.push_back(static_cast<std::uint8_t>(i * 7));
-        out.emplace_back("palette_to_end", single(entry));
+        out.emplace_back("palette_to_end", singleEntry(entry));
     }
     // 255 small entries
     {
@@ -217,16 +168,16 @@ void writeCorpus(const fs::path& dir)
         return p;
     };
     const fs::path rt = dir / "fuzz_roundtrip";
-    writeFile(rt / "one_pixel", roundTripInput({{1, 1, greys(2), {{1, 0}}}}));
-    writeFile(rt / "small_mixed", roundTripInput({{8, 6, greys(256), pieces(40, 191)}}));
-    writeFile(rt / "ff_fe_pixels", roundTripInput({{12, 4, greys(256), {{0xFF, 0}, {0xFE, 3}, {0xFF, 7}, {0xFE, 0}, {0xFF, 0xFE}, {0xFE, 0xFF}}}}));
-    writeFile(rt / "long_runs", roundTripInput({{300, 300, greys(3), {{1, 200}, {2, 212}, {0, 4}}}}));
-    writeFile(rt / "wide_clipped", roundTripInput({{4100, 2, greys(16), pieces(30, 255)}}));
-    writeFile(rt / "three_entries", roundTripInput({{5, 5, greys(5), pieces(10, 7)},
-                                                    {0, 3, greys(1), {}},
-                                                    {254, 1, greys(256), pieces(20, 191)}}));
+    writeFile(rt / "one_pixel", roundTripInput({{1, 1, greyRamp(2), {{1, 0}}}}));
+    writeFile(rt / "small_mixed", roundTripInput({{8, 6, greyRamp(256), pieces(40, 191)}}));
+    writeFile(rt / "ff_fe_pixels", roundTripInput({{12, 4, greyRamp(256), {{0xFF, 0}, {0xFE, 3}, {0xFF, 7}, {0xFE, 0}, {0xFF, 0xFE}, {0xFE, 0xFF}}}}));
+    writeFile(rt / "long_runs", roundTripInput({{300, 300, greyRamp(3), {{1, 200}, {2, 212}, {0, 4}}}}));
+    writeFile(rt / "wide_clipped", roundTripInput({{4100, 2, greyRamp(16), pieces(30, 255)}}));
+    writeFile(rt / "three_entries", roundTripInput({{5, 5, greyRamp(5), pieces(10, 7)},
+                                                    {0, 3, greyRamp(1), {}},
+                                                    {254, 1, greyRamp(256), pieces(20, 191)}}));
     writeFile(rt / "width_254_after_ff", roundTripInput({{2, 1, {{1, 2, 3}, {4, 5, 0xFF}}, {{1, 0}, {1, 0}}},
-                                                         {254, 1, greys(2), {{1, 255}}}}));
+                                                         {254, 1, greyRamp(2), {{1, 255}}}}));
 }
 
 void writeMalformed(const fs::path& dir)
@@ -258,17 +209,13 @@ void writeMalformed(const fs::path& dir)
     writeFile(dir / "negative_sizes.zpk", withSizes({11, 10, 12}, {0x00, 0x80, 0x02, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0x07, 0x07,
                                                                   0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
                                                                   0x05, 0x00, 0x00, 0x80, 0x00, 0x00, 0xFF, 0xFE, 0x01, 0x10, 0x00, 0x00}));
-    {
-        // 32767 x 32767 with maximal runs: counted past every buffer, 4000 x 4000 stored
-        Bytes entry = {0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x02, 0x03};
-        for (int i = 0; i < 50; ++i) entry.insert(entry.end(), {0xFF, 0xFE, 0x01, 0xFF, 0xFF});
-        writeFile(dir / "huge_sizes.zpk", single(entry));
-    }
-    writeFile(dir / "code_cut_at_end.zpk", single({0x09, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF, 0xFE, 0x00, 0x03}));
+    // 32767 x 32767 with maximal runs: counted past every buffer, 4000 x 4000 stored
+    writeFile(dir / "huge_sizes.zpk", singleEntry(hugeRunsEntry(50)));
+    writeFile(dir / "code_cut_at_end.zpk", singleEntry({0x09, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0xFF, 0xFE, 0x00, 0x03}));
     {
         Bytes entry = {0x00, 0x01, 0x00, 0x01, 0x00, 0x00};
         for (int i = 0; i < 3000; ++i) entry.push_back(static_cast<std::uint8_t>(i * 7));
-        writeFile(dir / "palette_to_end_of_file.zpk", single(entry));
+        writeFile(dir / "palette_to_end_of_file.zpk", singleEntry(entry));
     }
 }
 

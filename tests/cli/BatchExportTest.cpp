@@ -1,8 +1,8 @@
 // `zpk export FILE... --all`: the folder layout, the same bytes whatever the
 // number of threads, no overwriting without --force, exit statuses, files
 // that cannot be read, progress; and the batch API the tool is built on.
-#include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
+#include "fixtures/Fixtures.h"
 
 #include "cli/Messages.h"
 #include "cli/Progress.h"
@@ -13,10 +13,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <sstream>
 
 namespace zpk::testing {
 namespace {
+
+// A container of `count` sprites of 1 to `maxSide` pixels a side.
+Bytes sprites(int count, int maxSide, std::uint32_t seed)
+{
+    std::mt19937 sizes(seed);
+    return built(spriteContainer(count, 1, maxSide, sizes, seed * 1000));
+}
 
 std::vector<std::string> lines(const std::string& text)
 {
@@ -48,8 +56,8 @@ protected:
 
 TEST_F(CliBatch, EveryEntryGoesToStemSlashThreeDigitRow)
 {
-    put("three.zpk", spriteContainer(3, 20, 1));
-    put("data/Mobs.v2.zpk", spriteContainer(12, 20, 2));
+    put("three.zpk", sprites(3, 20, 1));
+    put("data/Mobs.v2.zpk", sprites(12, 20, 2));
     const RunResult result = zpk({"export", "three.zpk", "data/Mobs.v2.zpk", "--all", "-o", "out/png"});
     ASSERT_EQ(result.status, 0) << result.err;
 
@@ -69,7 +77,7 @@ TEST_F(CliBatch, EveryEntryGoesToStemSlashThreeDigitRow)
 
 TEST_F(CliBatch, EachPngIsWhatSingleExportWritesWithTheSameOptions)
 {
-    put("a.zpk", spriteContainer(6, 24, 3));
+    put("a.zpk", sprites(6, 24, 3));
     const std::vector<std::vector<std::string>> optionSets{
         {},
         {"--drop-first"},
@@ -92,10 +100,10 @@ TEST_F(CliBatch, EachPngIsWhatSingleExportWritesWithTheSameOptions)
 
 TEST_F(CliBatch, SameFilesAndMessagesWhateverTheNumberOfThreads)
 {
-    put("in/a.zpk", spriteContainer(60, 40, 4));
+    put("in/a.zpk", sprites(60, 40, 4));
     put("in/b.zpk", fourStatuses().bytes);
-    put("in/c.zpk", spriteContainer(1, 8, 5));
-    put("in/d.zpk", spriteContainer(45, 40, 6));
+    put("in/c.zpk", sprites(1, 8, 5));
+    put("in/d.zpk", sprites(45, 40, 6));
     fs::create_directories(dir / "j1");
     fs::create_directories(dir / "j4");
     const std::vector<std::string> args{"export", "../in/a.zpk", "../in/b.zpk", "../in/missing.zpk",
@@ -122,7 +130,7 @@ TEST_F(CliBatch, SameFilesAndMessagesWhateverTheNumberOfThreads)
 
 TEST_F(CliBatch, ExistingPngsAreKeptWithoutForce)
 {
-    put("a.zpk", spriteContainer(4, 16, 7));
+    put("a.zpk", sprites(4, 16, 7));
     ASSERT_EQ(zpk({"export", "a.zpk", "--all", "-o", "out"}).status, 0);
     const Bytes original = readBytes(dir / "out/a/001.png");
     writeBytes(dir / "out/a/001.png", Bytes(10, 'x'));
@@ -168,10 +176,10 @@ TEST_F(CliBatch, EntriesThatCannotBeExportedAreListedAndExitOne)
 
 TEST_F(CliBatch, AFileThatCannotBeReadDoesNotStopTheOthers)
 {
-    put("good1.zpk", spriteContainer(5, 12, 8));
+    put("good1.zpk", sprites(5, 12, 8));
     put("short.zpk", Bytes(10, 0));
     fs::create_directories(dir / "folder.zpk");
-    put("good2.zpk", spriteContainer(7, 12, 9));
+    put("good2.zpk", sprites(7, 12, 9));
     const RunResult result = zpk(
         {"export", "good1.zpk", "missing.zpk", "short.zpk", "folder.zpk", "good2.zpk", "--all", "-o", "out"});
     EXPECT_EQ(result.status, 1);
@@ -196,8 +204,8 @@ TEST_F(CliBatch, AFileThatCannotBeReadDoesNotStopTheOthers)
 
 TEST_F(CliBatch, AFolderThatCannotBeMadeFailsItsFile)
 {
-    put("a.zpk", spriteContainer(2, 8, 10));
-    put("b.zpk", spriteContainer(2, 8, 11));
+    put("a.zpk", sprites(2, 8, 10));
+    put("b.zpk", sprites(2, 8, 11));
     put("out/a", Bytes{1});  // a file where a's folder would go
     const RunResult result = zpk({"export", "a.zpk", "b.zpk", "--all", "-o", "out", "--force"});
     EXPECT_EQ(result.status, 1);
@@ -207,9 +215,9 @@ TEST_F(CliBatch, AFolderThatCannotBeMadeFailsItsFile)
 
 TEST_F(CliBatch, UsageErrorsExitWithTwoAndWriteNothing)
 {
-    put("a.zpk", spriteContainer(2, 8, 12));
-    put("sub/a.zpk", spriteContainer(2, 8, 13));
-    put("sub/a.bin", spriteContainer(2, 8, 14));
+    put("a.zpk", sprites(2, 8, 12));
+    put("sub/a.zpk", sprites(2, 8, 13));
+    put("sub/a.bin", sprites(2, 8, 14));
     const std::vector<std::vector<std::string>> cases{
         {"export", "a.zpk", "--all", "--entry", "1"},
         {"export", "a.zpk", "--all", "-j", "0"},
@@ -242,7 +250,7 @@ TEST_F(CliBatch, UsageErrorsExitWithTwoAndWriteNothing)
 
 TEST_F(CliBatch, ProgressIsOneLinePerFileOffATerminalAndNothingWhenQuiet)
 {
-    put("a.zpk", spriteContainer(3, 8, 15));
+    put("a.zpk", sprites(3, 8, 15));
     put("four.zpk", fourStatuses().bytes);
     const RunResult shown =
         zpk({"export", "a.zpk", "missing.zpk", "four.zpk", "--all", "-o", "out", "-j", "3"});
@@ -309,8 +317,8 @@ TEST(BatchExport, ReporterHearsOfEveryFileInOrder)
     for (int i = 0; i < 6; ++i) {
         const std::string path = (dir / ("c" + std::to_string(i) + ".zpk")).string();
         // sizes that make later files finish before earlier ones on 4 threads
-        writeBytes(path, spriteContainer(i % 2 == 0 ? 30 : 2, i % 2 == 0 ? 60 : 4,
-                                         20 + static_cast<std::uint32_t>(i)));
+        writeBytes(path,
+                   sprites(i % 2 == 0 ? 30 : 2, i % 2 == 0 ? 60 : 4, 20 + static_cast<std::uint32_t>(i)));
         files.push_back(path);
     }
     writeBytes(dir / "four.zpk", fourStatuses().bytes);

@@ -2,6 +2,8 @@
 // reading PNGs back.
 #pragma once
 
+#include "support/ImageBuilder.h"
+
 #include <gtest/gtest.h>
 #include <spng.h>
 
@@ -20,8 +22,6 @@
 #include <vector>
 
 namespace zpk::testing {
-
-using Bytes = std::vector<std::uint8_t>;
 
 namespace fs = std::filesystem;
 

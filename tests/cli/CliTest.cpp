@@ -14,31 +14,15 @@
 namespace zpk::testing {
 namespace {
 
-// Three plain colours: value 0 red, 1 green, 2 blue.
-std::vector<Rgb> rgbColours() { return {{200, 10, 20}, {30, 190, 40}, {50, 60, 210}}; }
-
 WriterImage image(int width, int height, std::vector<std::uint8_t> pixels,
-                  std::vector<Rgb> colours = rgbColours())
+                  std::vector<Rgb> colours = threeColours())
 {
     return {width, height, std::move(colours), std::move(pixels)};
-}
-
-// A 4 x 3 picture: a green frame around value-0 pixels, one blue dot.
-WriterImage framed()
-{
-    return image(4, 3, {1, 1, 1, 1,  //
-                        1, 0, 2, 1,  //
-                        1, 1, 1, 1});
 }
 
 // A last entry of 3 x 2 whose stream holds no byte at all: the palette loop
 // runs to the end of the file, and nothing is drawn.
 Bytes undrawnEntry() { return {3, 0, 2, 0, 0, 0, 9, 9, 9}; }
-
-// A last entry of 4 x 3 whose stream is one run of 3 pixels of value 1. The
-// palette ends at the run code (the size rule would put it before the
-// triplets), and the stream ends with the file after 3 of 12 pixels.
-Bytes shortStreamEntry() { return {4, 0, 3, 0, 0, 0, 200, 10, 20, 30, 190, 40, 0xFF, 0xFE, 1, 3, 0}; }
 
 // The RGBA the tool must write for `row`: a fresh palette, then renderRgba.
 RgbaImage expectedRgba(const Bytes& container, int row, DropFirst dropFirst = DropFirst::Off,
@@ -114,7 +98,7 @@ protected:
 Bytes threeEntries()
 {
     return built(ContainerBuilder()
-                     .entry(framed())
+                     .entry(framedImage())
                      .entry(image(5, 2, {0, 1, 2, 2, 2, 2, 2, 2, 1, 0}))
                      .entry(image(2, 6, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2})));
 }
@@ -183,7 +167,7 @@ TEST_F(Cli, ExportReplacesAnExistingFileAndLeavesNoTemporary)
 
 TEST_F(Cli, DropFirstLeavesValueZeroTransparent)
 {
-    const Bytes container = built(ContainerBuilder().entry(framed()));
+    const Bytes container = built(ContainerBuilder().entry(framedImage()));
     put("framed.zpk", container);
     ASSERT_EQ(zpk({"export", "framed.zpk", "--drop-first", "-o", "drop.png"}).status, 0);
     ASSERT_EQ(zpk({"export", "framed.zpk", "-o", "keep.png"}).status, 0);
@@ -200,7 +184,7 @@ TEST_F(Cli, DropFirstLeavesValueZeroTransparent)
 
 TEST_F(Cli, PixelsTheStreamDoesNotReachAreTransparent)
 {
-    const Bytes container = built(ContainerBuilder().entry(framed()).rawEntry(shortStreamEntry()));
+    const Bytes container = built(ContainerBuilder().entry(framedImage()).rawEntry(shortStreamEntry()));
     put("short.zpk", container);
     ASSERT_EQ(zpk({"export", "short.zpk", "--entry", "1", "-o", "short.png"}).status, 0);
     expectPngShows(dir / "short.png", expectedRgba(container, 1));
@@ -216,7 +200,7 @@ TEST_F(Cli, PixelsTheStreamDoesNotReachAreTransparent)
 
 TEST_F(Cli, EntryWithNothingDrawnGivesATransparentPngOfItsSize)
 {
-    const Bytes container = built(ContainerBuilder().entry(framed()).rawEntry(undrawnEntry()));
+    const Bytes container = built(ContainerBuilder().entry(framedImage()).rawEntry(undrawnEntry()));
     put("undrawn.zpk", container);
     ASSERT_EQ(zpk({"export", "undrawn.zpk", "--entry", "1", "-o", "none.png"}).status, 0);
     const DecodedPng png = decodePng(readBytes(dir / "none.png"));
@@ -235,7 +219,7 @@ TEST_F(Cli, EntryWithNothingDrawnGivesATransparentPngOfItsSize)
 
 // Values 0, 1, 100, 200, 254, 255 in the greys of the fixture, whose colour
 // of value 255 is white.
-WriterImage rampProbe() { return {6, 1, greys(256), {0, 1, 100, 200, 254, 255}}; }
+WriterImage rampProbe() { return {6, 1, greyRamp(256), {0, 1, 100, 200, 254, 255}}; }
 
 TEST_F(Cli, UserColorBuildsTheRampFromNegativeAndFractionalTexts)
 {
@@ -288,7 +272,7 @@ TEST_F(Cli, RowZeroOfAContainerWithNoEntriesExports)
 {
     // N = 0: the list still has a row, for an entry right behind the header
     Bytes container = built(ContainerBuilder());
-    const auto entry = encodeEntry(framed());
+    const auto entry = encodeEntry(framedImage());
     ASSERT_TRUE(entry.has_value());
     container.insert(container.end(), entry->begin(), entry->end());
     put("none.zpk", container);
@@ -441,7 +425,7 @@ TEST_F(Cli, ListOfContainerWithNoEntriesShowsOneRow)
     // the row's width and height would lie past the file
     EXPECT_EQ(words(out[1]), (std::vector<std::string>{"0", "33", "30", "0", "-", "-"}));
 
-    const auto entry = encodeEntry(framed());
+    const auto entry = encodeEntry(framedImage());
     ASSERT_TRUE(entry.has_value());
     container.insert(container.end(), entry->begin(), entry->end());
     put("one.zpk", container);
@@ -470,7 +454,7 @@ TEST_F(Cli, ListShowsSizesAsComputedForADamagedTable)
 
 TEST_F(Cli, ListShowsTwoRowsWithTheSameTextAfterAnEmptyEntry)
 {
-    put("twins.zpk", built(ContainerBuilder().rawEntry({}).entry(framed())));
+    put("twins.zpk", built(ContainerBuilder().rawEntry({}).entry(framedImage())));
     const RunResult result = zpk({"list", "twins.zpk"});
     ASSERT_EQ(result.status, 0) << result.err;
     const auto out = lines(result.out);

@@ -2,8 +2,8 @@
 // entry's colours (PNG index v: palette entry v + 2), tRNS makes index 0
 // transparent with --drop-first, and an entry whose stream ends early falls
 // back to RGBA with a note.
-#include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
+#include "fixtures/Fixtures.h"
 
 #include "decode/Decoder.h"
 #include "export/EntryExport.h"
@@ -183,7 +183,7 @@ TEST_F(CliIndexed, AnEntryWithPixelsNotDrawnIsWrittenAsRgbaWithANote)
 TEST_F(CliIndexed, ClippedEntryIsWrittenAsStored)
 {
     // 4001 x 2: the grid stores columns 1 to 4000
-    writeBytes(dir / "wide.zpk", built(ContainerBuilder().entry(solid(4001, 2, 7))));
+    writeBytes(dir / "wide.zpk", built(ContainerBuilder().entry(solidImage(4001, 2, 7))));
     const RunResult result = zpk({"export", "wide.zpk", "--indexed", "-o", "wide.png"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "wrote wide.png: 4000 x 2 pixels (clipped from 4001 x 2), indexed\n");

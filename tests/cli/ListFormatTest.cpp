@@ -1,8 +1,8 @@
 // `zpk list --format csv|json` parsed back with real parsers (nlohmann's
 // JSON parser, which also insists on valid UTF-8; a small RFC 4180 reader),
 // odd file names included, and `zpk info`.
-#include "cli/CliContainers.h"
 #include "cli/CliSupport.h"
+#include "fixtures/Fixtures.h"
 
 #include "cli/TextEscape.h"
 

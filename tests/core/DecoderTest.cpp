@@ -7,17 +7,9 @@ using namespace zpk::testing;
 
 namespace {
 
-// The two-colour 2 x 2 entry: a run of three 1s, then a literal 0.
-const Bytes kWorkedEntry = {0x02, 0x00, 0x02, 0x00,  // width 2, height 2
-                            0x00, 0x00,              // green, blue of triplet 1
-                            0x10, 0x20, 0x30,        // triplet 2: pixel value 0
-                            0x40, 0x50, 0x60,        // triplet 3: pixel value 1
-                            0xFF, 0xFE, 0x01, 0x03, 0x00,  // three pixels of value 1
-                            0x00};                         // one pixel of value 0
-
 DecodedImage decodeOnly(const Bytes& entry, Palette* paletteOut = nullptr, PictureOptions options = {})
 {
-    const auto file = parsed(withSizes({static_cast<std::uint16_t>(entry.size())}, entry));
+    const auto file = parsed(singleEntry(entry));
     Palette palette{};
     auto image = decodeEntry(file, 0, palette, options);
     if (paletteOut) *paletteOut = palette;
@@ -182,9 +174,9 @@ TEST(Decoder, EntryPastTheEndHasNoData)
 
 TEST(Decoder, EarlierColoursShowThroughAShorterPalette)
 {
-    auto big = solid(2, 1, 3, greys(4));
+    auto big = solidImage(2, 1, 3, greyRamp(4));
     big.colours[3] = {9, 9, 9};
-    auto small = solid(2, 1, 0, greys(1));
+    auto small = solidImage(2, 1, 0, greyRamp(1));
     const auto file = parsed(built(ContainerBuilder().entry(big).entry(small)));
     Palette palette{};
     decodeEntry(file, 0, palette);
@@ -196,7 +188,7 @@ TEST(Decoder, EarlierColoursShowThroughAShorterPalette)
 TEST(Decoder, LargeImagesAreClippedTo4000)
 {
     // 5000 x 30: 150000 pixels, more than a fixed buffer of 100000 pixels holds
-    WriterImage wide = solid(5000, 30, 0, greys(3));
+    WriterImage wide = solidImage(5000, 30, 0, greyRamp(3));
     for (int y = 0; y < 30; ++y) {
         wide.pixels[static_cast<std::size_t>(y) * 5000 + 3999] = 1;
         wide.pixels[static_cast<std::size_t>(y) * 5000 + 4000] = 2;
@@ -210,7 +202,7 @@ TEST(Decoder, LargeImagesAreClippedTo4000)
     EXPECT_EQ(image.at(3999, 29), 1);
     EXPECT_EQ(image.at(0, 29), 0);
 
-    const auto tall = parsed(built(ContainerBuilder().entry(solid(2, 4100, 1, greys(2)))));
+    const auto tall = parsed(built(ContainerBuilder().entry(solidImage(2, 4100, 1, greyRamp(2)))));
     const auto tallImage = decodeEntry(tall, 0, palette);
     EXPECT_EQ(tallImage.clippedHeight, 4000);
     EXPECT_EQ(tallImage.produced, 8200);

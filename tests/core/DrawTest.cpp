@@ -61,7 +61,7 @@ TEST(Draw, PixelsNotProducedAreNotDrawn)
     Palette palette{};
     const Bytes entry = {0x03, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03,
                          0xFF, 0xFE, 0x00, 0x04, 0x00};
-    const auto file = parsed(withSizes({static_cast<std::uint16_t>(entry.size())}, entry));
+    const auto file = parsed(singleEntry(entry));
     const auto image = decodeEntry(file, 0, palette);
     ASSERT_EQ(image.produced, 4);
     Surface canvas(10, 10, 0x0000FF);
@@ -78,7 +78,7 @@ TEST(Draw, PixelsNotProducedAreNotDrawn)
 
 TEST(Draw, ImagesLargerThanTheCanvasAreCut)
 {
-    const auto big = decodeImage(solid(500, 600, 1, colours3()));
+    const auto big = decodeImage(solidImage(500, 600, 1, colours3()));
     Surface canvas(kCanvasWidth, kCanvasHeight);
     drawImage(canvas, big.image, big.palette, DropFirst::Off);
     EXPECT_EQ(pixelAt(canvas, kCanvasWidth - 1, kCanvasHeight - 1), makeColour(40, 50, 60));

@@ -37,7 +37,7 @@ std::int64_t exercise(const Bytes& bytes)
 
 TEST(Malformed, TruncatedContainers)
 {
-    auto good = built(ContainerBuilder().entry(solid(20, 20, 1, greys(4))).entry(solid(9, 9, 2, greys(4))));
+    auto good = built(containerOf({solidImage(20, 20, 1, greyRamp(4)), solidImage(9, 9, 2, greyRamp(4))}));
     for (std::size_t cut = 0; cut <= good.size(); ++cut) {
         const Bytes part(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
         const auto result = exercise(part);
@@ -58,9 +58,7 @@ TEST(Malformed, EntriesPastTheEndAndHugeSizes)
 TEST(Malformed, HugeOrNegativeDimensions)
 {
     // 32767 x 32767 with a few runs: counts past every buffer, stores 4000 x 4000 at most
-    Bytes entry = {0xFF, 0x7F, 0xFF, 0x7F, 0x00, 0x00, 0x01, 0x02, 0x03};
-    for (int i = 0; i < 50; ++i) entry.insert(entry.end(), {0xFF, 0xFE, 0x01, 0xFF, 0xFF});
-    EXPECT_EQ(exercise(withSizes({static_cast<std::uint16_t>(entry.size())}, entry)), 2 * 50 * 65535);  // once plain, once with the ramp
+    EXPECT_EQ(exercise(singleEntry(hugeRunsEntry(50))), 2 * 50 * 65535);  // once plain, once with the ramp
     // -1 x -1: the area is positive for the palette target, but nothing is decoded
     EXPECT_EQ(exercise(withSizes({10}, {0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06})), 0);
 }

@@ -13,9 +13,7 @@ namespace {
 // pixels and colours come back exactly.
 void expectRoundTrip(const std::vector<WriterImage>& images)
 {
-    ContainerBuilder builder;
-    for (const auto& image : images) builder.entry(image);
-    const auto file = parsed(built(builder));
+    const auto file = parsed(built(containerOf(images)));
     ASSERT_EQ(file.rowCount(), static_cast<int>(images.size()));
     for (std::size_t row = 0; row < images.size(); ++row) {
         const auto& want = images[row];
@@ -52,25 +50,6 @@ std::vector<Rgb> randomColours(std::mt19937& rng, int count)
     return colours;
 }
 
-WriterImage randomImage(std::mt19937& rng, int width, int height)
-{
-    WriterImage image{width, height, randomColours(rng, 256), {}};
-    std::uniform_int_distribution<int> value(0, 255);
-    std::uniform_int_distribution<int> kind(0, 9);
-    std::uniform_int_distribution<int> runLength(1, 40);
-    const std::size_t area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    // a mix of noise, runs, and the awkward neighbours 0xFF 0xFE
-    while (image.pixels.size() < area) {
-        const int k = kind(rng);
-        std::size_t n = k < 5 ? 1 : static_cast<std::size_t>(runLength(rng));
-        std::uint8_t v = static_cast<std::uint8_t>(value(rng));
-        if (k == 8) v = 0xFF;
-        if (k == 9) v = 0xFE;
-        for (std::size_t i = 0; i < n && image.pixels.size() < area; ++i) image.pixels.push_back(v);
-    }
-    return image;
-}
-
 }  // namespace
 
 TEST(Writer, RandomImagesRoundTrip)
@@ -79,14 +58,16 @@ TEST(Writer, RandomImagesRoundTrip)
     std::vector<WriterImage> images;
     for (int i = 0; i < 12; ++i) {
         std::uniform_int_distribution<int> side(1, 60);
-        images.push_back(randomImage(rng, side(rng), side(rng)));
+        const int width = side(rng);
+        const int height = side(rng);
+        images.push_back(mixedImage(rng, width, height, randomColours(rng, 256)));
     }
     expectRoundTrip(images);
 }
 
 TEST(Writer, AwkwardBytesRoundTrip)
 {
-    auto colours = greys(256);
+    auto colours = greyRamp(256);
     colours[1] = {0x00, 0x00, 0xFF};  // a palette ending in 0xFF
     // 0xFF and 0xFE side by side, both ways, in literals and runs
     WriterImage mixed{16, 1, colours, {0xFF, 0xFE, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
@@ -96,17 +77,17 @@ TEST(Writer, AwkwardBytesRoundTrip)
     two.resize(255, Rgb{0, 0, 0xFF});
     WriterImage fe{3, 1, two, {0xFE, 1, 0}};
     // a run of 0xFF whose length has the low byte 0xFE, and one of 0xFEFF
-    WriterImage longRun = solid(0xFE, 1, 0xFF);
-    WriterImage longer = solid(2251, 29, 0xFF);  // 65279 = 0xFEFF pixels
+    WriterImage longRun = solidImage(0xFE, 1, 0xFF);
+    WriterImage longer = solidImage(2251, 29, 0xFF);  // 65279 = 0xFEFF pixels
     expectRoundTrip({mixed, fe, longRun, longer});
 }
 
 TEST(Writer, LongRunsPast65535)
 {
     // the last entry may exceed 65535 bytes; runs split into several codes
-    WriterImage huge = solid(400, 400, 0xFF);
+    WriterImage huge = solidImage(400, 400, 0xFF);
     huge.pixels[0] = 1;
-    WriterImage next = solid(300, 300, 7);
+    WriterImage next = solidImage(300, 300, 7);
     expectRoundTrip({huge, next});
 }
 
@@ -114,22 +95,22 @@ TEST(Writer, LiteralFFBeforeAnEntryStartingWithFE)
 {
     // the first entry ends in a literal 0xFF; the second is 254 wide, so its
     // first byte is 0xFE
-    WriterImage ends{2, 1, greys(256), {1, 0xFF}};
-    WriterImage next = solid(0xFE, 1, 3);
+    WriterImage ends{2, 1, greyRamp(256), {1, 0xFF}};
+    WriterImage next = solidImage(0xFE, 1, 3);
     expectRoundTrip({ends, next});
 }
 
 TEST(Writer, RefusesWhatItCannotStore)
 {
-    EXPECT_FALSE(encodeEntry({2, 1, greys(2), {0, 2}}));  // value without a colour
-    EXPECT_FALSE(encodeEntry({2, 2, greys(2), {0, 1}}));  // too few pixels
-    EXPECT_FALSE(encodeEntry({40000, 1, greys(1), Bytes(40000, 0)}));
+    EXPECT_FALSE(encodeEntry({2, 1, greyRamp(2), {0, 2}}));  // value without a colour
+    EXPECT_FALSE(encodeEntry({2, 2, greyRamp(2), {0, 1}}));  // too few pixels
+    EXPECT_FALSE(encodeEntry({40000, 1, greyRamp(1), Bytes(40000, 0)}));
     EXPECT_FALSE(encodeEntry({1, 1, {{0xFF, 0xFE, 0}}, {0}}));           // pair inside a colour
     EXPECT_FALSE(encodeEntry({1, 1, {{0, 0, 0xFF}, {0xFE, 0, 0}}, {0}}));  // pair across two
     ContainerBuilder many;
-    for (int i = 0; i < 256; ++i) many.entry(solid(1, 1, 0, greys(1)));
+    for (int i = 0; i < 256; ++i) many.entry(solidImage(1, 1, 0, greyRamp(1)));
     EXPECT_FALSE(many.build());
     ContainerBuilder bigFirst;
-    bigFirst.rawEntry(Bytes(70000, 1)).entry(solid(1, 1, 0, greys(1)));
+    bigFirst.rawEntry(Bytes(70000, 1)).entry(solidImage(1, 1, 0, greyRamp(1)));
     EXPECT_FALSE(bigFirst.build());
 }

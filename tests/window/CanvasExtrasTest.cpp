@@ -31,8 +31,6 @@
 #include <QUrl>
 #include <QtTest>
 
-#include <random>
-
 using namespace zpk;
 using namespace zpk::windowtest;
 
@@ -62,15 +60,8 @@ Bytes sampleContainer()
 // still running when the test acts on it.
 Bytes largeContainer()
 {
-    std::vector<Rgb> colours;
-    for (int i = 0; i < 64; ++i) colours.push_back({static_cast<std::uint8_t>(i), 0, 0});
-    std::mt19937 random(7);
     ContainerBuilder builder;
-    for (int k = 0; k < kMaxEntries; ++k) {
-        WriterImage image{96, 96, colours, Bytes(96 * 96)};
-        for (auto& v : image.pixels) v = static_cast<std::uint8_t>(random() % colours.size());
-        builder.entry(image);
-    }
+    for (int k = 0; k < kMaxEntries; ++k) builder.entry(randomImage(96, 96, static_cast<std::uint32_t>(k)));
     return containerBytes(builder);
 }
 

@@ -71,13 +71,6 @@ const std::vector<WriterImage>& checkerImages()
     return images;
 }
 
-ContainerBuilder builderOf(const std::vector<WriterImage>& images)
-{
-    ContainerBuilder builder;
-    for (const WriterImage& image : images) builder.entry(image);
-    return builder;
-}
-
 // A 2 x 1 entry with one stored colour (for value 0) whose second pixel has
 // value 4: it takes palette entry 6, which this entry does not fill.
 //   02 00 01 00   width 2, height 1
@@ -213,12 +206,12 @@ private:
 
 void MainWindowTest::writeFixtures()
 {
-    writeBytes(path("five.zpk"), containerBytes(builderOf(fiveImages())));
-    writeBytes(path("three.zpk"), containerBytes(builderOf(threeImages())));
-    writeBytes(path("Upper.ZPK"), containerBytes(builderOf(threeImages())));
-    writeBytes(path("mixed.Zpk"), containerBytes(builderOf(threeImages())));
-    writeBytes(path("sizes.zpk"), containerBytes(builderOf(sizesImages())));
-    writeBytes(path("checker.zpk"), containerBytes(builderOf(checkerImages())));
+    writeBytes(path("five.zpk"), containerBytes(containerOf(fiveImages())));
+    writeBytes(path("three.zpk"), containerBytes(containerOf(threeImages())));
+    writeBytes(path("Upper.ZPK"), containerBytes(containerOf(threeImages())));
+    writeBytes(path("mixed.Zpk"), containerBytes(containerOf(threeImages())));
+    writeBytes(path("sizes.zpk"), containerBytes(containerOf(sizesImages())));
+    writeBytes(path("checker.zpk"), containerBytes(containerOf(checkerImages())));
     writeBytes(path("palette.zpk"),
                containerBytes(ContainerBuilder().entry(stripedImage(6, 1, kSix)).rawEntry(kBorrowingEntry)));
     writeBytes(path("alone.zpk"), containerBytes(ContainerBuilder().rawEntry(kBorrowingEntry)));
@@ -479,7 +472,7 @@ void MainWindowTest::fileListFollowsTheFolder()
     clickFile("three.zpk");
     QCOMPARE(m_window->renderCount(), 1);
 
-    writeBytes(path("new.ZPK"), containerBytes(builderOf(threeImages())));
+    writeBytes(path("new.ZPK"), containerBytes(containerOf(threeImages())));
     QTRY_VERIFY(file1()->fileNames().contains("new.ZPK"));
     QCOMPARE(file1()->fileNames().indexOf("new.ZPK"), file1()->fileNames().indexOf("mixed.Zpk") + 1);
     QVERIFY(QFile::remove(path("alone.zpk")));
@@ -520,7 +513,7 @@ void MainWindowTest::loadThroughFile1()
     QCOMPARE(m_window->renderCount(), 1);
     // entry 0 starts behind the five sizes, at 30 + 10 = 40: its text is 43
     QCOMPARE(list1Texts().first(), QStringLiteral("43"));
-    const auto parsed = parseContainer(containerBytes(builderOf(fiveImages())));
+    const auto parsed = parseContainer(containerBytes(containerOf(fiveImages())));
     QVERIFY(parsed.has_value());
     QStringList expected;
     for (const std::string& text : parsed->listTexts) expected.append(QString::fromStdString(text));
@@ -599,7 +592,7 @@ void MainWindowTest::loadThroughDialog()
     // a file outside the listed folder is reached through the dialog only
     QTemporaryDir elsewhere;
     const QString other = QDir(elsewhere.path()).filePath("other.zpk");
-    writeBytes(other, containerBytes(builderOf(checkerImages())));
+    writeBytes(other, containerBytes(containerOf(checkerImages())));
     m_choice = other;
     QTest::mouseClick(command2(), Qt::LeftButton);
     QCOMPARE(list1()->count(), 2);
@@ -627,7 +620,7 @@ void MainWindowTest::loadDrawsAsTheExportDoes()
 {
     // every entry, each on a fresh palette as the command-line export draws
     // it, lands on the canvas at offset 1, 1 with the same pixels
-    const Bytes bytes = containerBytes(builderOf(fiveImages()));
+    const Bytes bytes = containerBytes(containerOf(fiveImages()));
     const auto file = parseContainer(bytes);
     QVERIFY(file.has_value());
     clickFile("five.zpk");
@@ -928,7 +921,7 @@ void MainWindowTest::loadFailureKeepsEverything()
     QFETCH(QString, lastLine);
 
     if (name == "gone.zpk") {
-        writeBytes(path(name), containerBytes(builderOf(threeImages())));
+        writeBytes(path(name), containerBytes(containerOf(threeImages())));
         QTRY_VERIFY(file1()->fileNames().contains(name));
     }
     if (name == "huge.zpk") {

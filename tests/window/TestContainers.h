@@ -1,5 +1,9 @@
-// Containers for the window tests, built in code and written to a folder.
+// The window tests' side of the image builder: containers built and written
+// to a folder, stopping the test on a refusal, and the colours a drawn image
+// shows.
 #pragma once
+
+#include "support/ImageBuilder.h"
 
 #include "container/ContainerWriter.h"
 #include "state/ViewerState.h"
@@ -9,31 +13,13 @@
 #include <QString>
 
 #include <cstdint>
-#include <initializer_list>
 #include <vector>
 
 namespace zpk::windowtest {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace zpk::testing;
 
 inline Colour colourOf(Rgb c) { return makeColour(c.red, c.green, c.blue); }
-
-// Every pixel of one value.
-inline WriterImage solidImage(int width, int height, Rgb colour)
-{
-    return {width, height, {colour},
-            Bytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0)};
-}
-
-// Pixel (x, y) takes value (x + 2y) mod the number of colours.
-inline WriterImage stripedImage(int width, int height, std::vector<Rgb> colours)
-{
-    WriterImage image{width, height, std::move(colours), {}};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.pixels.push_back(static_cast<std::uint8_t>((x + 2 * y) % static_cast<int>(image.colours.size())));
-    return image;
-}
 
 // The colour a drawn image shows at its pixel (x, y), counted from 0.
 inline Colour colourAt(const WriterImage& image, int x, int y)
