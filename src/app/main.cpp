@@ -1,6 +1,7 @@
 // zpkview [--inspect] [FILE]: the viewer. Its file list shows the container files of the
 // working folder; FILE, when given, is loaded at start as a click in that
 // list would load it.
+#include "export/TemporaryFiles.h"
 #include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    zpk::installSignalCleanup();  // a save or an export cut short leaves no temporary file
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zpkview"));
     QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));

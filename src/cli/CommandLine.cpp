@@ -1,9 +1,15 @@
 #include "cli/CommandLine.h"
 
+#include "decode/ColourRamp.h"
+
+#include <algorithm>
+
 #include <array>
 #include <bitset>
 #include <climits>
 #include <vector>
+
+#include <getopt.h>
 
 namespace zpk::cli {
 
@@ -22,6 +28,7 @@ enum class OptionId {
     All,
     Jobs,
     Force,
+    SkipExisting,
     Quiet,
     Format,
     Count  // not an option: the number of them
@@ -29,33 +36,36 @@ enum class OptionId {
 enum class Takes { Nothing, Value };
 
 struct OptionSpec {
-    std::string_view longName;
-    std::string_view shortName;  // empty when there is none
+    std::string_view longName;  // without the dashes
+    char shortName;             // 0 when there is none
     Takes takes;
     OptionId id;
 };
 
-constexpr OptionSpec kHelpOption{"--help", "-h", Takes::Nothing, OptionId::Help};
+constexpr OptionSpec kHelpOption{"help", 'h', Takes::Nothing, OptionId::Help};
+constexpr OptionSpec kQuietOption{"quiet", 'q', Takes::Nothing, OptionId::Quiet};
 
-constexpr std::array<OptionSpec, 2> kListOptions{{
+constexpr std::array<OptionSpec, 3> kListOptions{{
     kHelpOption,
-    {"--format", "", Takes::Value, OptionId::Format},
+    kQuietOption,
+    {"format", 0, Takes::Value, OptionId::Format},
 }};
-constexpr std::array<OptionSpec, 1> kInfoOptions{kHelpOption};
-constexpr std::array<OptionSpec, 13> kExportOptions{{
+constexpr std::array<OptionSpec, 2> kInfoOptions{kHelpOption, kQuietOption};
+constexpr std::array<OptionSpec, 15> kExportOptions{{
     kHelpOption,
-    {"--entry", "", Takes::Value, OptionId::Entry},
-    {"--output", "-o", Takes::Value, OptionId::Output},
-    {"--user-color", "", Takes::Nothing, OptionId::UserColor},
-    {"--color1", "", Takes::Value, OptionId::Color1},
-    {"--color2", "", Takes::Value, OptionId::Color2},
-    {"--color3", "", Takes::Value, OptionId::Color3},
-    {"--drop-first", "", Takes::Nothing, OptionId::DropFirst},
-    {"--indexed", "", Takes::Nothing, OptionId::Indexed},
-    {"--all", "", Takes::Nothing, OptionId::All},
-    {"--jobs", "-j", Takes::Value, OptionId::Jobs},
-    {"--force", "", Takes::Nothing, OptionId::Force},
-    {"--quiet", "-q", Takes::Nothing, OptionId::Quiet},
+    kQuietOption,
+    {"entry", 0, Takes::Value, OptionId::Entry},
+    {"output", 'o', Takes::Value, OptionId::Output},
+    {"user-color", 0, Takes::Nothing, OptionId::UserColor},
+    {"color1", 0, Takes::Value, OptionId::Color1},
+    {"color2", 0, Takes::Value, OptionId::Color2},
+    {"color3", 0, Takes::Value, OptionId::Color3},
+    {"drop-first", 0, Takes::Nothing, OptionId::DropFirst},
+    {"indexed", 0, Takes::Nothing, OptionId::Indexed},
+    {"all", 0, Takes::Nothing, OptionId::All},
+    {"jobs", 'j', Takes::Value, OptionId::Jobs},
+    {"force", 0, Takes::Nothing, OptionId::Force},
+    {"skip-existing", 0, Takes::Nothing, OptionId::SkipExisting},
 }};
 
 using SeenOptions = std::bitset<static_cast<std::size_t>(OptionId::Count)>;
@@ -96,13 +106,11 @@ UsageError usageError(std::string message, Command command)
     return UsageError{std::move(message), command};
 }
 
-const OptionSpec* findOption(std::span<const OptionSpec> options, std::string_view name)
+std::string dashed(std::string_view longName)
 {
-    for (const OptionSpec& option : options) {
-        if (name == option.longName || (!option.shortName.empty() && name == option.shortName))
-            return &option;
-    }
-    return nullptr;
+    std::string out = "--";
+    out += longName;
+    return out;
 }
 
 const OptionSpec& optionWithId(OptionId id)
@@ -111,6 +119,31 @@ const OptionSpec& optionWithId(OptionId id)
         if (option.id == id) return option;
     }
     return kHelpOption;
+}
+
+// What getopt_long returns for an option: its short letter, or a number
+// past every character for a long-only one.
+constexpr int kLongOnly = 256;
+int valueOf(const OptionSpec& option)
+{
+    return option.shortName != 0 ? option.shortName : kLongOnly + static_cast<int>(option.id);
+}
+
+const OptionSpec* optionWithValue(std::span<const OptionSpec> options, int value)
+{
+    for (const OptionSpec& option : options) {
+        if (valueOf(option) == value) return &option;
+    }
+    return nullptr;
+}
+
+// A colour text on the command line must be a number; the window's text
+// boxes are looser (a text that is not a number leaves the stored colours).
+std::optional<UsageError> checkColour(const OptionSpec& option, std::string_view value)
+{
+    if (RampNumber::parse(value)) return std::nullopt;
+    return usageError(dashed(option.longName) + " needs a number such as 12, -3 or 2.5, not " + quoted(value),
+                      Command::Export);
 }
 
 // Stores one option's effect; a value that does not read is the only error here.
@@ -130,9 +163,16 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
     }
     case OptionId::Output: settings.output = std::string(value); break;
     case OptionId::UserColor: settings.picture.userColor = true; break;
-    case OptionId::Color1: settings.picture.color1 = std::string(value); break;
-    case OptionId::Color2: settings.picture.color2 = std::string(value); break;
-    case OptionId::Color3: settings.picture.color3 = std::string(value); break;
+    case OptionId::Color1:
+    case OptionId::Color2:
+    case OptionId::Color3: {
+        if (auto error = checkColour(option, value)) return error;
+        std::string& text = option.id == OptionId::Color1   ? settings.picture.color1
+                            : option.id == OptionId::Color2 ? settings.picture.color2
+                                                            : settings.picture.color3;
+        text = std::string(value);
+        break;
+    }
     case OptionId::DropFirst: settings.picture.dropFirst = DropFirst::On; break;
     case OptionId::Indexed: settings.picture.form = OutputForm::Indexed; break;
     case OptionId::All: settings.all = true; break;
@@ -145,6 +185,7 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
         break;
     }
     case OptionId::Force: settings.overwrite = Overwrite::Replace; break;
+    case OptionId::SkipExisting: settings.skipExisting = true; break;
     case OptionId::Quiet: settings.progress = ProgressOutput::Quiet; break;
     case OptionId::Format:
         if (value == "text") {
@@ -153,8 +194,10 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
             invocation.listFormat = ListFormat::Csv;
         } else if (value == "json") {
             invocation.listFormat = ListFormat::Json;
+        } else if (value == "jsonl") {
+            invocation.listFormat = ListFormat::JsonLines;
         } else {
-            return usageError("--format takes text, csv or json, not " + quoted(value), Command::List);
+            return usageError("--format takes text, csv, json or jsonl, not " + quoted(value), Command::List);
         }
         break;
     }
@@ -169,69 +212,92 @@ std::optional<UsageError> checkExport(const Invocation& invocation, const SeenOp
         if (was(OptionId::Entry))
             return usageError("--entry and --all exclude each other: --all exports every row",
                               Command::Export);
+        if (was(OptionId::Force) && was(OptionId::SkipExisting))
+            return usageError("--force and --skip-existing exclude each other", Command::Export);
         return std::nullopt;
     }
-    for (const OptionId id : {OptionId::Jobs, OptionId::Force, OptionId::Quiet}) {
+    for (const OptionId id : {OptionId::Jobs, OptionId::Force, OptionId::SkipExisting}) {
         if (was(id))
-            return usageError("option " + quoted(optionWithId(id).longName) + " goes with --all only",
+            return usageError("option " + quoted(dashed(optionWithId(id).longName)) + " goes with --all only",
                               Command::Export);
     }
     return std::nullopt;
 }
 
-// The arguments of a sub-command: options, then its operands.
+// Why getopt_long refused the argument `arg`, in our words. `optopt` is the
+// option it was about, or 0 for a long option it does not know.
+UsageError refusal(std::span<const OptionSpec> options, std::string_view arg, int optopt, bool missingValue,
+                   Command command)
+{
+    const OptionSpec* option = optopt != 0 ? optionWithValue(options, optopt) : nullptr;
+    if (option == nullptr) {
+        if (optopt != 0) return usageError("unknown option " + quoted(std::string("-") + char(optopt)), command);
+        std::string_view name = arg.substr(0, arg.find('='));
+        // a prefix of more than one long option
+        std::string candidates;
+        int matches = 0;
+        for (const OptionSpec& o : options) {
+            if (name.size() > 2 && dashed(o.longName).starts_with(name)) {
+                candidates += (matches++ == 0 ? "" : ", ") + dashed(o.longName);
+            }
+        }
+        if (matches > 1)
+            return usageError("option " + quoted(name) + " is ambiguous (" + candidates + ")", command);
+        return usageError("unknown option " + quoted(name), command);
+    }
+    const std::string name =
+        arg.starts_with("--") ? dashed(option->longName) : std::string("-") + option->shortName;
+    if (missingValue) return usageError("option " + quoted(name) + " needs a value", command);
+    return usageError("option " + quoted(name) + " takes no value", command);
+}
+
+// The arguments of a sub-command: options (with glibc's getopt_long:
+// bundled short options, --name=value or --name value, unambiguous
+// prefixes of long names, -- to end them), then its operands.
 ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_view> args)
 {
     Invocation invocation;
     invocation.command = command;
     const auto options = optionsOf(command);
-    std::vector<std::string_view> operands;
+
+    std::string shortOptions = ":";  // report a missing value as ':'
+    std::vector<option> longOptions;
+    for (const OptionSpec& o : options) {
+        if (o.shortName != 0) {
+            shortOptions += o.shortName;
+            if (o.takes == Takes::Value) shortOptions += ':';
+        }
+        longOptions.push_back({o.longName.data(), o.takes == Takes::Value ? required_argument : no_argument,
+                               nullptr, valueOf(o)});
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    std::vector<std::string> storage{"zpk"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : storage) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(storage.size());
+
     SeenOptions seen;
-    bool optionsEnded = false;
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
+    ::optind = 0;  // start afresh: getopt keeps its place between calls
+    ::opterr = 0;  // the messages are ours
+    for (;;) {
+        const int previous = ::optind == 0 ? 1 : ::optind;
+        const int got = ::getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
+        if (got == -1) break;
+        if (got == '?' || got == ':') {
+            const int at = std::clamp(::optind - 1, previous, argc - 1);
+            return refusal(options, argv[static_cast<std::size_t>(at)], ::optopt, got == ':', command);
         }
-        // "-" alone names a file, as usual
-        if (optionsEnded || arg.size() < 2 || arg.front() != '-') {
-            operands.push_back(arg);
-            continue;
-        }
-
-        std::string_view name = arg;
-        std::optional<std::string_view> attached;
-        if (arg.starts_with("--")) {
-            if (const auto eq = arg.find('='); eq != std::string_view::npos) {
-                name = arg.substr(0, eq);
-                attached = arg.substr(eq + 1);
-            }
-        } else if (arg.size() > 2) {  // "-oOUT.png"
-            name = arg.substr(0, 2);
-            attached = arg.substr(2);
-        }
-
-        const OptionSpec* option = findOption(options, name);
-        if (option == nullptr) return usageError("unknown option " + quoted(name), command);
+        const OptionSpec* option = optionWithValue(options, got);
+        if (option == nullptr) return usageError("unknown option", command);
         if (option->id == OptionId::Help) {
-            if (attached) return usageError("option " + quoted(name) + " takes no value", command);
             invocation.command = Command::Help;
             invocation.helpTopic = command;
             return invocation;
         }
-
-        std::string_view value;
-        if (option->takes == Takes::Nothing) {
-            if (attached) return usageError("option " + quoted(name) + " takes no value", command);
-        } else if (attached) {
-            value = *attached;
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return usageError("option " + quoted(name) + " needs a value", command);
-        }
+        const std::string_view value = option->takes == Takes::Value && ::optarg != nullptr ? ::optarg : "";
         if (auto error = apply(*option, value, invocation)) return *error;
         seen.set(static_cast<std::size_t>(option->id));
     }
@@ -239,8 +305,12 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     if (command == Command::Export) {
         if (auto error = checkExport(invocation, seen)) return *error;
     }
+    // getopt_long moves the operands behind the options: read them from
+    // the copy, whose order it changed
+    std::vector<std::string_view> operands;
+    for (int i = ::optind; i < argc; ++i) operands.emplace_back(argv[static_cast<std::size_t>(i)]);
     if (operands.empty()) return usageError("missing FILE", command);
-    const bool severalFiles = command == Command::Export && invocation.exportSettings.all;
+    const bool severalFiles = command != Command::Export || invocation.exportSettings.all;
     if (operands.size() > 1 && !severalFiles)
         return usageError("unexpected argument " + quoted(operands[1]), command);
     invocation.files.assign(operands.begin(), operands.end());

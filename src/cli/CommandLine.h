@@ -1,17 +1,19 @@
 // The command line of `zpk`: sub-commands, their options, help texts.
 //
-//   zpk list FILE [--format text|csv|json]
-//   zpk info FILE
-//   zpk export FILE [--entry K] [-o OUT.png] [PICTURE OPTIONS]
-//   zpk export FILE... --all [-o DIR] [-j N] [--force] [--quiet] [PICTURE OPTIONS]
+//   zpk list FILE... [--format text|csv|json|jsonl]
+//   zpk info FILE...
+//   zpk export FILE [--entry K] [-o OUT.png|-] [PICTURE OPTIONS]
+//   zpk export FILE... --all [-o DIR] [-j N] [--force|--skip-existing] [PICTURE OPTIONS]
 //       PICTURE OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T]
 //                        [--drop-first] [--indexed]
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
-// A long option takes its value as `--name VALUE` or `--name=VALUE`, a
-// short one as `-o VALUE` or `-oVALUE`; the separate form takes the next
-// argument whatever it looks like, so a colour text may be empty or begin
-// with "-" (`--color1 -300`). `--` ends the options.
+// Every command takes -q (--quiet) and -h (--help). A long option takes its
+// value as `--name VALUE` or `--name=VALUE` and may be shortened to any
+// unambiguous prefix (`--ent 3`); short ones bundle (`-qj4`) and take their
+// value as `-o VALUE` or `-oVALUE`. The separate form takes the next
+// argument whatever it looks like, so a colour text may begin with "-"
+// (`--color1 -300`). `--` ends the options. FILE "-" is standard input.
 #pragma once
 
 #include "cli/Listing.h"
@@ -44,7 +46,8 @@ struct ExportSettings {
     // The following go with --all only.
     int jobs = 0;            // worker threads; 0: one per hardware thread
     Overwrite overwrite = Overwrite::Refuse;
-    ProgressOutput progress = ProgressOutput::Shown;
+    bool skipExisting = false;
+    ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line
 };
 
 struct Invocation {

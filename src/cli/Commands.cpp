@@ -3,12 +3,16 @@
 #include "cli/Listing.h"
 #include "cli/Messages.h"
 #include "cli/Progress.h"
+#include "cli/TextEscape.h"
 #include "container/Container.h"
 #include "export/BatchExport.h"
 #include "export/EntryExport.h"
 #include "export/EntryFacts.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
+
+#include <cstring>
+#include <unistd.h>
 
 #ifndef ZPK_VERSION
 #error "ZPK_VERSION must be defined by the build"
@@ -20,8 +24,11 @@ namespace {
 
 void report(std::ostream& err, std::string_view file, std::string_view reason)
 {
-    err << "zpk: " << file << ": " << reason << '\n';
+    err << "zpk: " << terminalName(file) << ": " << reason << '\n';
 }
+
+// The tool reads pipes, FIFOs and standard input ("-") to their end.
+Result<ContainerFile> load(const std::string& path) { return loadContainer(path, Streams::ReadToEnd); }
 
 ExitStatus usage(std::ostream& err, const std::string& message, Command command)
 {
@@ -29,38 +36,72 @@ ExitStatus usage(std::ostream& err, const std::string& message, Command command)
     return ExitStatus::Usage;
 }
 
+// Lists every FILE in turn; one that cannot be read is reported and the
+// others go on.
 ExitStatus runList(const Invocation& invocation, std::ostream& out, std::ostream& err)
 {
-    const std::string& path = invocation.file;
-    const auto loaded = loadContainer(path);
-    if (!loaded) {
-        report(err, path, errorReason(loaded.error()));
-        return ExitStatus::Failure;
+    const bool several = invocation.files.size() > 1;
+    ExitStatus status = ExitStatus::Success;
+    bool first = true;
+    if (invocation.listFormat == ListFormat::Csv) writeListCsvHeader(out);
+    if (invocation.listFormat == ListFormat::Json && several) out << "[\n";
+    for (const std::string& path : invocation.files) {
+        const auto loaded = load(path);
+        if (!loaded) {
+            report(err, path, errorReason(loaded.error()));
+            status = ExitStatus::Failure;
+            continue;
+        }
+        switch (invocation.listFormat) {
+        case ListFormat::Text:
+            if (!first) out << '\n';
+            writeListText(out, path, *loaded);
+            break;
+        case ListFormat::Csv: writeListCsv(out, path, allEntryFacts(*loaded)); break;
+        case ListFormat::Json:
+            if (!first) out << ",\n";
+            writeListJson(out, path, *loaded, allEntryFacts(*loaded));
+            if (!several) out << '\n';
+            break;
+        case ListFormat::JsonLines:
+            writeListJson(out, path, *loaded, allEntryFacts(*loaded), JsonLayout::OneLine);
+            out << '\n';
+            break;
+        }
+        first = false;
     }
-    switch (invocation.listFormat) {
-    case ListFormat::Text: writeListText(out, path, *loaded); break;
-    case ListFormat::Csv: writeListCsv(out, path, allEntryFacts(*loaded)); break;
-    case ListFormat::Json: writeListJson(out, path, *loaded, allEntryFacts(*loaded)); break;
-    }
-    return ExitStatus::Success;
+    if (invocation.listFormat == ListFormat::Json && several) out << (first ? "]\n" : "\n]\n");
+    return status;
 }
 
-ExitStatus runInfo(const std::string& path, std::ostream& out, std::ostream& err)
+ExitStatus runInfo(const Invocation& invocation, std::ostream& out, std::ostream& err)
 {
-    const auto loaded = loadContainer(path);
-    if (!loaded) {
-        report(err, path, errorReason(loaded.error()));
-        return ExitStatus::Failure;
+    ExitStatus status = ExitStatus::Success;
+    bool first = true;
+    for (const std::string& path : invocation.files) {
+        const auto loaded = load(path);
+        if (!loaded) {
+            report(err, path, errorReason(loaded.error()));
+            status = ExitStatus::Failure;
+            continue;
+        }
+        if (!first) out << '\n';
+        writeInfo(out, path, *loaded, allEntryFacts(*loaded));
+        first = false;
     }
-    writeInfo(out, path, *loaded, allEntryFacts(*loaded));
-    return ExitStatus::Success;
+    return status;
 }
 
 ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostream& err)
 {
     const ExportSettings& settings = invocation.exportSettings;
     const std::string& path = invocation.file;
-    const auto loaded = loadContainer(path);
+    const bool toStandardOutput = settings.output == "-";
+    if (toStandardOutput && ::isatty(STDOUT_FILENO)) {
+        err << "zpk: refusing to write a PNG to a terminal: redirect standard output, or give -o FILE\n";
+        return ExitStatus::Usage;
+    }
+    const auto loaded = load(path);
     if (!loaded) {
         report(err, path, errorReason(loaded.error()));
         return ExitStatus::Failure;
@@ -80,14 +121,24 @@ ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostre
         return ExitStatus::Failure;
     }
     const ExportedEntry& entry = *exported;
+    if (toStandardOutput) {
+        // the PNG is the output: anything said about it goes to standard error
+        out.flush();
+        if (const int failed = writeAll(STDOUT_FILENO, entry.png); failed != 0) {
+            err << "zpk: write error: " << std::strerror(failed) << '\n';
+            return ExitStatus::Failure;
+        }
+        return ExitStatus::Success;
+    }
     const std::string output = settings.output.empty() ? defaultPngName(path, settings.row) : settings.output;
     const auto written = writeFileReplacing(output, entry.png);
     if (!written) {
         report(err, output, errorReason(written.error()));
         return ExitStatus::Failure;
     }
+    if (settings.progress == ProgressOutput::Quiet) return ExitStatus::Success;
 
-    out << "wrote " << output << ": " << entry.width << " x " << entry.height << " pixels";
+    out << "wrote " << terminalName(output) << ": " << entry.width << " x " << entry.height << " pixels";
     if (entry.clipped()) out << " (clipped from " << entry.imageWidth << " x " << entry.imageHeight << ")";
     if (entry.form == OutputForm::Indexed) out << ", indexed";
     if (!entry.complete())
@@ -107,7 +158,9 @@ ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::os
     batch.outputFolder = settings.output;
     batch.options = settings.picture;
     batch.overwrite = settings.overwrite;
+    batch.skipExisting = settings.skipExisting;
     batch.jobs = settings.jobs;
+    batch.streams = Streams::ReadToEnd;
     auto planned = planBatch(batch);
     if (const auto* conflict = std::get_if<PlanConflict>(&planned))
         return usage(err, planConflictText(*conflict), Command::Export);
@@ -115,7 +168,7 @@ ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::os
 
     ProgressReporter quiet;
     LineProgress lines(err, settings.picture.form);
-    TerminalProgress bar(err);
+    TerminalProgress bar(err, STDERR_FILENO);
     ProgressReporter* progress = &quiet;
     if (settings.progress == ProgressOutput::Shown)
         progress = errStream == ErrStream::Terminal ? static_cast<ProgressReporter*>(&bar) : &lines;
@@ -140,7 +193,7 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
     case Command::Help: out << helpText(invocation.helpTopic); return ExitStatus::Success;
     case Command::Version: out << "zpk " << ZPK_VERSION << '\n'; return ExitStatus::Success;
     case Command::List: return runList(invocation, out, err);
-    case Command::Info: return runInfo(invocation.file, out, err);
+    case Command::Info: return runInfo(invocation, out, err);
     case Command::Export:
         if (invocation.exportSettings.all) return runExportAll(invocation, out, err, errStream);
         return runExport(invocation, out, err);

@@ -7,12 +7,12 @@ namespace zpk::cli {
 std::string_view usageLine(Command command)
 {
     switch (command) {
-    case Command::List: return "usage: zpk list FILE [--format text|csv|json]";
-    case Command::Info: return "usage: zpk info FILE";
+    case Command::List: return "usage: zpk list FILE... [--format text|csv|json|jsonl]";
+    case Command::Info: return "usage: zpk info FILE...";
     case Command::Export:
-        return "usage: zpk export FILE [--entry K] [-o OUT.png] [PICTURE OPTIONS]\n"
-               "       zpk export FILE... --all [-o DIR] [-j N] [--force] [--quiet]\n"
-               "                  [PICTURE OPTIONS]\n"
+        return "usage: zpk export FILE [--entry K] [-o OUT.png|-] [PICTURE OPTIONS]\n"
+               "       zpk export FILE... --all [-o DIR] [-j N] [--force|--skip-existing]\n"
+               "                  [--quiet] [PICTURE OPTIONS]\n"
                "PICTURE OPTIONS: --user-color --color1 T --color2 T --color3 T --drop-first\n"
                "                 --indexed";
     default: return "usage: zpk {list|info|export|help} ... (zpk --help tells more)";
@@ -23,9 +23,11 @@ std::string_view helpText(Command command)
 {
     switch (command) {
     case Command::List:
-        return "usage: zpk list FILE [--format text|csv|json]\n"
+        return "usage: zpk list FILE... [--format text|csv|json|jsonl]\n"
                "\n"
-               "Shows the entries of the container FILE, one per list row.\n"
+               "Shows the entries of each container FILE, one per list row. FILE - is\n"
+               "standard input; pipes are read to their end. Several FILEs follow each\n"
+               "other (text: a blank line between them; csv: one header).\n"
                "\n"
                "  --format text   (the default) a line with the file's name, its length and\n"
                "                  its entry count, then one aligned line per row with\n"
@@ -45,7 +47,8 @@ std::string_view helpText(Command command)
                "                  \"entries\" an array of objects with the keys of the CSV\n"
                "                  columns but \"file\" (width and height null when the entry\n"
                "                  has no data); bytes of the file name that are not UTF-8\n"
-               "                  become U+FFFD\n"
+               "                  become U+FFFD. Several FILEs: an array of the objects\n"
+               "  --format jsonl  the same objects, one per line\n"
                "\n"
                "For csv and json every entry is decoded on a fresh palette:\n"
                "  storedColours   colour triplets of the entry's stored palette\n"
@@ -57,18 +60,18 @@ std::string_view helpText(Command command)
                "                  no-data  the width and height bytes lie past the file\n"
                "A container of 0 entries still lists one row, for an entry at offset 30.\n";
     case Command::Info:
-        return "usage: zpk info FILE\n"
+        return "usage: zpk info FILE...\n"
                "\n"
-               "Tells the size of the container FILE, its entry count, and how many of its\n"
+               "Tells the size of each container FILE, its entry count, and how many of its\n"
                "list rows decode fully (ok), partially (short: the pixel stream ends before\n"
                "width x height pixels), or not at all (empty: width or height below 1;\n"
                "no-data: the width and height bytes lie past the end of the file). Each\n"
                "entry is decoded on a fresh palette. `zpk list FILE --format csv` tells\n"
                "which rows are which.\n";
     case Command::Export:
-        return "usage: zpk export FILE [--entry K] [-o OUT.png] [PICTURE OPTIONS]\n"
-               "       zpk export FILE... --all [-o DIR] [-j N] [--force] [--quiet]\n"
-               "                  [PICTURE OPTIONS]\n"
+        return "usage: zpk export FILE [--entry K] [-o OUT.png|-] [PICTURE OPTIONS]\n"
+               "       zpk export FILE... --all [-o DIR] [-j N] [--force|--skip-existing]\n"
+               "                  [--quiet] [PICTURE OPTIONS]\n"
                "\n"
                "Decodes entries of zpk containers, each on a fresh (all black) palette, and\n"
                "writes them as PNG: RGBA by default, drawn pixels opaque in their palette\n"
@@ -78,17 +81,23 @@ std::string_view helpText(Command command)
                "  --entry K          the list row to export, counted from 0 (default 0)\n"
                "  -o, --output OUT   the PNG to write (default STEM-K.png in the current\n"
                "                     folder, STEM being FILE's name without its extension);\n"
-               "                     an existing OUT is replaced\n"
+               "                     an existing OUT is replaced (through a link, the file\n"
+               "                     it leads to, keeping its mode); - writes the PNG to\n"
+               "                     standard output\n"
+               "  -q, --quiet        no closing line\n"
                "\n"
                "Every entry of every FILE (--all):\n"
                "  --all              write row K of FILE to DIR/STEM/KKK.png, the row with\n"
                "                     three digits (demo.zpk row 7: DIR/demo/007.png); the\n"
-               "                     folders are made as needed\n"
+               "                     folders are made as needed; a FILE without extension\n"
+               "                     gets DIR/NAME.d, and FILE - (standard input) DIR/stdin\n"
                "  -o, --output DIR   the folder to write into (default: the current folder)\n"
-               "  -j, --jobs N       export on N threads (default: one per processor); the\n"
-               "                     files written are the same whatever N is\n"
+               "  -j, --jobs N       export on N threads (default: one per processor this\n"
+               "                     process may use); the files written are the same\n"
+               "                     whatever N is\n"
                "  --force            replace PNGs that exist already; without it an existing\n"
                "                     PNG is kept, and its entry counts as not exported\n"
+               "  --skip-existing    keep PNGs that exist already and count them as done\n"
                "  -q, --quiet        no progress, notes or closing tally; what failed is\n"
                "                     still reported\n"
                "\n"
@@ -113,9 +122,9 @@ std::string_view helpText(Command command)
                "                     has pixels that are not drawn: it is written as RGBA,\n"
                "                     and a note says so (not an error)\n"
                "\n"
-               "A text is a decimal number such as 12, -3, +4 or 2.5; a text that is not a\n"
-               "number leaves the stored colours. Write --color1=T or --color1 T; T may be\n"
-               "empty or begin with a minus sign (--color1 -300). Images wider or taller\n"
+               "A text is a decimal number such as 12, -3, +4 or 2.5; anything else is a\n"
+               "usage error. Write --color1=T or --color1 T; T may begin with a minus sign\n"
+               "(--color1 -300). Images wider or taller\n"
                "than 4000 pixels are written clipped to 4000, as they are decoded.\n"
                "\n"
                "Exit status: 0 when every entry was written; 1 when a FILE cannot be read,\n"
@@ -128,8 +137,8 @@ std::string_view helpText(Command command)
                "Lists and exports the images packed in zpk resource containers.\n"
                "\n"
                "Commands:\n"
-               "  list FILE          show the entries of a container (as text, CSV or JSON)\n"
-               "  info FILE          count the entries that decode fully, partially, not at all\n"
+               "  list FILE...       show the entries of containers (as text, CSV or JSON)\n"
+               "  info FILE...       count the entries that decode fully, partially, not at all\n"
                "  export FILE        write one entry as a PNG\n"
                "  export FILE... --all\n"
                "                     write every entry of every FILE as PNGs, on all processors\n"
@@ -137,6 +146,7 @@ std::string_view helpText(Command command)
                "\n"
                "Options:\n"
                "  -h, --help         show help and exit (also after a command: zpk list --help)\n"
+               "  -q, --quiet        (after a command) say less\n"
                "  --version          show the version and exit\n"
                "\n"
                "Run 'zpk COMMAND --help' for a command's options. Exit status: 0 on success,\n"

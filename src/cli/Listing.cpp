@@ -19,7 +19,7 @@ std::string optionalNumber(const std::optional<int>& value, std::string_view non
 
 void writeListText(std::ostream& out, const std::string& path, const ContainerFile& file)
 {
-    out << path << ": " << file.fileLength << " bytes, " << file.entryCount
+    out << terminalName(path) << ": " << file.fileLength << " bytes, " << file.entryCount
         << (file.entryCount == 1 ? " entry" : " entries")
         << " (row, list text, offset, size, width, height)\n";
 
@@ -39,7 +39,7 @@ void writeListText(std::ostream& out, const std::string& path, const ContainerFi
     }
 }
 
-void writeListCsv(std::ostream& out, const std::string& path, const std::vector<EntryFacts>& entries)
+void writeListCsvHeader(std::ostream& out)
 {
     bool first = true;
     for (const char* column : kListColumns) {
@@ -47,6 +47,10 @@ void writeListCsv(std::ostream& out, const std::string& path, const std::vector<
         first = false;
     }
     out << '\n';
+}
+
+void writeListCsv(std::ostream& out, const std::string& path, const std::vector<EntryFacts>& entries)
+{
     const std::string file = csvField(path);
     for (const EntryFacts& e : entries) {
         out << file << ',' << e.row << ',' << csvField(e.listText) << ',' << e.offset << ',' << e.size << ','
@@ -56,20 +60,25 @@ void writeListCsv(std::ostream& out, const std::string& path, const std::vector<
 }
 
 void writeListJson(std::ostream& out, const std::string& path, const ContainerFile& file,
-                   const std::vector<EntryFacts>& entries)
+                   const std::vector<EntryFacts>& entries, JsonLayout layout)
 {
-    out << "{\n  \"file\": " << jsonString(path) << ",\n  \"size\": " << file.fileLength
-        << ",\n  \"entryCount\": " << file.entryCount << ",\n  \"entries\": [";
+    const bool indented = layout == JsonLayout::Indented;
+    const char* open = indented ? "{\n  " : "{";
+    const char* between = indented ? ",\n  " : ", ";
+    out << open << "\"file\": " << jsonString(path) << between << "\"size\": " << file.fileLength << between
+        << "\"entryCount\": " << file.entryCount << between << "\"entries\": [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const EntryFacts& e = entries[i];
-        out << (i == 0 ? "\n" : ",\n") << "    {\"row\": " << e.row
-            << ", \"listText\": " << jsonString(e.listText) << ", \"offset\": " << e.offset
+        if (indented) out << (i == 0 ? "\n    " : ",\n    ");
+        else if (i > 0) out << ", ";
+        out << "{\"row\": " << e.row << ", \"listText\": " << jsonString(e.listText) << ", \"offset\": " << e.offset
             << ", \"size\": " << e.size << ", \"width\": " << optionalNumber(e.width, "null")
-            << ", \"height\": " << optionalNumber(e.height, "null")
-            << ", \"storedColours\": " << e.storedColours << ", \"runCodes\": " << e.runCodes
-            << ", \"produced\": " << e.produced << ", \"status\": \"" << statusWord(e.status) << "\"}";
+            << ", \"height\": " << optionalNumber(e.height, "null") << ", \"storedColours\": " << e.storedColours
+            << ", \"runCodes\": " << e.runCodes << ", \"produced\": " << e.produced << ", \"status\": \""
+            << statusWord(e.status) << "\"}";
     }
-    out << (entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    if (indented) out << (entries.empty() ? "]\n}" : "\n  ]\n}");
+    else out << "]}";
 }
 
 StatusCounts countStatuses(const std::vector<EntryFacts>& entries)
@@ -90,7 +99,7 @@ void writeInfo(std::ostream& out, const std::string& path, const ContainerFile& 
                const std::vector<EntryFacts>& entries)
 {
     const StatusCounts counts = countStatuses(entries);
-    out << "file:     " << path << '\n'
+    out << "file:     " << terminalName(path) << '\n'
         << "size:     " << file.fileLength << (file.fileLength == 1 ? " byte" : " bytes") << '\n'
         << "entries:  " << file.entryCount;
     // with a count of 0 the list still holds one row, which is counted below

@@ -1,8 +1,12 @@
 // What `zpk list` and `zpk info` print about a container.
 //
-//   text  one aligned line per row (the default), as a person reads it
-//   csv   a header row, then one record per row (RFC 4180 quoting, LF line ends)
-//   json  one object: {"file", "size", "entryCount", "entries": [...]}
+//   text   one aligned line per row (the default), as a person reads it
+//   csv    a header row, then one record per row (RFC 4180 quoting, LF line ends)
+//   json   one object: {"file", "size", "entryCount", "entries": [...]}; for
+//          several FILEs an array of such objects
+//   jsonl  the same objects, one per line
+// Several FILEs: text and info put a blank line between files; CSV has one
+// header and the file column tells the files apart.
 #pragma once
 
 #include "export/EntryFacts.h"
@@ -14,7 +18,7 @@
 
 namespace zpk::cli {
 
-enum class ListFormat { Text, Csv, Json };
+enum class ListFormat { Text, Csv, Json, JsonLines };
 
 // The aligned text listing: a line with the file's name, length and entry
 // count, then row, list text, offset, size, width and height per row (width
@@ -27,12 +31,19 @@ inline constexpr const char* kListColumns[] = {"file",         "row",      "list
                                                "size",         "width",    "height",   "storedColours",
                                                "runCodes",     "produced", "status"};
 
+// The header row of the CSV.
+void writeListCsvHeader(std::ostream& out);
 // One record per row; width and height are empty when the entry has no data.
 void writeListCsv(std::ostream& out, const std::string& path, const std::vector<EntryFacts>& entries);
 
-// The object; width and height are null when the entry has no data.
+enum class JsonLayout {
+    Indented,  // an entry per line, indented (--format json)
+    OneLine,   // the whole object on one line (--format jsonl)
+};
+// The object, without a line end; width and height are null when the entry
+// has no data.
 void writeListJson(std::ostream& out, const std::string& path, const ContainerFile& file,
-                   const std::vector<EntryFacts>& entries);
+                   const std::vector<EntryFacts>& entries, JsonLayout layout = JsonLayout::Indented);
 
 // How many rows end in each status.
 struct StatusCounts {

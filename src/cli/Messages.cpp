@@ -1,5 +1,7 @@
 #include "cli/Messages.h"
 
+#include "cli/TextEscape.h"
+
 #include <system_error>
 
 namespace zpk::cli {
@@ -28,7 +30,7 @@ std::string errorReason(const Error& error)
     case ErrorCode::WriteFailed: return "cannot write: " + systemReason(error.systemError);
     case ErrorCode::Exists: return "exists already";
     case ErrorCode::CannotMakeFolder:
-        return "cannot make the folder " + error.path + ": " + systemReason(error.systemError);
+        return "cannot make the folder " + terminalName(error.path) + ": " + systemReason(error.systemError);
     case ErrorCode::OutOfMemory: return "out of memory";
     case ErrorCode::Internal: return error.detail;
     }
@@ -43,8 +45,9 @@ std::string entryProblemText(int row, const Error& error)
     // the entry's own faults complete the sentence
     case ErrorCode::NoData:
     case ErrorCode::EmptyImage: return rowText(row) + " " + errorReason(error);
-    case ErrorCode::Exists: return rowText(row) + ": " + error.path + " exists already (--force replaces it)";
-    case ErrorCode::WriteFailed: return rowText(row) + ": " + error.path + ": " + errorReason(error);
+    case ErrorCode::Exists:
+        return rowText(row) + ": " + terminalName(error.path) + " exists already (--force replaces it)";
+    case ErrorCode::WriteFailed: return rowText(row) + ": " + terminalName(error.path) + ": " + errorReason(error);
     default: return rowText(row) + ": " + errorReason(error);
     }
 }

@@ -1,16 +1,22 @@
 #include "cli/Progress.h"
 
 #include "cli/Messages.h"
+#include "cli/TextEscape.h"
 
 #include <algorithm>
 #include <cmath>
+#include <sys/ioctl.h>
 
 namespace zpk::cli {
 
 namespace {
 
-// Sixteen cells leave the whole line under 80 columns.
+// Sixteen cells leave the whole line under 80 columns, the width of a line
+// when the terminal's is not known; a known width gets a bar from 8 to 40
+// cells, and a terminal too narrow for 8 a plain counter.
 constexpr int kBarCells = 16;
+constexpr int kMinBarCells = 8;
+constexpr int kMaxBarCells = 40;
 
 std::string plural(std::int64_t n, const std::string& one, const std::string& many)
 {
@@ -39,7 +45,7 @@ std::string durationText(double seconds)
     return std::to_string(minutes) + ":" + twoDigits(rest);
 }
 
-std::string progressBarLine(const BatchProgress& p)
+std::string progressBarLine(const BatchProgress& p, int columns)
 {
     double fraction = 1.0;
     if (p.entriesTotal > 0)
@@ -47,35 +53,55 @@ std::string progressBarLine(const BatchProgress& p)
     else if (p.filesTotal > 0)
         fraction = static_cast<double>(p.filesDone) / static_cast<double>(p.filesTotal);
     fraction = std::clamp(fraction, 0.0, 1.0);
-    const int filled = static_cast<int>(std::floor(fraction * kBarCells));
 
-    std::string line = "[";
-    line.append(static_cast<std::size_t>(filled), '#');
-    line.append(static_cast<std::size_t>(kBarCells - filled), '.');
-    line += ']';
-    line += "  " + std::to_string(p.filesDone) + "/" + std::to_string(p.filesTotal) + " files";
-    line += "  " + std::to_string(p.entriesDone) + "/" + std::to_string(p.entriesTotal) + " entries";
-
+    const std::string entries = std::to_string(p.entriesDone) + "/" + std::to_string(p.entriesTotal) + " entries";
+    std::string tail = "  " + std::to_string(p.filesDone) + "/" + std::to_string(p.filesTotal) + " files";
+    tail += "  " + entries;
     const double rate = p.elapsedSeconds > 0 ? static_cast<double>(p.entriesDone) / p.elapsedSeconds : 0;
-    line += "  " + std::to_string(static_cast<std::int64_t>(std::llround(rate))) + " entries/s";
+    tail += "  " + std::to_string(static_cast<std::int64_t>(std::llround(rate))) + " entries/s";
     const std::int64_t remaining = std::max<std::int64_t>(0, p.entriesTotal - p.entriesDone);
     if (remaining == 0)
-        line += "  ETA 0:00";
+        tail += "  ETA 0:00";
     else if (rate > 0)
-        line += "  ETA " + durationText(std::ceil(static_cast<double>(remaining) / rate));
+        tail += "  ETA " + durationText(std::ceil(static_cast<double>(remaining) / rate));
     else
-        line += "  ETA --:--";
-    return line;
+        tail += "  ETA --:--";
+
+    int cells = kBarCells;
+    if (columns > 0) {
+        // the last column stays free, so that the cursor never wraps
+        const int room = columns - 1 - static_cast<int>(tail.size()) - 2;
+        if (room < kMinBarCells) {
+            // too narrow for a bar: a counter, cut to the width if need be
+            std::string counter = entries;
+            if (static_cast<int>(counter.size()) > columns - 1) counter.resize(static_cast<std::size_t>(std::max(0, columns - 1)));
+            return counter;
+        }
+        cells = std::min(room, kMaxBarCells);
+    }
+    const int filled = static_cast<int>(std::floor(fraction * cells));
+    std::string line = "[";
+    line.append(static_cast<std::size_t>(filled), '#');
+    line.append(static_cast<std::size_t>(cells - filled), '.');
+    line += ']';
+    return line + tail;
+}
+
+int terminalColumns(int fd)
+{
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 0;
 }
 
 std::string fileProgressLine(std::size_t index, std::size_t total, const FileOutcome& file, OutputForm asked)
 {
     std::string line = "[";
-    line += std::to_string(index + 1) + "/" + std::to_string(total) + "] " + file.path + ": ";
+    line += std::to_string(index + 1) + "/" + std::to_string(total) + "] " + terminalName(file.path) + ": ";
     if (!file.read) return line + "not read: " + (file.problem ? errorReason(*file.problem) : "cancelled");
     line += std::to_string(file.exported()) + " of " +
             plural(static_cast<std::int64_t>(file.entries.size()), "entry", "entries") + " exported to " +
-            file.folder;
+            terminalName(file.folder);
     const int failed = file.failed();
     const int noted = file.fellBackToRgba(asked);
     if (failed > 0 || noted > 0) {
@@ -96,7 +122,9 @@ void LineProgress::fileFinished(std::size_t index, const FileOutcome& file, cons
 
 void TerminalProgress::draw(const BatchProgress& progress)
 {
-    const std::string line = progressBarLine(progress);
+    // asked at every redraw (ten a second at most), so a resized terminal
+    // gets a bar of its new width at once
+    const std::string line = progressBarLine(progress, terminalColumns(m_fd));
     m_out << '\r' << line;
     // a shorter line than the last leaves its tail behind: blank it
     if (line.size() < m_lastLength) m_out << std::string(m_lastLength - line.size(), ' ');
@@ -118,7 +146,7 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
         for (const FileOutcome& file : result.files) {
             for (const EntryOutcome& entry : file.entries) {
                 if (entry.exported && entry.form != asked)
-                    err << "zpk: note: " << file.path << ": " << rowText(entry.row) << " "
+                    err << "zpk: note: " << terminalName(file.path) << ": " << rowText(entry.row) << " "
                         << rgbaFallbackNote(entry.produced, entry.pixelCount) << '\n';
             }
         }
@@ -139,12 +167,12 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
         err << "zpk: " << counts << ":\n";
         for (const FileOutcome& file : result.files) {
             if (!file.read) {
-                if (file.problem) err << "zpk: " << file.path << ": " << errorReason(*file.problem) << '\n';
+                if (file.problem) err << "zpk: " << terminalName(file.path) << ": " << errorReason(*file.problem) << '\n';
                 continue;
             }
             for (const EntryOutcome& entry : file.entries) {
                 if (entry.problem)
-                    err << "zpk: " << file.path << ": " << entryProblemText(entry.row, *entry.problem) << '\n';
+                    err << "zpk: " << terminalName(file.path) << ": " << entryProblemText(entry.row, *entry.problem) << '\n';
             }
         }
     }
@@ -153,7 +181,7 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
     if (detail == SummaryDetail::Full) {
         out << "exported " << exported << " of " << plural(entries, "entry", "entries") << " of "
             << plural(files - notRead, "file", "files") << " into "
-            << (outputFolder.empty() ? "." : outputFolder);
+            << (outputFolder.empty() ? "." : terminalName(outputFolder));
         if (notRead > 0) out << "; " << plural(notRead, "file", "files") << " not read";
         out << '\n';
     }

@@ -28,7 +28,9 @@ private:
 //   [#######.........]  2/20 files  510/5100 entries  1234 entries/s  ETA 0:04
 class TerminalProgress : public ProgressReporter {
 public:
-    explicit TerminalProgress(std::ostream& out) : m_out(out) {}
+    // `fd` is the terminal the stream writes to, whose width the bar
+    // follows; -1 for a fixed width.
+    explicit TerminalProgress(std::ostream& out, int fd = -1) : m_out(out), m_fd(fd) {}
     void started(const BatchProgress& progress) override { draw(progress); }
     void advanced(const BatchProgress& progress) override { draw(progress); }
     void finished(const BatchProgress& progress) override;
@@ -37,11 +39,17 @@ private:
     void draw(const BatchProgress& progress);
 
     std::ostream& m_out;
+    int m_fd;
     std::size_t m_lastLength = 0;
 };
 
-// The bar's text for a moment of the batch (no carriage return).
-std::string progressBarLine(const BatchProgress& progress);
+// The bar's text for a moment of the batch (no carriage return), fitting
+// `columns` columns (one left free); 0: the fixed width of 16 cells. Below
+// about 70 columns the bar gives way to a counter, "510/5100 entries".
+std::string progressBarLine(const BatchProgress& progress, int columns = 0);
+
+// The width of the terminal `fd`, or 0 when it is none or does not tell.
+int terminalColumns(int fd);
 
 // "0:04", "12:34", "1:02:03".
 std::string durationText(double seconds);

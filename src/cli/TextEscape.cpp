@@ -96,4 +96,54 @@ std::string csvField(std::string_view text)
     return out;
 }
 
+std::string terminalName(std::string_view text)
+{
+    // printable ASCII (but the quote) and valid UTF-8 of U+00A0 and above
+    // stand as they are; anything else calls for the $'...' form
+    const auto plain = [&](std::size_t i, std::size_t length) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (length == 1) return c >= 0x20 && c < 0x7F && c != '\'';
+        // C1 control characters, U+0080 to U+009F, are two bytes C2 80 to C2 9F
+        return !(length == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0);
+    };
+    bool needsQuoting = false;
+    for (std::size_t i = 0; i < text.size() && !needsQuoting;) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        needsQuoting = length == 0 || !plain(i, length);
+        i += length == 0 ? 1 : length;
+    }
+    if (!needsQuoting) return std::string(text);
+
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = "$'";
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = utf8SequenceLength(text, i);
+        if (length > 0 && plain(i, length) && text[i] != '\\') {
+            out.append(text.substr(i, length));
+            i += length;
+            continue;
+        }
+        // one byte at a time: a control byte, the quote, or a byte of a
+        // sequence that is not UTF-8 (or a C1 control)
+        const std::size_t bytes = length == 0 ? 1 : length;
+        for (std::size_t k = 0; k < bytes; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + k]);
+            switch (c) {
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\'': out += "\\'"; break;
+            case '\\': out += "\\\\"; break;
+            default:
+                out += "\\x";
+                out += kHex[c >> 4];
+                out += kHex[c & 0xF];
+            }
+        }
+        i += bytes;
+    }
+    out += '\'';
+    return out;
+}
+
 }  // namespace zpk::cli

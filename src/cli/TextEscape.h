@@ -1,4 +1,4 @@
-// Strings as JSON and CSV need them, for `zpk list --format json|csv`.
+// Strings as JSON and CSV need them, and file names as a terminal shows them.
 #pragma once
 
 #include <string>
@@ -16,5 +16,12 @@ std::string jsonString(std::string_view text);
 // holds a comma, a quote, a carriage return or a line feed; as it is
 // otherwise.
 std::string csvField(std::string_view text);
+
+// A file name as text output and messages show it, the way `ls` quotes for
+// a shell: as it is when it is printable UTF-8, otherwise in the $'...'
+// form with control bytes, quotes and bytes that are not UTF-8 escaped
+// ($'bad\nname', $'caf\xE9.zpk'), so that a name never moves the cursor or
+// garbles the terminal.
+std::string terminalName(std::string_view text);
 
 }  // namespace zpk::cli

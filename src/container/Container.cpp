@@ -34,29 +34,36 @@ private:
     int m_fd;
 };
 
-// A container file opened for reading, with its length.
+// A container file opened for reading: a regular file with its length, or
+// a stream to read to its end.
 struct OpenedFile {
     std::unique_ptr<FileHandle> handle;
-    std::int64_t length = 0;
+    bool regular = true;
+    std::int64_t length = 0;  // of a regular file
 };
 
-// Opens `path` when it is a regular file below the size limit. A folder, a
-// pipe or a device has no length to read up to (a pipe could block for
-// ever, a device never end).
-Result<OpenedFile> openRegularFile(const std::string& path)
+// Opens `path`. A regular file must be below the size limit. A folder is
+// refused; so is anything else without a length unless streams are read
+// (opened without O_NONBLOCK then, so that a FIFO waits for its writer).
+Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
 {
-    auto handle = std::make_unique<FileHandle>(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const bool standardInput = streams == Streams::ReadToEnd && path == kStandardInput;
+    const int flags = O_RDONLY | O_CLOEXEC | (streams == Streams::Refused ? O_NONBLOCK : 0);
+    auto handle = std::make_unique<FileHandle>(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
     if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
     struct stat info {};
     if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
     if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
+    if (!S_ISREG(info.st_mode)) {
+        if (streams == Streams::Refused) return makeError(ErrorCode::NotRegularFile, path);
+        return OpenedFile{std::move(handle), false, 0};
+    }
     if (info.st_size > kMaxFileLength) return tooLarge(path, info.st_size);
-    return OpenedFile{std::move(handle), info.st_size};
+    return OpenedFile{std::move(handle), true, info.st_size};
 }
 
-// Reads up to `length` bytes from the start of the file; fewer when the
-// file has shrunk meanwhile.
+// Reads up to `length` bytes from the start of a regular file; fewer when
+// the file has shrunk meanwhile.
 Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t length, const std::string& path)
 {
     std::vector<std::uint8_t> contents;
@@ -73,6 +80,31 @@ Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t 
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
+    return contents;
+}
+
+// Reads a stream to its end. The buffer grows by doubling, and never past
+// the size limit plus one byte, which is enough to tell that it is too large.
+Result<std::vector<std::uint8_t>> readStream(const OpenedFile& file, const std::string& path)
+{
+    constexpr std::size_t kFirstSize = 64 * 1024;
+    constexpr auto kCeiling = static_cast<std::size_t>(kMaxFileLength) + 1;
+    std::vector<std::uint8_t> contents(kFirstSize);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == contents.size()) {
+            if (contents.size() == kCeiling) return tooLarge(path, static_cast<std::int64_t>(done));
+            contents.resize(std::min(contents.size() * 2, kCeiling));
+        }
+        const ssize_t got = ::read(file.handle->fd(), contents.data() + done, contents.size() - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return makeError(ErrorCode::CannotOpen, path, errno);
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    contents.resize(done);
     return contents;
 }
 
@@ -131,10 +163,15 @@ Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::st
     return file;
 }
 
-Result<ContainerFile> loadContainer(const std::string& path)
+Result<ContainerFile> loadContainer(const std::string& path, Streams streams)
 {
-    const auto opened = openRegularFile(path);
+    const auto opened = openContainerFile(path, streams);
     if (!opened) return opened.error();
+    if (!opened->regular) {
+        auto contents = readStream(*opened, path);
+        if (!contents) return contents.error();
+        return parseContainer(std::move(*contents), path);
+    }
     // One read of the length the file had when it was opened; a file that
     // shrinks meanwhile leaves zeros behind its end, one that grows is cut.
     auto contents = readFrom(*opened, opened->length, path);
@@ -145,7 +182,7 @@ Result<ContainerFile> loadContainer(const std::string& path)
 
 int announcedRowCount(const std::string& path)
 {
-    const auto opened = openRegularFile(path);
+    const auto opened = openContainerFile(path, Streams::Refused);
     if (!opened) return 0;
     // a container's header is never longer than that of 255 entries
     auto header = readFrom(*opened, std::min(opened->length, headerLength(kMaxEntries)), path);

@@ -28,8 +28,19 @@ constexpr std::int64_t kMaxFileLength = 0x7FFFFFFF;
 // count itself (offset 28), and the N - 1 sizes that are read.
 std::int64_t headerLength(int entryCount);
 
+// What a load does with a file that has no length to read up to: a pipe, a
+// FIFO, a terminal or another device.
+enum class Streams {
+    Refused,    // ErrorCode::NotRegularFile, at once (a window must not wait on a pipe)
+    ReadToEnd,  // read until its end; more than kMaxFileLength bytes is ErrorCode::TooLarge
+};
+
+// The path that names standard input when streams are read.
+inline constexpr const char* kStandardInput = "-";
+
 // Reads the file at `path` whole and parses it. Nothing is changed on error.
-Result<ContainerFile> loadContainer(const std::string& path);
+// With Streams::ReadToEnd, kStandardInput reads standard input.
+Result<ContainerFile> loadContainer(const std::string& path, Streams streams = Streams::Refused);
 
 // Parses file contents already in memory (without the zero byte behind them;
 // it is added here).
@@ -37,7 +48,8 @@ Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::st
 
 // The rows the header of the container at `path` announces (its list
 // rows), reading the count and the size table only; 0 when the file cannot
-// be read or is no container.
+// be read, is no container, or is not a regular file (a stream cannot be
+// read twice).
 int announcedRowCount(const std::string& path);
 
 }  // namespace zpk

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <sched.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -27,6 +28,13 @@ using Clock = std::chrono::steady_clock;
 // its PNG) on any machine this runs on.
 constexpr int kMaxThreads = 256;
 
+// The files a batch holds in memory at once (all workers share each file):
+// files are read ahead while they fit in this many bytes together, and a
+// larger one is read only when no other is held, so that the peak stays
+// near the largest file plus one image per worker, whatever the number of
+// workers.
+constexpr std::int64_t kOpenBytesBudget = 64 << 20;
+
 // The progress reporter hears of the batch at most this often.
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
@@ -40,11 +48,17 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
     try {
         // not worth decoding for a PNG that would be refused; the write
         // itself still refuses one that appears meanwhile
-        struct stat info {};
-        if (plan.overwrite == Overwrite::Refuse && ::lstat(outcome.output.c_str(), &info) == 0) {
-            outcome.problem = makeError(ErrorCode::Exists, outcome.output);
+        const auto keep = [&] {
+            if (plan.skipExisting) {
+                outcome.exported = true;
+                outcome.skipped = true;
+            } else {
+                outcome.problem = makeError(ErrorCode::Exists, outcome.output);
+            }
             return outcome;
-        }
+        };
+        struct stat info {};
+        if (plan.overwrite == Overwrite::Refuse && ::lstat(outcome.output.c_str(), &info) == 0) return keep();
         const auto exported = exportEntry(file, row, plan.options);
         if (!exported) {
             outcome.problem = exported.error();
@@ -54,6 +68,7 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
         outcome.produced = exported->produced;
         outcome.pixelCount = exported->pixelCount;
         const auto written = writeFileAtomically(outcome.output, exported->png, plan.overwrite);
+        if (!written && written.error().code == ErrorCode::Exists) return keep();
         if (!written) {
             outcome.problem = written.error();
             return outcome;
@@ -85,8 +100,9 @@ public:
             m_files[i].announcedRows = planned.loaded ? planned.loaded->rowCount() : announcedRowCount(planned.path);
             m_entriesTotal += m_files[i].announcedRows;
         }
-        // a file or two beyond one per worker: enough to keep every worker
-        // busy between files, few enough to bound the memory held
+        for (std::size_t i = 0; i < m_files.size(); ++i) m_files[i].bytes = sizeOf(plan.files[i]);
+        // a file beyond one per worker keeps every worker busy between
+        // small files; the byte budget keeps large ones to one at a time
         m_maxOpenFiles = static_cast<std::size_t>(plan.threads) + 1;
     }
 
@@ -108,6 +124,7 @@ public:
 private:
     struct FileState {
         std::int64_t announcedRows = 0;
+        std::int64_t bytes = 0;  // what reading it takes: its length, or the whole budget for a stream
         std::shared_ptr<const ContainerFile> container;  // while its entries are exported
         int remaining = 0;                                // entries not yet finished
         bool finished = false;
@@ -116,6 +133,22 @@ private:
         std::size_t file;
         int row;
     };
+
+    // Whether the next file may be read now: always when none is open, else
+    // while the files open and it stay within the byte budget.
+    bool admits(const FileState& next) const
+    {
+        if (m_openFiles == 0) return true;
+        return m_openFiles < m_maxOpenFiles && m_openBytes + next.bytes <= kOpenBytesBudget;
+    }
+
+    static std::int64_t sizeOf(const PlannedFile& file)
+    {
+        if (file.loaded) return file.loaded->fileLength;
+        struct stat info {};
+        if (::stat(file.path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_size;
+        return kOpenBytesBudget;  // a stream: its size shows only once it is read
+    }
 
     bool cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
 
@@ -128,10 +161,11 @@ private:
             // read the next file when the queue runs low, so that the
             // others have entries to take meanwhile
             const bool lowOnWork = m_ready.size() < static_cast<std::size_t>(m_plan.threads);
-            if (m_nextFile < m_files.size() && m_openFiles < m_maxOpenFiles && lowOnWork) {
+            if (m_nextFile < m_files.size() && lowOnWork && admits(m_files[m_nextFile])) {
                 const std::size_t index = m_nextFile++;
                 ++m_loading;
                 ++m_openFiles;
+                m_openBytes += m_files[index].bytes;
                 lock.unlock();
                 auto container = open(index);
                 lock.lock();
@@ -165,7 +199,7 @@ private:
         try {
             std::shared_ptr<const ContainerFile> container = m_plan.files[index].loaded;
             if (!container) {
-                auto loaded = loadContainer(outcome.path);
+                auto loaded = loadContainer(outcome.path, m_plan.streams);
                 if (!loaded) {
                     outcome.problem = loaded.error();
                     return nullptr;
@@ -219,6 +253,7 @@ private:
         state.finished = true;
         state.container.reset();
         --m_openFiles;
+        m_openBytes -= state.bytes;
         ++m_filesDone;
         m_workChanged.notify_all();
         m_progressChanged.notify_all();
@@ -280,6 +315,7 @@ private:
     std::size_t m_nextToReport = 0;  // the next file to tell the reporter of
     std::size_t m_openFiles = 0;     // read (or being read) and not finished
     std::size_t m_maxOpenFiles = 1;
+    std::int64_t m_openBytes = 0;    // the bytes of the files open
     int m_loading = 0;               // files being read
     int m_activeWorkers = 0;
     std::size_t m_filesDone = 0;
@@ -294,8 +330,10 @@ std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings)
 {
     BatchPlan plan;
     plan.options = settings.options;
-    plan.overwrite = settings.overwrite;
-    int threads = settings.jobs > 0 ? settings.jobs : static_cast<int>(std::thread::hardware_concurrency());
+    plan.overwrite = settings.skipExisting ? Overwrite::Refuse : settings.overwrite;
+    plan.skipExisting = settings.skipExisting;
+    plan.streams = settings.streams;
+    const int threads = settings.jobs > 0 ? settings.jobs : availableProcessors();
     plan.threads = std::clamp(threads, 1, kMaxThreads);
 
     std::map<std::string, std::string> fileOfFolder;
@@ -326,6 +364,16 @@ int FileOutcome::fellBackToRgba(OutputForm asked) const
     return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const EntryOutcome& e) {
         return e.exported && e.form != OutputForm::Indexed;
     }));
+}
+
+int availableProcessors()
+{
+    // the processors this process may run on (taskset, cgroups' cpusets),
+    // not all that the machine has
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 std::vector<std::string> existingOutputs(const PlannedFile& file, int rows)

@@ -11,6 +11,7 @@
 // word them.
 #pragma once
 
+#include "container/Container.h"
 #include "export/FileOutput.h"
 #include "state/PictureOptions.h"
 #include "state/Result.h"
@@ -32,7 +33,9 @@ struct BatchSettings {
     std::string outputFolder;  // empty: the current folder
     PictureOptions options;
     Overwrite overwrite = Overwrite::Refuse;
-    int jobs = 0;  // worker threads; 0: one per hardware thread
+    bool skipExisting = false;  // an existing PNG is kept and counts as done
+    int jobs = 0;  // worker threads; 0: one per processor this process may use
+    Streams streams = Streams::Refused;  // whether a FILE may be a pipe or standard input
 };
 
 // Where one container's entries go.
@@ -48,7 +51,9 @@ struct BatchPlan {
     std::vector<PlannedFile> files;
     PictureOptions options;
     Overwrite overwrite = Overwrite::Refuse;
+    bool skipExisting = false;
     int threads = 1;  // at least 1
+    Streams streams = Streams::Refused;
 };
 
 // Why no plan can be made: two files would share a folder.
@@ -63,13 +68,17 @@ struct PlanConflict {
 // each other.
 std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings);
 
+// The processors this process may run on: the default number of workers.
+int availableProcessors();
+
 // The PNGs of a file's first `rows` rows that exist already: what a run
 // with Overwrite::Replace would replace, so that a front end can ask first.
 std::vector<std::string> existingOutputs(const PlannedFile& file, int rows);
 
 struct EntryOutcome {
     int row = 0;
-    bool exported = false;
+    bool exported = false;   // written, or kept (skipped)
+    bool skipped = false;    // an existing PNG kept, with BatchPlan::skipExisting
     bool attempted = false;  // false when the run was cancelled before it
     std::string output;      // the PNG's path
     std::optional<Error> problem;  // why it was not exported

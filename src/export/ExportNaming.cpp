@@ -8,6 +8,7 @@ namespace fs = std::filesystem;
 
 std::string containerStem(const std::string& file)
 {
+    if (file == "-") return "stdin";
     std::string stem = fs::path(file).stem().string();
     if (stem.empty() || stem == "." || stem == "..") stem = "entry";
     return stem;
@@ -20,7 +21,9 @@ std::string defaultPngName(const std::string& file, int row)
 
 std::string outputFolderOf(const std::string& outputFolder, const std::string& file)
 {
-    const std::string stem = containerStem(file);
+    std::string stem = containerStem(file);
+    // a file without extension would share its name with its own folder
+    if (file != "-" && !fs::path(file).has_extension()) stem += ".d";
     return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
 }
 

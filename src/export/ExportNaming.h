@@ -5,7 +5,9 @@
 //   every entry  DIR/STEM/KKK.png, K with three digits, as a list has at most
 //                255 rows (`zpk export --all`, the viewer's "export all")
 //
-// STEM is the container's file name without folder and last extension.
+// STEM is the container's file name without folder and last extension
+// ("stdin" for "-", standard input). A container without extension gets
+// the folder DIR/NAME.d, which cannot be the container itself.
 #pragma once
 
 #include <string>
@@ -20,8 +22,8 @@ std::string containerStem(const std::string& file);
 // STEM-K.png.
 std::string defaultPngName(const std::string& file, int row);
 
-// The folder of `file`'s PNGs: outputFolder/STEM, or STEM alone when
-// outputFolder is empty.
+// The folder of `file`'s PNGs: outputFolder/STEM (STEM.d for a file without
+// extension), or that folder alone when outputFolder is empty.
 std::string outputFolderOf(const std::string& outputFolder, const std::string& file);
 
 // The PNG of `row` in `folder`: folder/007.png.

@@ -1,9 +1,12 @@
 #include "export/FileOutput.h"
 
+#include "export/TemporaryFiles.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,25 +14,50 @@ namespace zpk {
 
 namespace {
 
+// Links followed before giving up: the kernel's own limit for a path.
+constexpr int kMaxLinks = 40;
+
 Error writeError(const std::string& path, int err)
 {
     return err == EEXIST ? makeError(ErrorCode::Exists, path) : makeError(ErrorCode::WriteFailed, path, err);
 }
 
-// Writes everything or reports the errno of the first failure.
-int writeAll(int fd, std::span<const std::uint8_t> bytes)
+std::string folderOf(const std::string& path)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where a write to `path` lands: `path` itself, or the end of the chain of
+// symbolic links it starts (which need not exist yet). Fails with ELOOP on
+// a cycle, or with the errno of a failed lstat or readlink.
+struct Target {
+    std::string path;
+    bool exists = false;
+    struct stat info {};
+};
+int resolveTarget(const std::string& path, Target& target)
+{
+    target.path = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        if (::lstat(target.path.c_str(), &target.info) != 0) {
+            if (errno != ENOENT) return errno;
+            target.exists = false;
+            return 0;
         }
-        if (got == 0) return EIO;  // a regular file never takes nothing
-        done += static_cast<std::size_t>(got);
+        if (!S_ISLNK(target.info.st_mode)) {
+            target.exists = true;
+            return 0;
+        }
+        std::string link(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(target.path.c_str(), link.data(), link.size());
+        if (length < 0) return errno;
+        link.resize(static_cast<std::size_t>(length));
+        // a relative link is relative to the folder that holds it
+        target.path = link.starts_with('/') ? link : folderOf(target.path) + "/" + link;
     }
-    return 0;
+    return ELOOP;
 }
 
 // Moves `from` to `to` unless `to` exists; returns 0 or an errno (EEXIST
@@ -54,38 +82,102 @@ int moveIfAbsent(const char* from, const char* to)
     return std::rename(from, to) == 0 ? 0 : errno;
 }
 
+// Writes straight into an existing device or FIFO, which cannot be replaced.
+Result<WrittenFile> writeInPlace(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return writeError(path, errno);
+    int err = writeAll(fd, bytes);
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err != 0) return writeError(path, err);
+    return WrittenFile{path, bytes.size()};
+}
+
+// A new file of our own in `folder`: ".zpk-" and eight hex digits, short
+// enough to fit beside a name of any legal length.
+int createTemporary(const std::string& folder, std::string& name)
+{
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned tag = (static_cast<unsigned>(::getpid()) * 2654435761u) ^ serial++;
+        char leaf[16];
+        std::snprintf(leaf, sizeof leaf, ".zpk-%08x", tag);
+        name = folder + "/" + leaf;
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 }  // namespace
+
+int writeAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (got == 0) return EIO;
+        done += static_cast<std::size_t>(got);
+    }
+    return 0;
+}
 
 Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                         Overwrite overwrite)
 {
     if (path.empty()) return writeError(path, ENOENT);
-    // A name of our own beside the target: O_EXCL never opens a file that
-    // is already there (the user's, or another writer's), so retry with
-    // the next number.
-    static std::atomic<unsigned> serial{0};
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return writeError(path, errno);
+    Target target;
+    if (overwrite == Overwrite::Refuse) {
+        // anything of that name, a link included, stays
+        if (::lstat(path.c_str(), &target.info) == 0) return makeError(ErrorCode::Exists, path);
+        target.path = path;
+    } else {
+        // stat follows every link, also the kernel's own (/dev/stdout leads
+        // to /proc/self/fd/1, and on to a pipe or a terminal)
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0) {
+            const mode_t type = info.st_mode & S_IFMT;
+            if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, bytes);
+            if (type == S_IFDIR) return writeError(path, EISDIR);
+            if (type != S_IFREG) return makeError(ErrorCode::NotRegularFile, path);
+        } else if (errno != ENOENT) {
+            return writeError(path, errno);
+        }
+        if (const int err = resolveTarget(path, target); err != 0) return writeError(path, err);
+        if (target.exists && !S_ISREG(target.info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
     }
-    if (fd < 0) return writeError(path, EEXIST);
 
-    int err = writeAll(fd, bytes);
+    std::string temporary;
+    const int fd = createTemporary(folderOf(target.path), temporary);
+    if (fd < 0) return writeError(path, errno);
+    const TemporaryFileGuard guard(temporary);
+
+    int err = 0;
+    if (target.exists) {
+        // the replacement keeps the file's permissions, and for root its owner
+        if (::fchmod(fd, target.info.st_mode & 07777) != 0) err = errno;
+        if (err == 0 && ::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0) err = errno;
+    }
+    if (err == 0) err = writeAll(fd, bytes);
+    // on disk before the rename, so that a crash leaves the old file or the new one
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err == 0) {
         if (overwrite == Overwrite::Replace)
-            err = std::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+            err = std::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno;
         else
-            err = moveIfAbsent(temporary.c_str(), path.c_str());
+            err = moveIfAbsent(temporary.c_str(), target.path.c_str());
     }
     if (err != 0) {
         ::unlink(temporary.c_str());
         return writeError(path, err);
     }
-    return WrittenFile{path, bytes.size()};
+    return WrittenFile{target.path, bytes.size()};
 }
 
 Result<WrittenFile> writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes)

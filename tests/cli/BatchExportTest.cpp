@@ -225,7 +225,8 @@ TEST_F(CliBatch, UsageErrorsExitWithTwoAndWriteNothing)
         {"export", "a.zpk", "--all", "--jobs="},
         {"export", "a.zpk", "--force"},
         {"export", "a.zpk", "-j", "2"},
-        {"export", "a.zpk", "--quiet"},
+        {"export", "a.zpk", "--skip-existing"},
+        {"export", "a.zpk", "--all", "--skip-existing", "--force"},
         {"export", "a.zpk", "sub/a.zpk"},
         {"export", "--all"},
         {"export", "a.zpk", "sub/a.zpk", "--all"},  // the same stem: one folder

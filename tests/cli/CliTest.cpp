@@ -255,17 +255,27 @@ TEST_F(Cli, ColourTextsAreIgnoredWithoutUserColor)
     EXPECT_EQ(decodePng(readBytes(dir / "a.png")).px(2, 0), rgba(100, 100, 100));
 }
 
-TEST_F(Cli, RampTextThatIsNoNumberKeepsTheStoredColours)
+// On the command line a colour text must be a number: a typo is a usage
+// error that names the option, not an export with the stored colours.
+TEST_F(Cli, RampTextThatIsNoNumberIsAUsageError)
 {
     put("ramp.zpk", built(ContainerBuilder().entry(rampProbe())));
-    ASSERT_EQ(zpk({"export", "ramp.zpk", "-o", "stored.png"}).status, 0);
-    ASSERT_EQ(zpk({"export", "ramp.zpk", "--user-color", "--color1=", "-o", "empty.png"}).status, 0);
-    ASSERT_EQ(zpk({"export", "ramp.zpk", "--user-color", "--color2", "", "-o", "empty2.png"}).status, 0);
-    ASSERT_EQ(zpk({"export", "ramp.zpk", "--user-color", "--color3", "abc", "-o", "abc.png"}).status, 0);
-    const Bytes stored = readBytes(dir / "stored.png");
-    EXPECT_EQ(readBytes(dir / "empty.png"), stored);
-    EXPECT_EQ(readBytes(dir / "empty2.png"), stored);
-    EXPECT_EQ(readBytes(dir / "abc.png"), stored);
+    const auto before = dir.names();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"export", "ramp.zpk", "--user-color", "--color1=", "-o", "empty.png"},
+             {"export", "ramp.zpk", "--user-color", "--color2", "", "-o", "empty2.png"},
+             {"export", "ramp.zpk", "--user-color", "--color3", "abc", "-o", "abc.png"},
+             {"export", "ramp.zpk", "--all", "--color1=1e2"}}) {
+        const RunResult result = zpk(args);
+        EXPECT_EQ(result.status, 2) << args[3];
+        EXPECT_NE(result.err.find(args[3].substr(0, 8)), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(dir.names(), before);
+    // numbers in all their forms are taken
+    EXPECT_EQ(zpk({"export", "ramp.zpk", "--user-color", "--color1", " +2.5 ", "--color2=.5", "--color3=7.",
+                   "-o", "numbers.png"})
+                  .status,
+              0);
 }
 
 TEST_F(Cli, RowZeroOfAContainerWithNoEntriesExports)
@@ -346,7 +356,7 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndWriteNothing)
         {"export", "a.zpk", "--color1"},
         {"list"},
         {"list", "a.zpk", "--entry", "1"},
-        {"list", "a.zpk", "a.zpk"},
+        {"list", "a.zpk", "--format", "xml"},
         {"demo"},
         {"help", "nope"},
         {"--version", "extra"},

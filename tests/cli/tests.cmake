@@ -10,6 +10,7 @@ add_executable(cli_tests
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
   cli/ListFormatTest.cpp
+  cli/OutputTest.cpp
   cli/PngWriterTest.cpp
 )
 target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)

@@ -13,6 +13,9 @@ set(expected
   bin/zpk
   share/applications/zpkview.desktop
   share/mime/packages/zpkview.xml
+  share/man/man1/zpk.1
+  share/man/man1/zpkview.1
+  share/bash-completion/completions/zpk
 )
 foreach(side 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${side}x${side}/apps/zpkview.png)
@@ -30,5 +33,18 @@ endif()
 file(READ "${PREFIX}/share/applications/zpkview.desktop" desktop)
 if(NOT desktop MATCHES "MimeType=application/x-zpk;")
   message(FATAL_ERROR "the menu entry does not open application/x-zpk")
+endif()
+# the manual pages render, and the completion loads in bash without error
+foreach(page zpk zpkview)
+  execute_process(COMMAND man -l "${PREFIX}/share/man/man1/${page}.1"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_VARIABLE problems)
+  if(NOT status EQUAL 0 OR NOT text MATCHES "--help" OR NOT problems STREQUAL "")
+    message(FATAL_ERROR "man -l ${page}.1 failed (${status}): ${problems}")
+  endif()
+endforeach()
+execute_process(COMMAND bash -c "source '${PREFIX}/share/bash-completion/completions/zpk' && complete -p zpk"
+                RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_VARIABLE problems)
+if(NOT status EQUAL 0 OR NOT text MATCHES "-F _zpk zpk" OR NOT problems STREQUAL "")
+  message(FATAL_ERROR "the bash completion does not load: ${problems}")
 endif()
 file(REMOVE_RECURSE "${PREFIX}")

@@ -1,0 +1,35 @@
+// Temporary files that must not outlive an interrupted program: each one is
+// registered while it exists, and SIGINT, SIGTERM and SIGHUP remove every
+// registered file before the program ends.
+#pragma once
+
+#include <string>
+
+namespace zpk {
+
+// Removes the registered temporary files on SIGINT, SIGTERM and SIGHUP and
+// then ends the program with 128 + the signal's number (130, 143, 129), as
+// a shell reports a program that a signal ended. SIGXFSZ is ignored, so
+// that a file-size limit makes a write fail with EFBIG instead of ending
+// the program. Call once, early in main().
+void installSignalCleanup();
+
+// Registers one temporary file for as long as it lives. At most
+// kMaxTemporaryFiles at a time are registered; past that (or for a path
+// longer than the slot) the file is still written, only not removed on a
+// signal.
+class TemporaryFileGuard {
+public:
+    explicit TemporaryFileGuard(const std::string& path);
+    ~TemporaryFileGuard();
+    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
+    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+
+private:
+    int m_slot = -1;
+};
+
+// More than the worker threads of any batch write at once.
+inline constexpr int kMaxTemporaryFiles = 512;
+
+}  // namespace zpk
