@@ -6,7 +6,7 @@ WERROR ?= OFF
 FUZZ_SECONDS ?= 60
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run asan test-asan bench fuzz clean
+.PHONY: all deps configure build test run asan test-asan bench fuzz format-check clean
 
 all: build
 
@@ -42,6 +42,10 @@ bench: deps
 # each libFuzzer target for FUZZ_SECONDS seconds (clang, ASan + UBSan)
 fuzz: deps
 	fuzz/run.sh $(FUZZ_SECONDS)
+
+# every C++ file formatted as .clang-format says (clang-format 14)
+format-check: deps
+	scripts/format-check
 
 clean:
 	rm -rf build build-asan build-fuzz

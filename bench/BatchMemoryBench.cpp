@@ -36,7 +36,8 @@ zpk::WriterImage noise(int side, std::mt19937& random)
 {
     std::vector<zpk::Rgb> colours;
     for (int i = 0; i < 200; ++i) colours.push_back({static_cast<std::uint8_t>(i), 3, 5});
-    zpk::WriterImage image{side, side, colours, Bytes(static_cast<std::size_t>(side) * static_cast<std::size_t>(side))};
+    zpk::WriterImage image{side, side, colours,
+                           Bytes(static_cast<std::size_t>(side) * static_cast<std::size_t>(side))};
     for (auto& v : image.pixels) v = static_cast<std::uint8_t>(random() % colours.size());
     return image;
 }
@@ -55,7 +56,8 @@ std::vector<std::string> writeContainers(const fs::path& folder)
     }
     bytes->resize(static_cast<std::size_t>(kContainerBytes), 0);
     const fs::path first = folder / "a.zpk";
-    std::ofstream(first, std::ios::binary).write(reinterpret_cast<const char*>(bytes->data()), kContainerBytes);
+    std::ofstream(first, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes->data()), kContainerBytes);
     std::vector<std::string> names{first.string()};
     for (const char* name : {"b.zpk", "c.zpk", "d.zpk"}) {
         fs::create_hard_link(first, folder / name);
@@ -105,8 +107,8 @@ void BatchPeakMemory(benchmark::State& state)
     state.counters["container_MiB"] = static_cast<double>(kContainerBytes) / (1 << 20);
     state.counters["peak_per_container"] = ratio;
     std::printf("  -j %s: peak %.1f MiB for a %lld MiB container: %.3f x (target < %.1f: %s)\n", jobs.c_str(),
-                static_cast<double>(peak) / (1 << 20), static_cast<long long>(kContainerBytes >> 20), ratio, kTarget,
-                ratio < kTarget ? "met" : "NOT MET");
+                static_cast<double>(peak) / (1 << 20), static_cast<long long>(kContainerBytes >> 20), ratio,
+                kTarget, ratio < kTarget ? "met" : "NOT MET");
 }
 BENCHMARK(BatchPeakMemory)->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -103,7 +103,8 @@ void report(benchmark::State& state, const PairedSamples& samples, const std::st
             std::int64_t pixelsPerIteration)
 {
     const auto iterations = static_cast<double>(state.iterations());
-    if (bytesPerIteration > 0) state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * bytesPerIteration);
+    if (bytesPerIteration > 0)
+        state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * bytesPerIteration);
     if (pixelsPerIteration > 0)
         state.counters["pixels/s"] = benchmark::Counter(iterations * static_cast<double>(pixelsPerIteration),
                                                         benchmark::Counter::kIsRate);
@@ -111,9 +112,9 @@ void report(benchmark::State& state, const PairedSamples& samples, const std::st
     state.counters["subject_ms"] = samples.medianSubject() * 1e3;
     state.counters["baseline_ms"] = samples.medianBaseline() * 1e3;
     if (bytesPerIteration > 0 && samples.medianBaseline() > 0)
-        state.counters["baseline_B/s"] = benchmark::Counter(
-            static_cast<double>(bytesPerIteration) / samples.medianBaseline(), benchmark::Counter::kDefaults,
-            benchmark::Counter::kIs1024);
+        state.counters["baseline_B/s"] =
+            benchmark::Counter(static_cast<double>(bytesPerIteration) / samples.medianBaseline(),
+                               benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
     recorded()[label] = {baselineName, samples.ratio(), target};
 }
 
@@ -127,10 +128,11 @@ int runAndSummarise(int argc, char** argv)
     if (!recorded().empty()) std::printf("\nSummary (ratio = median baseline time / median subject time):\n");
     for (const auto& [label, r] : recorded()) {
         if (r.target > 0) {
-            std::printf("  %-44s %6.3f x %-22s target >= %.2f: %s\n", label.c_str(), r.ratio, r.baselineName.c_str(),
-                        r.target, r.ratio >= r.target ? "met" : "NOT MET");
+            std::printf("  %-44s %6.3f x %-22s target >= %.2f: %s\n", label.c_str(), r.ratio,
+                        r.baselineName.c_str(), r.target, r.ratio >= r.target ? "met" : "NOT MET");
         } else {
-            std::printf("  %-44s %6.3f x %-22s (no target)\n", label.c_str(), r.ratio, r.baselineName.c_str());
+            std::printf("  %-44s %6.3f x %-22s (no target)\n", label.c_str(), r.ratio,
+                        r.baselineName.c_str());
         }
     }
     std::fflush(stdout);

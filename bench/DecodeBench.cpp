@@ -23,10 +23,7 @@ struct DecodeCase {
     Bytes expected;  // the pixels the entry decodes to, row by row
 };
 
-DecodeCase makeCase(const WriterImage& image)
-{
-    return {singleImageContainer(image), image.pixels};
-}
+DecodeCase makeCase(const WriterImage& image) { return {singleImageContainer(image), image.pixels}; }
 
 // Decodes once and compares with the pixels the case was built from, so
 // that a benchmark never measures a decoder that stops early.
@@ -120,8 +117,8 @@ void BM_DecodeSprite(benchmark::State& state)
 void BM_DecodeRunsBySize(benchmark::State& state)
 {
     const int side = static_cast<int>(state.range(0));
-    runDecode(state, runsCase(side), Baseline::Memset, "decode runs " + std::to_string(side) + "x" + std::to_string(side),
-              0);
+    runDecode(state, runsCase(side), Baseline::Memset,
+              "decode runs " + std::to_string(side) + "x" + std::to_string(side), 0);
     state.SetComplexityN(static_cast<std::int64_t>(side) * side);
 }
 

@@ -39,7 +39,8 @@ const DrawCase& drawCase()
         const ContainerFile file = singleImageContainer(figure);
         DrawCase made;
         made.image = decodeEntry(file, 0, made.palette);
-        check(made.image.produced == static_cast<std::int64_t>(kImageWidth) * kImageHeight, "decoded pixel count");
+        check(made.image.produced == static_cast<std::int64_t>(kImageWidth) * kImageHeight,
+              "decoded pixel count");
         check(made.image.pixels == figure.pixels, "decoded pixels");
         return made;
     }();
@@ -57,7 +58,8 @@ void verifyDraw(const DrawCase& c, DropFirst dropFirst)
             Colour expected = kWhite;
             if (x >= 1 && y >= 1) {
                 const std::uint8_t v = c.image.at(x - 1, y - 1);
-                if (v != 0 || dropFirst == DropFirst::Off) expected = c.palette[static_cast<std::size_t>(v) + 2];
+                if (v != 0 || dropFirst == DropFirst::Off)
+                    expected = c.palette[static_cast<std::size_t>(v) + 2];
             }
             check(zpk::testing::pixelAt(surface, x, y) == expected, "drawn surface pixel");
         }
@@ -71,7 +73,9 @@ void verifyRgba(const DrawCase& c, DropFirst dropFirst)
     for (int y = 0; y < kImageHeight; ++y) {
         for (int x = 0; x < kImageWidth; ++x) {
             const std::uint8_t v = c.image.at(x, y);
-            const std::uint8_t* p = out.rgba.data() + (static_cast<std::size_t>(y) * kImageWidth + static_cast<std::size_t>(x)) * 4;
+            const std::uint8_t* p =
+                out.rgba.data() +
+                (static_cast<std::size_t>(y) * kImageWidth + static_cast<std::size_t>(x)) * 4;
             if (v == 0 && dropFirst == DropFirst::On) {
                 check(p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 0, "dropped RGBA pixel");
                 continue;
@@ -118,9 +122,15 @@ void runAgainstLookup(benchmark::State& state, const DrawCase& c, Subject&& subj
     report(state, samples, label, "table lookup", target, pixels, pixels);
 }
 
-DropFirst dropFirstOf(const benchmark::State& state) { return state.range(0) != 0 ? DropFirst::On : DropFirst::Off; }
+DropFirst dropFirstOf(const benchmark::State& state)
+{
+    return state.range(0) != 0 ? DropFirst::On : DropFirst::Off;
+}
 
-std::string dropFirstName(DropFirst dropFirst) { return dropFirst == DropFirst::On ? "drop first on" : "drop first off"; }
+std::string dropFirstName(DropFirst dropFirst)
+{
+    return dropFirst == DropFirst::On ? "drop first on" : "drop first off";
+}
 
 // The canvas as a render leaves it: the surface is not cleared between
 // draws (a clear is the render's step before decoding, not the drawing's).
@@ -157,8 +167,20 @@ void BM_RenderRgba(benchmark::State& state)
         "rgba 376x448 for export, " + dropFirstName(dropFirst), 0);
 }
 
-BENCHMARK(BM_DrawCanvas)->ArgName("drop_first")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(40);
-BENCHMARK(BM_RenderRgba)->ArgName("drop_first")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(40);
+BENCHMARK(BM_DrawCanvas)
+    ->ArgName("drop_first")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(40);
+BENCHMARK(BM_RenderRgba)
+    ->ArgName("drop_first")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(40);
 
 }  // namespace
 }  // namespace zpk::bench

@@ -13,10 +13,10 @@
 // with TMPDIR=/some/disk/folder to measure a disk as well.
 #include "BenchSupport.h"
 
-#include "export/BatchExport.h"
-#include "export/FileOutput.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
+#include "export/BatchExport.h"
+#include "export/FileOutput.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -144,10 +144,7 @@ void runExport(benchmark::State& state, int threads, const std::string& label, d
 
 int allCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
-void BM_ExportOneThread(benchmark::State& state)
-{
-    runExport(state, 1, "export 20 x 255 sprites, -j 1", 0);
-}
+void BM_ExportOneThread(benchmark::State& state) { runExport(state, 1, "export 20 x 255 sprites, -j 1", 0); }
 
 void BM_ExportAllCores(benchmark::State& state)
 {

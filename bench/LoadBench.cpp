@@ -94,12 +94,17 @@ LiteralEntry literalEntry(std::int64_t totalBytes, int width, std::uint32_t seed
     e.width = width;
     e.height = static_cast<int>(height);
     e.bytes.reserve(static_cast<std::size_t>(totalBytes));
-    e.bytes = {static_cast<std::uint8_t>(width & 0xFF), static_cast<std::uint8_t>(width >> 8),
-               static_cast<std::uint8_t>(height & 0xFF), static_cast<std::uint8_t>(height >> 8), 0, 0};
+    e.bytes = {static_cast<std::uint8_t>(width & 0xFF),
+               static_cast<std::uint8_t>(width >> 8),
+               static_cast<std::uint8_t>(height & 0xFF),
+               static_cast<std::uint8_t>(height >> 8),
+               0,
+               0};
     for (const Rgb& c : greyRamp()) e.bytes.insert(e.bytes.end(), {c.red, c.green, c.blue});
     const std::size_t streamStart = e.bytes.size();
     e.bytes.resize(streamStart + static_cast<std::size_t>(literals));
-    PairFreeBytes(seed, e.bytes[streamStart - 1]).fill(e.bytes.data() + streamStart, static_cast<std::size_t>(literals));
+    PairFreeBytes(seed, e.bytes[streamStart - 1])
+        .fill(e.bytes.data() + streamStart, static_cast<std::size_t>(literals));
     e.bytes.insert(e.bytes.end(), {0xFF, 0xFE, 7, static_cast<std::uint8_t>(runLength & 0xFF),
                                    static_cast<std::uint8_t>(runLength >> 8)});
     check(static_cast<std::int64_t>(e.bytes.size()) == totalBytes, "entry length");
@@ -125,7 +130,8 @@ const LoadCase& loadCase()
             builder.entry(images.back());
         }
         // the small entries' length first, then a last entry that makes up the rest
-        const auto withoutLast = static_cast<std::int64_t>(buildOrDie(builder).size()) + 2;  // + its size field
+        const auto withoutLast =
+            static_cast<std::int64_t>(buildOrDie(builder).size()) + 2;  // + its size field
         const LiteralEntry last = literalEntry(kLoadFileLength - withoutLast, kSide, 7);
         builder.rawEntry(last.bytes);
         const Bytes bytes = buildOrDie(builder);
@@ -145,7 +151,8 @@ const LoadCase& loadCase()
         Palette palette{};
         check(decodeEntry(*file, 0, palette).pixels == images.front().pixels, "first entry's pixels");
         const DecodedImage lastImage = decodeEntry(*file, kMaxEntries - 1, palette);
-        check(lastImage.produced == static_cast<std::int64_t>(last.width) * last.height, "last entry's pixel count");
+        check(lastImage.produced == static_cast<std::int64_t>(last.width) * last.height,
+              "last entry's pixel count");
         check(std::equal(lastImage.pixels.begin(), lastImage.pixels.end(),
                          last.bytes.begin() + kEntryHeaderBytes),
               "last entry's pixels");
@@ -269,7 +276,8 @@ void runPaletteToEnd(benchmark::State& state, Filling filling)
                 benchmark::ClobberMemory();
             },
             [&] {
-                benchmark::DoNotOptimize(countPairs(file.fileBytes.data(), file.entryStart(last), file.fileLength));
+                benchmark::DoNotOptimize(
+                    countPairs(file.fileBytes.data(), file.entryStart(last), file.fileLength));
                 benchmark::ClobberMemory();
             });
     }
@@ -299,7 +307,12 @@ BENCHMARK(BM_PaletteToEndAllFF)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->Complexity(benchmark::oN);
-BENCHMARK(BM_PaletteToEndRandom)->ArgName("MiB")->Arg(256)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PaletteToEndRandom)
+    ->ArgName("MiB")
+    ->Arg(256)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 }  // namespace zpk::bench

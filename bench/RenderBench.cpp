@@ -23,8 +23,8 @@
 #include "decode/Decoder.h"
 #include "support/SurfacePixels.h"
 #include "window/MainWindow.h"
-#include "window/WindowDialogs.h"
 #include "window/PictureCanvas.h"
+#include "window/WindowDialogs.h"
 
 #include <QApplication>
 #include <QColor>
@@ -86,7 +86,8 @@ public:
             m_entryBytes[static_cast<std::size_t>(row)] = file.entryEnd(row) - file.entryOffset(row);
             Palette palette{};
             m_images[static_cast<std::size_t>(row)] = decodeEntry(file, row, palette);
-            check(m_images[static_cast<std::size_t>(row)].pixels == figures[static_cast<std::size_t>(row)].pixels,
+            check(m_images[static_cast<std::size_t>(row)].pixels ==
+                      figures[static_cast<std::size_t>(row)].pixels,
                   "decoded figure");
         }
         m_palette = m_window->state().palette;
@@ -157,7 +158,8 @@ void plotPointByPoint(QImage& target, const DecodedImage& image, const Palette& 
         for (int x = 0; x < image.clippedWidth; ++x) {
             QCoreApplication::processEvents();
             const Colour c = palette[static_cast<std::size_t>(image.at(x, y)) + 2];
-            painter.setPen(QColor(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)), static_cast<int>(blueOf(c))));
+            painter.setPen(QColor(static_cast<int>(redOf(c)), static_cast<int>(greenOf(c)),
+                                  static_cast<int>(blueOf(c))));
             painter.drawPoint(x + 1, y + 1);
         }
     }
@@ -171,7 +173,8 @@ void verifyBaseline(Viewer& v)
     for (int y = 0; y < kCanvasHeight; ++y) {
         for (int x = 0; x < kCanvasWidth; ++x) {
             const Colour expected =
-                x >= 1 && y >= 1 ? v.palette()[static_cast<std::size_t>(v.image(0).at(x - 1, y - 1)) + 2] : kWhite;
+                x >= 1 && y >= 1 ? v.palette()[static_cast<std::size_t>(v.image(0).at(x - 1, y - 1)) + 2]
+                                 : kWhite;
             check(target.pixel(x, y) == toArgb(expected), "the baseline's image");
         }
     }
@@ -212,7 +215,8 @@ void runRender(benchmark::State& state, Paint paint, const std::string& label, d
     check(v.renderCount() - rendersBefore == static_cast<int>(state.iterations()) * kRendersPerSample,
           "every click rendered");
     check(v.holds(0), "the canvas holds the image after the last click");
-    report(state, samples, label, "drawPoint + pump", target, (v.entryBytes(0) + v.entryBytes(1)) / 2, kImagePixels);
+    report(state, samples, label, "drawPoint + pump", target, (v.entryBytes(0) + v.entryBytes(1)) / 2,
+           kImagePixels);
 }
 
 void BM_RenderClick(benchmark::State& state)

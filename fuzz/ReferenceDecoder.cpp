@@ -41,7 +41,10 @@ std::int64_t textNumber(const std::string& text)
     return n;
 }
 
-bool isBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f' || ch == '\v'; }
+bool isBlank(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f' || ch == '\v';
+}
 
 }  // namespace
 
@@ -164,8 +167,10 @@ Image decode(const Container& c, int row, Palette& palette, const Options& optio
         if (!inside(c, p)) return image;
     }
     image.hasData = true;
-    image.width = static_cast<std::int16_t>(byteAt(c, image.entryStart - 3) + 256 * byteAt(c, image.entryStart - 2));
-    image.height = static_cast<std::int16_t>(byteAt(c, image.entryStart - 1) + 256 * byteAt(c, image.entryStart));
+    image.width =
+        static_cast<std::int16_t>(byteAt(c, image.entryStart - 3) + 256 * byteAt(c, image.entryStart - 2));
+    image.height =
+        static_cast<std::int16_t>(byteAt(c, image.entryStart - 1) + 256 * byteAt(c, image.entryStart));
 
     // run pre-scan: one position at a time from entryStart to entryEnd
     std::int64_t readPos = image.entryStart;
@@ -173,7 +178,8 @@ Image decode(const Container& c, int row, Palette& palette, const Options& optio
     for (std::int64_t counter = image.entryStart; counter <= image.entryEnd; ++counter) {
         if (!inside(c, counter + 1)) break;  // no pair starts here or later
         if (byteAt(c, counter) == 0xFF && byteAt(c, counter + 1) == 0xFE) {
-            if (inside(c, counter + 4)) image.runExtra += byteAt(c, counter + 3) + 256 * byteAt(c, counter + 4) - 5;
+            if (inside(c, counter + 4))
+                image.runExtra += byteAt(c, counter + 3) + 256 * byteAt(c, counter + 4) - 5;
         }
     }
 
@@ -189,7 +195,8 @@ Image decode(const Container& c, int row, Palette& palette, const Options& optio
         tripletIndex = tripletIndex + 1;
         if (tripletIndex == 4) {
             if (counter < kPaletteSize) {
-                palette[static_cast<std::size_t>(counter)] = colour(rgbTriplet[1], rgbTriplet[2], rgbTriplet[3]);
+                palette[static_cast<std::size_t>(counter)] =
+                    colour(rgbTriplet[1], rgbTriplet[2], rgbTriplet[3]);
             }
             counter = counter + 1;
             tripletIndex = 1;
@@ -224,12 +231,14 @@ Image decode(const Container& c, int row, Palette& palette, const Options& optio
     const std::int64_t total = static_cast<std::int64_t>(image.width) * image.height;
     image.storedWidth = image.width < kGridSide ? image.width : kGridSide;
     image.storedHeight = image.height < kGridSide ? image.height : kGridSide;
-    image.pixels.assign(static_cast<std::size_t>(image.storedWidth) * static_cast<std::size_t>(image.storedHeight), 0);
+    image.pixels.assign(
+        static_cast<std::size_t>(image.storedWidth) * static_cast<std::size_t>(image.storedHeight), 0);
     auto store = [&](std::int64_t k, int value) {
         const std::int64_t x = (k - 1) % image.width;
         const std::int64_t y = (k - 1) / image.width;
         if (x < kGridSide && y < kGridSide) {
-            image.pixels[static_cast<std::size_t>(y * image.storedWidth + x)] = static_cast<std::uint8_t>(value);
+            image.pixels[static_cast<std::size_t>(y * image.storedWidth + x)] =
+                static_cast<std::uint8_t>(value);
         }
     };
     counter = 1;

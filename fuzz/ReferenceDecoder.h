@@ -24,11 +24,11 @@ namespace zpk::reference {
 
 struct Container {
     bool headerFits = false;
-    std::int64_t neededLength = 0;      // when the header does not fit
+    std::int64_t neededLength = 0;        // when the header does not fit
     std::vector<std::uint8_t> fileBytes;  // the file, then one zero byte
     std::int64_t fileLength = 0;
     int entryCount = 0;
-    std::vector<std::string> items;        // List1, one text per row
+    std::vector<std::string> items;          // List1, one text per row
     std::vector<std::int64_t> entryOffsets;  // elements 1 to entryCount - 1 are used
 };
 
@@ -50,11 +50,11 @@ struct Image {
     std::int64_t entryStart = 0;
     std::int64_t entryEnd = 0;
     std::int64_t runExtra = 0;
-    std::int64_t paletteEnd = 0;   // readPos when the palette loop ended
+    std::int64_t paletteEnd = 0;  // readPos when the palette loop ended
     std::int64_t tripletsRead = 0;
-    std::int64_t streamEnd = 0;    // readPos when the pixel loop ended
+    std::int64_t streamEnd = 0;  // readPos when the pixel loop ended
     std::int64_t runCodes = 0;
-    std::int64_t pixelCount = 0;   // pixels 1 to pixelCount were written
+    std::int64_t pixelCount = 0;  // pixels 1 to pixelCount were written
     int storedWidth = 0;
     int storedHeight = 0;
     std::vector<std::uint8_t> pixels;  // storedWidth x storedHeight, 0 where not written

@@ -34,8 +34,9 @@ void referenceDraw(std::vector<std::uint32_t>& canvas, const reference::Image& i
             ++k;
             if (k > image.pixelCount) return;  // not produced: not drawn
             if (x > kMaxGridSide || y > kMaxGridSide) continue;
-            const int v = image.pixels[static_cast<std::size_t>(y - 1) * static_cast<std::size_t>(image.storedWidth) +
-                                       static_cast<std::size_t>(x - 1)];
+            const int v =
+                image.pixels[static_cast<std::size_t>(y - 1) * static_cast<std::size_t>(image.storedWidth) +
+                             static_cast<std::size_t>(x - 1)];
             if (dropFirst && v == 0) continue;
             if (x >= kCanvasWidth || y >= kCanvasHeight) continue;
             const std::uint32_t c = palette[static_cast<std::size_t>(v + 2)];
@@ -87,9 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const ContainerFile& file = *parsed;
     FUZZ_CHECK_EQ(file.rowCount(), static_cast<int>(ref.items.size()));
-    for (std::size_t row = 0; row < ref.items.size(); ++row) FUZZ_CHECK(file.listTexts[row] == ref.items[row]);
+    for (std::size_t row = 0; row < ref.items.size(); ++row)
+        FUZZ_CHECK(file.listTexts[row] == ref.items[row]);
 
-    const PictureOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2], DropFirst::Off, OutputForm::Rgba};
+    const PictureOptions options{in.userColor, in.boxes[0],    in.boxes[1],
+                                 in.boxes[2],  DropFirst::Off, OutputForm::Rgba};
     const reference::Options refOptions{in.userColor, in.boxes};
     Palette palette{};
     reference::Palette refPalette = reference::emptyPalette();

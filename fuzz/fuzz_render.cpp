@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.file = std::move(*parsed);
         const ContainerFile& file = state.file;
 
-        const PictureOptions options{in.userColor, in.boxes[0], in.boxes[1], in.boxes[2], DropFirst::Off, OutputForm::Rgba};
+        const PictureOptions options{in.userColor, in.boxes[0],    in.boxes[1],
+                                     in.boxes[2],  DropFirst::Off, OutputForm::Rgba};
         const DropFirst dropFirst = in.dropFirst ? DropFirst::On : DropFirst::Off;
         Surface canvas(kCanvasWidth, kCanvasHeight);
 
@@ -97,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         // the canvas keeps its size and opaque pixels
         FUZZ_CHECK_EQ(canvas.width(), kCanvasWidth);
-        for (int y = 0; y < canvas.height(); y += 37) FUZZ_CHECK((canvas.scanLine(y)[y % kCanvasWidth] >> 24) == 0xFF);
+        for (int y = 0; y < canvas.height(); y += 37)
+            FUZZ_CHECK((canvas.scanLine(y)[y % kCanvasWidth] >> 24) == 0xFF);
     }
     return 0;
 }

@@ -121,10 +121,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK_EQ(got.clippedWidth, area > 0 ? std::min(want.width, kMaxGridSide) : 0);
         FUZZ_CHECK_EQ(got.clippedHeight, area > 0 ? std::min(want.height, kMaxGridSide) : 0);
         for (int y = 0; y < got.clippedHeight; ++y) {
-            const auto* line = want.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(want.width);
+            const auto* line =
+                want.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(want.width);
             for (int x = 0; x < got.clippedWidth; ++x) {
                 if (got.at(x, y) != line[x]) {
-                    std::fprintf(stderr, "row %d: pixel (%d, %d) is %d, written %d\n", row, x, y, got.at(x, y), line[x]);
+                    std::fprintf(stderr, "row %d: pixel (%d, %d) is %d, written %d\n", row, x, y,
+                                 got.at(x, y), line[x]);
                     FUZZ_CHECK(got.at(x, y) == line[x]);
                 }
             }

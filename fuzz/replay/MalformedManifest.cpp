@@ -78,7 +78,8 @@ int main(int argc, char** argv)
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name != "MANIFEST" && name.rfind("README", 0) != 0 && name.front() != '.')
+        if (entry.is_regular_file() && name != "MANIFEST" && name.rfind("README", 0) != 0 &&
+            name.front() != '.')
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());

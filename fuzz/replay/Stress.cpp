@@ -26,7 +26,8 @@ int main(int argc, char** argv)
             return 2;
         }
         for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
-            if (entry.is_regular_file() && entry.path().filename() != "MANIFEST") files.push_back(entry.path());
+            if (entry.is_regular_file() && entry.path().filename() != "MANIFEST")
+                files.push_back(entry.path());
         }
     }
     std::sort(files.begin(), files.end());
@@ -46,9 +47,11 @@ int main(int argc, char** argv)
                 const DropFirst dropFirst = (combination & 2) != 0 ? DropFirst::On : DropFirst::Off;
                 const bool clear = (combination & 4) != 0;
                 if (clear) canvas.clear();
-                const DecodedImage image = decodeEntry(state.file, row, state.palette, {userColor, "12", "-40", "80.5"});
+                const DecodedImage image =
+                    decodeEntry(state.file, row, state.palette, {userColor, "12", "-40", "80.5"});
                 if (image.produced > image.pixelCount() || image.streamEnd > state.file.fileLength + 1) {
-                    std::fprintf(stderr, "stress: %s row %d: decoded past its bounds\n", path.string().c_str(), row);
+                    std::fprintf(stderr, "stress: %s row %d: decoded past its bounds\n",
+                                 path.string().c_str(), row);
                     return 1;
                 }
                 drawImage(canvas, image, state.palette, dropFirst);

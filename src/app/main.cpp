@@ -17,13 +17,16 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate("main", "Viewer for zpk resource containers."));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Viewer for zpk resource containers."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption inspect(QStringLiteral("inspect"),
-                                     QCoreApplication::translate("main", "Open the inspector once the file is drawn."));
+    const QCommandLineOption inspect(
+        QStringLiteral("inspect"),
+        QCoreApplication::translate("main", "Open the inspector once the file is drawn."));
     parser.addOption(inspect);
-    parser.addPositionalArgument(QStringLiteral("file"), QCoreApplication::translate("main", "A container file to open at start."),
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QCoreApplication::translate("main", "A container file to open at start."),
                                  QStringLiteral("[file]"));
     parser.process(app);
     const QStringList files = parser.positionalArguments();

@@ -231,7 +231,8 @@ UsageError refusal(std::span<const OptionSpec> options, std::string_view arg, in
 {
     const OptionSpec* option = optopt != 0 ? optionWithValue(options, optopt) : nullptr;
     if (option == nullptr) {
-        if (optopt != 0) return usageError("unknown option " + quoted(std::string("-") + char(optopt)), command);
+        if (optopt != 0)
+            return usageError("unknown option " + quoted(std::string("-") + char(optopt)), command);
         std::string_view name = arg.substr(0, arg.find('='));
         // a prefix of more than one long option
         std::string candidates;

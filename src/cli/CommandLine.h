@@ -37,14 +37,14 @@ enum class ProgressOutput {
 };
 
 struct ExportSettings {
-    int row = 0;             // the list row to export, counted from 0
+    int row = 0;  // the list row to export, counted from 0
     // One entry: the PNG to write (empty: STEM-K.png in the current folder).
     // --all: the folder to write into (empty: the current folder).
     std::string output;
     PictureOptions picture;  // the ramp and its three texts, drop-first, RGBA or indexed
     bool all = false;        // --all: every entry of every FILE
     // The following go with --all only.
-    int jobs = 0;            // worker threads; 0: one per hardware thread
+    int jobs = 0;  // worker threads; 0: one per hardware thread
     Overwrite overwrite = Overwrite::Refuse;
     bool skipExisting = false;
     ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line

@@ -71,11 +71,12 @@ void writeListJson(std::ostream& out, const std::string& path, const ContainerFi
         const EntryFacts& e = entries[i];
         if (indented) out << (i == 0 ? "\n    " : ",\n    ");
         else if (i > 0) out << ", ";
-        out << "{\"row\": " << e.row << ", \"listText\": " << jsonString(e.listText) << ", \"offset\": " << e.offset
-            << ", \"size\": " << e.size << ", \"width\": " << optionalNumber(e.width, "null")
-            << ", \"height\": " << optionalNumber(e.height, "null") << ", \"storedColours\": " << e.storedColours
-            << ", \"runCodes\": " << e.runCodes << ", \"produced\": " << e.produced << ", \"status\": \""
-            << statusWord(e.status) << "\"}";
+        out << "{\"row\": " << e.row << ", \"listText\": " << jsonString(e.listText)
+            << ", \"offset\": " << e.offset << ", \"size\": " << e.size
+            << ", \"width\": " << optionalNumber(e.width, "null")
+            << ", \"height\": " << optionalNumber(e.height, "null")
+            << ", \"storedColours\": " << e.storedColours << ", \"runCodes\": " << e.runCodes
+            << ", \"produced\": " << e.produced << ", \"status\": \"" << statusWord(e.status) << "\"}";
     }
     if (indented) out << (entries.empty() ? "]\n}" : "\n  ]\n}");
     else out << "]}";

@@ -27,9 +27,9 @@ void writeListText(std::ostream& out, const std::string& path, const ContainerFi
 
 // The columns of the CSV, in order; the JSON's entry keys are the same but
 // for "file".
-inline constexpr const char* kListColumns[] = {"file",         "row",      "listText", "offset",
-                                               "size",         "width",    "height",   "storedColours",
-                                               "runCodes",     "produced", "status"};
+inline constexpr const char* kListColumns[] = {"file",     "row",      "listText", "offset",
+                                               "size",     "width",    "height",   "storedColours",
+                                               "runCodes", "produced", "status"};
 
 // The header row of the CSV.
 void writeListCsvHeader(std::ostream& out);

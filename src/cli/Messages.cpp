@@ -47,7 +47,8 @@ std::string entryProblemText(int row, const Error& error)
     case ErrorCode::EmptyImage: return rowText(row) + " " + errorReason(error);
     case ErrorCode::Exists:
         return rowText(row) + ": " + terminalName(error.path) + " exists already (--force replaces it)";
-    case ErrorCode::WriteFailed: return rowText(row) + ": " + terminalName(error.path) + ": " + errorReason(error);
+    case ErrorCode::WriteFailed:
+        return rowText(row) + ": " + terminalName(error.path) + ": " + errorReason(error);
     default: return rowText(row) + ": " + errorReason(error);
     }
 }

@@ -54,18 +54,16 @@ std::string progressBarLine(const BatchProgress& p, int columns)
         fraction = static_cast<double>(p.filesDone) / static_cast<double>(p.filesTotal);
     fraction = std::clamp(fraction, 0.0, 1.0);
 
-    const std::string entries = std::to_string(p.entriesDone) + "/" + std::to_string(p.entriesTotal) + " entries";
+    const std::string entries =
+        std::to_string(p.entriesDone) + "/" + std::to_string(p.entriesTotal) + " entries";
     std::string tail = "  " + std::to_string(p.filesDone) + "/" + std::to_string(p.filesTotal) + " files";
     tail += "  " + entries;
     const double rate = p.elapsedSeconds > 0 ? static_cast<double>(p.entriesDone) / p.elapsedSeconds : 0;
     tail += "  " + std::to_string(static_cast<std::int64_t>(std::llround(rate))) + " entries/s";
     const std::int64_t remaining = std::max<std::int64_t>(0, p.entriesTotal - p.entriesDone);
-    if (remaining == 0)
-        tail += "  ETA 0:00";
-    else if (rate > 0)
-        tail += "  ETA " + durationText(std::ceil(static_cast<double>(remaining) / rate));
-    else
-        tail += "  ETA --:--";
+    if (remaining == 0) tail += "  ETA 0:00";
+    else if (rate > 0) tail += "  ETA " + durationText(std::ceil(static_cast<double>(remaining) / rate));
+    else tail += "  ETA --:--";
 
     int cells = kBarCells;
     if (columns > 0) {
@@ -74,7 +72,8 @@ std::string progressBarLine(const BatchProgress& p, int columns)
         if (room < kMinBarCells) {
             // too narrow for a bar: a counter, cut to the width if need be
             std::string counter = entries;
-            if (static_cast<int>(counter.size()) > columns - 1) counter.resize(static_cast<std::size_t>(std::max(0, columns - 1)));
+            if (static_cast<int>(counter.size()) > columns - 1)
+                counter.resize(static_cast<std::size_t>(std::max(0, columns - 1)));
             return counter;
         }
         cells = std::min(room, kMaxBarCells);
@@ -167,12 +166,14 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
         err << "zpk: " << counts << ":\n";
         for (const FileOutcome& file : result.files) {
             if (!file.read) {
-                if (file.problem) err << "zpk: " << terminalName(file.path) << ": " << errorReason(*file.problem) << '\n';
+                if (file.problem)
+                    err << "zpk: " << terminalName(file.path) << ": " << errorReason(*file.problem) << '\n';
                 continue;
             }
             for (const EntryOutcome& entry : file.entries) {
                 if (entry.problem)
-                    err << "zpk: " << terminalName(file.path) << ": " << entryProblemText(entry.row, *entry.problem) << '\n';
+                    err << "zpk: " << terminalName(file.path) << ": "
+                        << entryProblemText(entry.row, *entry.problem) << '\n';
             }
         }
     }

@@ -31,7 +31,8 @@ bool closeStandardOutput()
         ok = false;
         err = errno;
     }
-    if (!ok) std::cerr << "zpk: write error" << (err != 0 ? std::string(": ") + std::strerror(err) : "") << '\n';
+    if (!ok)
+        std::cerr << "zpk: write error" << (err != 0 ? std::string(": ") + std::strerror(err) : "") << '\n';
     return ok;
 }
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::cerr << "zpk: " << e.what() << '\n';
     }
-    if (!closeStandardOutput() && status == zpk::cli::ExitStatus::Success) status = zpk::cli::ExitStatus::Failure;
+    if (!closeStandardOutput() && status == zpk::cli::ExitStatus::Success)
+        status = zpk::cli::ExitStatus::Failure;
     return static_cast<int>(status);
 }

@@ -25,7 +25,10 @@ Error tooLarge(std::string path, std::int64_t length)
 class FileHandle {
 public:
     explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() { if (m_fd >= 0) ::close(m_fd); }
+    ~FileHandle()
+    {
+        if (m_fd >= 0) ::close(m_fd);
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     int fd() const { return m_fd; }
@@ -49,7 +52,8 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
 {
     const bool standardInput = streams == Streams::ReadToEnd && path == kStandardInput;
     const int flags = O_RDONLY | O_CLOEXEC | (streams == Streams::Refused ? O_NONBLOCK : 0);
-    auto handle = std::make_unique<FileHandle>(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
+    auto handle =
+        std::make_unique<FileHandle>(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
     if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
     struct stat info {};
     if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
@@ -64,7 +68,8 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
 
 // Reads up to `length` bytes from the start of a regular file; fewer when
 // the file has shrunk meanwhile.
-Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t length, const std::string& path)
+Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t length,
+                                           const std::string& path)
 {
     std::vector<std::uint8_t> contents;
     contents.reserve(static_cast<std::size_t>(length) + 1);  // room for the zero byte behind the data

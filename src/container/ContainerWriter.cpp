@@ -72,12 +72,14 @@ Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int next
 
     std::vector<std::uint8_t> out;
     out.reserve(6 + 3 * image.colours.size() + area / 2);
-    out.insert(out.end(), {static_cast<std::uint8_t>(image.width & 0xFF), static_cast<std::uint8_t>(image.width >> 8),
-                           static_cast<std::uint8_t>(image.height & 0xFF), static_cast<std::uint8_t>(image.height >> 8),
-                           0, 0});
+    out.insert(out.end(),
+               {static_cast<std::uint8_t>(image.width & 0xFF), static_cast<std::uint8_t>(image.width >> 8),
+                static_cast<std::uint8_t>(image.height & 0xFF), static_cast<std::uint8_t>(image.height >> 8),
+                0, 0});
     for (const Rgb& c : image.colours) out.insert(out.end(), {c.red, c.green, c.blue});
     // the palette loop stops at the first pair behind the height's high byte
-    if (hasPair(out, 3, out.size())) return invalid("the colours hold the bytes 0xFF 0xFE, which end the palette");
+    if (hasPair(out, 3, out.size()))
+        return invalid("the colours hold the bytes 0xFF 0xFE, which end the palette");
     const std::size_t streamStart = out.size();
 
     StreamWriter stream(out);

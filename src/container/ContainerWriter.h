@@ -33,8 +33,8 @@ struct Rgb {
 };
 
 struct WriterImage {
-    int width = 0;   // 0 to 32767
-    int height = 0;  // 0 to 32767
+    int width = 0;                     // 0 to 32767
+    int height = 0;                    // 0 to 32767
     std::vector<Rgb> colours;          // colours[v] colours pixel value v (at most 256)
     std::vector<std::uint8_t> pixels;  // width x height values, row by row, each below colours.size()
 };

@@ -22,14 +22,17 @@ public:
 
 private:
     bool m_negative = false;
-    bool m_huge = false;             // integer part beyond any 16-bit sum
-    std::int64_t m_integer = 0;      // integer part's magnitude
-    int m_fraction = 0;              // fraction vs one half: -1 below, 0 equal, 1 above
-    bool m_hasFraction = false;      // any non-zero fraction digit
+    bool m_huge = false;         // integer part beyond any 16-bit sum
+    std::int64_t m_integer = 0;  // integer part's magnitude
+    int m_fraction = 0;          // fraction vs one half: -1 below, 0 equal, 1 above
+    bool m_hasFraction = false;  // any non-zero fraction digit
 };
 
 // One colour component of the ramp: out of range is 255 above, 0 below.
-constexpr unsigned rampComponent(int value) { return value < 0 ? 0u : value > 255 ? 255u : static_cast<unsigned>(value); }
+constexpr unsigned rampComponent(int value)
+{
+    return value < 0 ? 0u : value > 255 ? 255u : static_cast<unsigned>(value);
+}
 
 // Overwrites palette entries 1 to 256; an entry whose three sums are not all
 // numbers in range keeps its colour.

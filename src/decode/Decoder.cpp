@@ -28,7 +28,8 @@ public:
           m_width(image.imageWidth),
           m_clippedWidth(image.clippedWidth),
           m_storedEnd(static_cast<std::int64_t>(image.clippedHeight) * image.imageWidth),
-          m_storedCount(static_cast<std::size_t>(image.clippedWidth) * static_cast<std::size_t>(image.clippedHeight)),
+          m_storedCount(static_cast<std::size_t>(image.clippedWidth) *
+                        static_cast<std::size_t>(image.clippedHeight)),
           m_unclipped(image.clippedWidth == image.imageWidth)
     {
         m_pixels.clear();
@@ -90,7 +91,7 @@ private:
     std::vector<std::uint8_t>& m_pixels;
     std::int64_t m_width;
     std::int64_t m_clippedWidth;
-    std::int64_t m_storedEnd;  // index of the first pixel in a row past the stored ones
+    std::int64_t m_storedEnd;   // index of the first pixel in a row past the stored ones
     std::size_t m_storedCount;  // clippedWidth x clippedHeight
     bool m_unclipped;
 };
@@ -106,7 +107,8 @@ std::int64_t preScan(const ByteReader& bytes, std::int64_t entryStart, std::int6
     if (entryEnd < entryStart) return 0;
     const std::int64_t to = entryEnd + 1;
     for (std::int64_t p = bytes.findPair(entryStart, to); p < to; p = bytes.findPair(p + 1, to)) {
-        if (const auto length = bytes.u16(p + 3)) runExtra += static_cast<std::int64_t>(*length) - kRunCodeLength;
+        if (const auto length = bytes.u16(p + 3))
+            runExtra += static_cast<std::int64_t>(*length) - kRunCodeLength;
     }
     return runExtra;
 }

@@ -42,9 +42,9 @@ struct DecodedImage {
     int imageHeight = 0;  // signed 16-bit
     std::int64_t entryStart = 0;
     std::int64_t entryEnd = 0;
-    std::int64_t runExtra = 0;     // growth of the run codes, as the pre-scan counts it
-    std::int64_t streamStart = 0;  // where the palette loop stopped
-    std::int64_t streamEnd = 0;    // the byte behind the last code or literal decoded
+    std::int64_t runExtra = 0;       // growth of the run codes, as the pre-scan counts it
+    std::int64_t streamStart = 0;    // where the palette loop stopped
+    std::int64_t streamEnd = 0;      // the byte behind the last code or literal decoded
     std::int64_t storedColours = 0;  // complete triplets the palette loop read
     std::int64_t runCodes = 0;       // run codes the pixel loop expanded
     // Pixels 1 to `produced` (in row order) hold values; the rest are empty.
@@ -57,15 +57,10 @@ struct DecodedImage {
     // width x height when both are at least 1, else 0.
     std::int64_t pixelCount() const
     {
-        return imageWidth > 0 && imageHeight > 0
-                   ? static_cast<std::int64_t>(imageWidth) * imageHeight
-                   : 0;
+        return imageWidth > 0 && imageHeight > 0 ? static_cast<std::int64_t>(imageWidth) * imageHeight : 0;
     }
     // Whether pixel (x, y), 0-based, was produced by the stream.
-    bool isProduced(int x, int y) const
-    {
-        return static_cast<std::int64_t>(y) * imageWidth + x < produced;
-    }
+    bool isProduced(int x, int y) const { return static_cast<std::int64_t>(y) * imageWidth + x < produced; }
     std::uint8_t at(int x, int y) const
     {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(clippedWidth) +

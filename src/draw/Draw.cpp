@@ -14,7 +14,8 @@ int producedInRow(const DecodedImage& image, int y, int columns)
 {
     const std::int64_t rowStart = static_cast<std::int64_t>(y) * image.imageWidth;
     if (rowStart >= image.produced) return 0;
-    return static_cast<int>(std::min<std::int64_t>(std::min(columns, image.clippedWidth), image.produced - rowStart));
+    return static_cast<int>(
+        std::min<std::int64_t>(std::min(columns, image.clippedWidth), image.produced - rowStart));
 }
 
 const std::uint8_t* storedRow(const DecodedImage& image, int y)
@@ -104,7 +105,8 @@ RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirs
         const int end = producedInRow(image, y, out.width);
         if (end <= 0) break;
         const std::uint8_t* line = storedRow(image, y);
-        std::uint8_t* p = out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 4;
+        std::uint8_t* p =
+            out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 4;
         for (int x = 0; x < end; ++x) std::memcpy(p + 4 * x, bytes[line[x]].data(), 4);
     }
     return out;

@@ -8,8 +8,8 @@
 #include "state/PictureOptions.h"
 
 #include <array>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace zpk {

@@ -32,8 +32,14 @@ public:
     // Paints the whole surface in its background colour.
     void clear();
 
-    std::uint32_t* scanLine(int y) { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
-    const std::uint32_t* scanLine(int y) const { return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width); }
+    std::uint32_t* scanLine(int y)
+    {
+        return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+    }
+    const std::uint32_t* scanLine(int y) const
+    {
+        return m_pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width);
+    }
     const std::uint32_t* data() const { return m_pixels.data(); }
     std::uint32_t* data() { return m_pixels.data(); }
 

@@ -90,14 +90,18 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
 class BatchRun {
 public:
     BatchRun(const BatchPlan& plan, ProgressReporter& progress, const std::atomic<bool>* cancel)
-        : m_plan(plan), m_progress(progress), m_cancel(cancel), m_files(plan.files.size()),
+        : m_plan(plan),
+          m_progress(progress),
+          m_cancel(cancel),
+          m_files(plan.files.size()),
           m_outcomes(plan.files.size())
     {
         for (std::size_t i = 0; i < m_files.size(); ++i) {
             const PlannedFile& planned = plan.files[i];
             m_outcomes[i].path = planned.path;
             m_outcomes[i].folder = planned.folder;
-            m_files[i].announcedRows = planned.loaded ? planned.loaded->rowCount() : announcedRowCount(planned.path);
+            m_files[i].announcedRows =
+                planned.loaded ? planned.loaded->rowCount() : announcedRowCount(planned.path);
             m_entriesTotal += m_files[i].announcedRows;
         }
         for (std::size_t i = 0; i < m_files.size(); ++i) m_files[i].bytes = sizeOf(plan.files[i]);
@@ -126,7 +130,7 @@ private:
         std::int64_t announcedRows = 0;
         std::int64_t bytes = 0;  // what reading it takes: its length, or the whole budget for a stream
         std::shared_ptr<const ContainerFile> container;  // while its entries are exported
-        int remaining = 0;                                // entries not yet finished
+        int remaining = 0;                               // entries not yet finished
         bool finished = false;
     };
     struct Job {
@@ -315,8 +319,8 @@ private:
     std::size_t m_nextToReport = 0;  // the next file to tell the reporter of
     std::size_t m_openFiles = 0;     // read (or being read) and not finished
     std::size_t m_maxOpenFiles = 1;
-    std::int64_t m_openBytes = 0;    // the bytes of the files open
-    int m_loading = 0;               // files being read
+    std::int64_t m_openBytes = 0;  // the bytes of the files open
+    int m_loading = 0;             // files being read
     int m_activeWorkers = 0;
     std::size_t m_filesDone = 0;
     std::int64_t m_entriesDone = 0;

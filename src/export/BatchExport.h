@@ -33,8 +33,8 @@ struct BatchSettings {
     std::string outputFolder;  // empty: the current folder
     PictureOptions options;
     Overwrite overwrite = Overwrite::Refuse;
-    bool skipExisting = false;  // an existing PNG is kept and counts as done
-    int jobs = 0;  // worker threads; 0: one per processor this process may use
+    bool skipExisting = false;           // an existing PNG is kept and counts as done
+    int jobs = 0;                        // worker threads; 0: one per processor this process may use
     Streams streams = Streams::Refused;  // whether a FILE may be a pipe or standard input
 };
 
@@ -77,10 +77,10 @@ std::vector<std::string> existingOutputs(const PlannedFile& file, int rows);
 
 struct EntryOutcome {
     int row = 0;
-    bool exported = false;   // written, or kept (skipped)
-    bool skipped = false;    // an existing PNG kept, with BatchPlan::skipExisting
-    bool attempted = false;  // false when the run was cancelled before it
-    std::string output;      // the PNG's path
+    bool exported = false;         // written, or kept (skipped)
+    bool skipped = false;          // an existing PNG kept, with BatchPlan::skipExisting
+    bool attempted = false;        // false when the run was cancelled before it
+    std::string output;            // the PNG's path
     std::optional<Error> problem;  // why it was not exported
     // What the PNG holds, and for an indexed export written as RGBA why:
     // the pixels the stream produced of width x height.
@@ -92,12 +92,12 @@ struct EntryOutcome {
 struct FileOutcome {
     std::string path;
     std::string folder;
-    bool read = false;             // read, and its folder made
-    std::optional<Error> problem;  // why not; none when the run was cancelled before it
+    bool read = false;                  // read, and its folder made
+    std::optional<Error> problem;       // why not; none when the run was cancelled before it
     std::vector<EntryOutcome> entries;  // one per list row, in order; empty when not read
 
     int exported() const;
-    int failed() const;  // entries attempted and not exported
+    int failed() const;                          // entries attempted and not exported
     int fellBackToRgba(OutputForm asked) const;  // entries written as RGBA though asked indexed
 };
 

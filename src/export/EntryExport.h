@@ -19,8 +19,8 @@ struct ExportedEntry {
     int imageHeight = 0;
     int width = 0;  // of the PNG: clipped to 4000 columns and rows
     int height = 0;
-    std::int64_t produced = 0;    // pixels the stream produced
-    std::int64_t pixelCount = 0;  // width x height as the entry gives them
+    std::int64_t produced = 0;           // pixels the stream produced
+    std::int64_t pixelCount = 0;         // width x height as the entry gives them
     OutputForm form = OutputForm::Rgba;  // what the PNG holds
     std::vector<std::uint8_t> png;
 

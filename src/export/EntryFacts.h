@@ -28,7 +28,7 @@ struct EntryFacts {
     // Bytes up to the next entry's start (the last: to the end of the file);
     // negative or reaching past the end in a damaged file.
     std::int64_t size = 0;
-    std::optional<int> width;   // none when the entry has no data
+    std::optional<int> width;  // none when the entry has no data
     std::optional<int> height;
     std::int64_t storedColours = 0;  // complete triplets of the stored palette
     std::int64_t runCodes = 0;       // run codes the stream expanded

@@ -161,7 +161,8 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
     if (target.exists) {
         // the replacement keeps the file's permissions, and for root its owner
         if (::fchmod(fd, target.info.st_mode & 07777) != 0) err = errno;
-        if (err == 0 && ::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0) err = errno;
+        if (err == 0 && ::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0)
+            err = errno;
     }
     if (err == 0) err = writeAll(fd, bytes);
     // on disk before the rename, so that a crash leaves the old file or the new one
@@ -170,8 +171,7 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
     if (err == 0) {
         if (overwrite == Overwrite::Replace)
             err = std::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno;
-        else
-            err = moveIfAbsent(temporary.c_str(), target.path.c_str());
+        else err = moveIfAbsent(temporary.c_str(), target.path.c_str());
     }
     if (err != 0) {
         ::unlink(temporary.c_str());

@@ -24,7 +24,7 @@ enum class ErrorCode {
     Exists,            // the output exists already and was kept
     CannotMakeFolder,  // an output folder could not be made (systemError tells why)
     OutOfMemory,
-    Internal,          // an unexpected failure (detail: what was thrown)
+    Internal,  // an unexpected failure (detail: what was thrown)
 };
 
 // What went wrong, as codes and numbers: the front ends turn it into their
@@ -68,15 +68,31 @@ public:
     bool has_value() const { return m_state.index() == 0; }
     explicit operator bool() const { return has_value(); }
 
-    T& value() & { assert(has_value()); return std::get<0>(m_state); }
-    const T& value() const& { assert(has_value()); return std::get<0>(m_state); }
-    T&& value() && { assert(has_value()); return std::get<0>(std::move(m_state)); }
+    T& value() &
+    {
+        assert(has_value());
+        return std::get<0>(m_state);
+    }
+    const T& value() const&
+    {
+        assert(has_value());
+        return std::get<0>(m_state);
+    }
+    T&& value() &&
+    {
+        assert(has_value());
+        return std::get<0>(std::move(m_state));
+    }
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    const Error& error() const { assert(!has_value()); return std::get<1>(m_state); }
+    const Error& error() const
+    {
+        assert(!has_value());
+        return std::get<1>(m_state);
+    }
 
 private:
     std::variant<T, Error> m_state;

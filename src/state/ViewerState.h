@@ -57,10 +57,7 @@ struct ContainerFile {
     // height's high byte lies.
     std::int64_t entryStart(int row) const { return entryOffset(row) + 3; }
     // The first byte of the next entry, or fileLength for the last row.
-    std::int64_t entryEnd(int row) const
-    {
-        return row + 1 < rowCount() ? entryOffset(row + 1) : fileLength;
-    }
+    std::int64_t entryEnd(int row) const { return row + 1 < rowCount() ? entryOffset(row + 1) : fileLength; }
 };
 
 struct ViewerState {

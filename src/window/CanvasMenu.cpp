@@ -29,7 +29,8 @@ QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()
 
 }  // namespace
 
-CanvasMenu::CanvasMenu(MainWindow* window) : QMenu(window), m_window(window), m_exporter(new ExportRunner(this))
+CanvasMenu::CanvasMenu(MainWindow* window)
+    : QMenu(window), m_window(window), m_exporter(new ExportRunner(this))
 {
     setObjectName(QStringLiteral("canvasMenu"));
     const auto action = [this](const char* name, const QString& text, const QKeySequence& keys, auto slot) {
@@ -43,7 +44,8 @@ CanvasMenu::CanvasMenu(MainWindow* window) : QMenu(window), m_window(window), m_
     m_saveAction = action("saveImage", tr("이미지 저장…"), QKeySequence::Save, [this] {
         if (!m_drawn) return;
         const QString suggested = QDir(m_window->folder()).filePath(m_drawn->defaultFileName());
-        if (const auto path = m_window->dialogs().chooseSavePath(m_window, suggested); path && !path->isEmpty())
+        if (const auto path = m_window->dialogs().chooseSavePath(m_window, suggested);
+            path && !path->isEmpty())
             saveImage(*path);
     });
     m_copyAction = action("copyImage", tr("복사"), QKeySequence::Copy, [this] { copyImage(); });
@@ -69,7 +71,8 @@ CanvasMenu::~CanvasMenu() { stopExport(); }
 void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
 {
     m_drawn = std::move(drawn);
-    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction}) a->setEnabled(m_drawn != nullptr);
+    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction})
+        a->setEnabled(m_drawn != nullptr);
     if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
 }
 
@@ -85,7 +88,8 @@ bool CanvasMenu::saveImage(const QString& path)
         return writeFileReplacing(encoded(path), entry->png);
     }();
     if (!written) {
-        m_window->dialogs().showMessage(m_window, MainWindow::caption(), Messages::saveFailed(path, written.error()));
+        m_window->dialogs().showMessage(m_window, MainWindow::caption(),
+                                        Messages::saveFailed(path, written.error()));
         return false;
     }
     return true;
@@ -124,8 +128,9 @@ bool CanvasMenu::exportAll(const QString& folder)
 
     const auto existing = existingOutputs(plan.files.front(), file.rowCount());
     if (!existing.empty() &&
-        !m_window->dialogs().askYesNo(m_window, MainWindow::caption(),
-                                      tr("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing.size())))
+        !m_window->dialogs().askYesNo(
+            m_window, MainWindow::caption(),
+            tr("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing.size())))
         return false;
 
     auto* progress = new QProgressDialog(tr("내보내는 중…"), tr("취소"), 0, file.rowCount(), m_window);
@@ -178,7 +183,8 @@ void CanvasMenu::exportEnded(const BatchResult& result, const QString& target)
     }
     QString text = tr("%1개를 %2 에 내보냈습니다.").arg(written).arg(target);
     if (result.cancelled) text += tr("\n중간에 취소했습니다.");
-    if (!skipped.isEmpty()) text += tr("\n그림이 없어 건너뛴 항목: %1").arg(skipped.join(QStringLiteral(", ")));
+    if (!skipped.isEmpty())
+        text += tr("\n그림이 없어 건너뛴 항목: %1").arg(skipped.join(QStringLiteral(", ")));
     m_window->dialogs().showInfo(parent, title, text);
     emit exportFinished(written);
 }

@@ -62,8 +62,7 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_zoom = new QComboBox(this);
     m_zoom->setObjectName(QStringLiteral("zoom"));
-    for (const int step : zoomSteps())
-        m_zoom->addItem(step == 0 ? tr("맞춤") : tr("%1x").arg(step), step);
+    for (const int step : zoomSteps()) m_zoom->addItem(step == 0 ? tr("맞춤") : tr("%1x").arg(step), step);
     m_zoom->setCurrentIndex(0);
     m_view->setFit(true);
 
@@ -95,10 +94,8 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     connect(m_zoom, &QComboBox::currentIndexChanged, this, [this](int index) {
         const int step = m_zoom->itemData(index).toInt();
-        if (step == 0)
-            m_view->setFit(true);
-        else
-            m_view->setZoom(step);
+        if (step == 0) m_view->setFit(true);
+        else m_view->setZoom(step);
     });
     connect(m_view, &ImageView::hovered, this, &DetailWindow::pointAt);
     connect(m_view, &ImageView::zoomStepRequested, this, &DetailWindow::stepZoom);
@@ -161,7 +158,10 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
         summary += tr(" (%1 x %2까지 보임)").arg(image.clippedWidth).arg(image.clippedHeight);
     m_summary->setText(summary);
     m_status->clear();
-    setWindowTitle(tr("자세히 보기 - %1 #%2").arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str())).arg(image.row));
+    setWindowTitle(
+        tr("자세히 보기 - %1 #%2")
+            .arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str()))
+            .arg(image.row));
 }
 
 DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
@@ -246,12 +246,9 @@ void DetailWindow::stepZoom(int step)
         const double current = m_view->scale();
         int below = 1;  // the largest step not above the current scale
         while (below + 1 < steps.size() && steps[below + 1] <= current) ++below;
-        if (current < steps[1])
-            index = 1;
-        else if (step > 0)
-            index = below + 1;
-        else
-            index = steps[below] < current ? below : below - 1;
+        if (current < steps[1]) index = 1;
+        else if (step > 0) index = below + 1;
+        else index = steps[below] < current ? below : below - 1;
     }
     m_zoom->setCurrentIndex(std::clamp(index, 1, static_cast<int>(steps.size()) - 1));
 }

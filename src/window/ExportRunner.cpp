@@ -14,7 +14,10 @@ public:
 
     void started(const BatchProgress& progress) override { post(progress); }
     void advanced(const BatchProgress& progress) override { post(progress); }
-    void fileFinished(std::size_t, const FileOutcome&, const BatchProgress& progress) override { post(progress); }
+    void fileFinished(std::size_t, const FileOutcome&, const BatchProgress& progress) override
+    {
+        post(progress);
+    }
 
 private:
     void post(const BatchProgress& progress)
@@ -23,7 +26,10 @@ private:
         const qint64 done = progress.entriesDone;
         const qint64 total = progress.entriesTotal;
         QMetaObject::invokeMethod(
-            m_runner, [runner, done, total] { if (runner) emit runner->progressed(done, total); },
+            m_runner,
+            [runner, done, total] {
+                if (runner) emit runner->progressed(done, total);
+            },
             Qt::QueuedConnection);
     }
 

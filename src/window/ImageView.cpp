@@ -69,9 +69,9 @@ QPointF ImageView::origin() const
     // centred while smaller than the view, else scrolled
     const QSizeF size = scaledSize();
     const double x = size.width() < viewport()->width() ? (viewport()->width() - size.width()) / 2
-                                                         : -horizontalScrollBar()->value();
+                                                        : -horizontalScrollBar()->value();
     const double y = size.height() < viewport()->height() ? (viewport()->height() - size.height()) / 2
-                                                           : -verticalScrollBar()->value();
+                                                          : -verticalScrollBar()->value();
     return {std::floor(x), std::floor(y)};
 }
 
@@ -137,7 +137,8 @@ void ImageView::paintEvent(QPaintEvent* event)
     // without smoothing
     const int left = std::max(0, static_cast<int>(std::floor((visible.left() - corner.x()) / s)));
     const int top = std::max(0, static_cast<int>(std::floor((visible.top() - corner.y()) / s)));
-    const int right = std::min(m_image.width(), static_cast<int>(std::ceil((visible.right() + 1 - corner.x()) / s)));
+    const int right =
+        std::min(m_image.width(), static_cast<int>(std::ceil((visible.right() + 1 - corner.x()) / s)));
     const int bottom =
         std::min(m_image.height(), static_cast<int>(std::ceil((visible.bottom() + 1 - corner.y()) / s)));
     if (right <= left || bottom <= top) return;

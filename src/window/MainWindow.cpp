@@ -45,7 +45,8 @@ constexpr int kClientHeight = 473;
 const QStringList& captionFonts()
 {
     static const QStringList families = {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"),
-                                         QStringLiteral("NanumBarunGothic"), QStringLiteral("Noto Sans CJK KR")};
+                                         QStringLiteral("NanumBarunGothic"),
+                                         QStringLiteral("Noto Sans CJK KR")};
     return families;
 }
 
@@ -195,10 +196,7 @@ void MainWindow::command2Click()
     loadFile(*path);
 }
 
-void MainWindow::file1Click(const QString& fileName)
-{
-    loadFile(QDir(m_file1->folder()).filePath(fileName));
-}
+void MainWindow::file1Click(const QString& fileName) { loadFile(QDir(m_file1->folder()).filePath(fileName)); }
 
 void MainWindow::loadFile(const QString& path)
 {

@@ -25,7 +25,10 @@ PalettePanel::PalettePanel(QWidget* parent) : QWidget(parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-QSize PalettePanel::sizeHint() const { return {kColumns * kSwatch + 2 * kMargin, kColumns * kSwatch + 2 * kMargin}; }
+QSize PalettePanel::sizeHint() const
+{
+    return {kColumns * kSwatch + 2 * kMargin, kColumns * kSwatch + 2 * kMargin};
+}
 
 void PalettePanel::showPalette(const Palette& palette, const std::bitset<256>& used)
 {
@@ -82,8 +85,7 @@ void PalettePanel::mouseMoveEvent(QMouseEvent* event)
     const int value = valueAt(event->position().toPoint());
     if (value == m_hovered) return;
     m_hovered = value;
-    setToolTip(value < 0 ? QString()
-                         : tr("값 %1, 팔레트 %2").arg(value).arg(value + 2));
+    setToolTip(value < 0 ? QString() : tr("값 %1, 팔레트 %2").arg(value).arg(value + 2));
     emit hoveredValue(value);
 }
 

@@ -26,7 +26,8 @@ QImage windowIconImage(int side)
     const int cell = (inner - 2 * border) / 4;
     const int origin = mat + (inner - 4 * cell) / 2;
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) painter.fillRect(origin + x * cell, origin + y * cell, cell, cell, cells[y][x]);
+        for (int x = 0; x < 4; ++x)
+            painter.fillRect(origin + x * cell, origin + y * cell, cell, cell, cells[y][x]);
     painter.end();
     return image;
 }

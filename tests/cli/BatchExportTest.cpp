@@ -106,8 +106,9 @@ TEST_F(CliBatch, SameFilesAndMessagesWhateverTheNumberOfThreads)
     put("in/d.zpk", sprites(45, 40, 6));
     fs::create_directories(dir / "j1");
     fs::create_directories(dir / "j4");
-    const std::vector<std::string> args{"export", "../in/a.zpk", "../in/b.zpk", "../in/missing.zpk",
-                                        "../in/c.zpk", "../in/d.zpk", "--all", "-o", "out"};
+    const std::vector<std::string> args{"export",      "../in/a.zpk", "../in/b.zpk", "../in/missing.zpk",
+                                        "../in/c.zpk", "../in/d.zpk", "--all",       "-o",
+                                        "out"};
     auto withJobs = [&](const std::string& jobs) {
         auto a = args;
         a.insert(a.end(), {"-j", jobs});

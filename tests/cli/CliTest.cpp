@@ -238,12 +238,12 @@ TEST_F(Cli, UserColorBuildsTheRampFromNegativeAndFractionalTexts)
     // value v takes ramp step i = v + 2: red -300 + i is below 0, green
     // -100 + i, blue 10.5 + i rounded half to even, each clamped to 0..255
     const DecodedPng png = decodePng(readBytes(dir / "ramp.png"));
-    EXPECT_EQ(png.px(0, 0), rgba(0, 0, 12));      // 12.5 -> 12
-    EXPECT_EQ(png.px(1, 0), rgba(0, 0, 14));      // 13.5 -> 14
-    EXPECT_EQ(png.px(2, 0), rgba(0, 2, 112));     // 112.5 -> 112
-    EXPECT_EQ(png.px(3, 0), rgba(0, 102, 212));   // 212.5 -> 212
-    EXPECT_EQ(png.px(4, 0), rgba(0, 156, 255));   // 266.5 -> 255
-    EXPECT_EQ(png.px(5, 0), rgba(255, 255, 255)); // entry 257: the stored colour
+    EXPECT_EQ(png.px(0, 0), rgba(0, 0, 12));       // 12.5 -> 12
+    EXPECT_EQ(png.px(1, 0), rgba(0, 0, 14));       // 13.5 -> 14
+    EXPECT_EQ(png.px(2, 0), rgba(0, 2, 112));      // 112.5 -> 112
+    EXPECT_EQ(png.px(3, 0), rgba(0, 102, 212));    // 212.5 -> 212
+    EXPECT_EQ(png.px(4, 0), rgba(0, 156, 255));    // 266.5 -> 255
+    EXPECT_EQ(png.px(5, 0), rgba(255, 255, 255));  // entry 257: the stored colour
 }
 
 TEST_F(Cli, ColourTextsAreIgnoredWithoutUserColor)
@@ -378,7 +378,9 @@ TEST_F(Cli, HelpAndVersion)
 {
     put("a.zpk", threeEntries());
     const std::vector<std::vector<std::string>> cases{
-        {"--help"}, {"-h"}, {"help"}, {"help", "export"}, {"list", "--help"}, {"export", "--help"},
+        {"--help"},         {"-h"},
+        {"help"},           {"help", "export"},
+        {"list", "--help"}, {"export", "--help"},
         {"info", "--help"}, {"export", "a.zpk", "-h"},
     };
     for (const auto& args : cases) {

@@ -66,7 +66,8 @@ TEST(CommandLine, ExportDefaults)
 TEST(CommandLine, ValuesMayLookLikeOptions)
 {
     // a separate value is taken whatever it looks like
-    const Invocation inv = parsedOk({"export", "--color1", "-300", "--color2", "-2.5", "-o", "-x.png", "a.zpk"});
+    const Invocation inv =
+        parsedOk({"export", "--color1", "-300", "--color2", "-2.5", "-o", "-x.png", "a.zpk"});
     EXPECT_EQ(inv.exportSettings.picture.color1, "-300");
     EXPECT_EQ(inv.exportSettings.picture.color2, "-2.5");
     EXPECT_EQ(inv.exportSettings.output, "-x.png");
@@ -142,8 +143,8 @@ TEST(CommandLine, UsageLinesAndHelpBelongTogether)
 
 TEST(CommandLine, ExportAllTakesSeveralFilesAndItsOptions)
 {
-    const Invocation inv = parsedOk({"export", "a.zpk", "--all", "b.zpk", "-j4", "--force", "-q", "-o", "out",
-                                     "--indexed", "c.zpk"});
+    const Invocation inv = parsedOk(
+        {"export", "a.zpk", "--all", "b.zpk", "-j4", "--force", "-q", "-o", "out", "--indexed", "c.zpk"});
     EXPECT_EQ(inv.command, Command::Export);
     EXPECT_TRUE(inv.exportSettings.all);
     EXPECT_EQ(inv.files, (std::vector<std::string>{"a.zpk", "b.zpk", "c.zpk"}));
@@ -169,7 +170,8 @@ TEST(CommandLine, ExportAllUsageErrors)
               "--entry and --all exclude each other: --all exports every row");
     EXPECT_EQ(usageMessage({"export", "a", "--force"}), "option '--force' goes with --all only");
     EXPECT_EQ(usageMessage({"export", "a", "-j", "2"}), "option '--jobs' goes with --all only");
-    EXPECT_EQ(usageMessage({"export", "a", "--skip-existing"}), "option '--skip-existing' goes with --all only");
+    EXPECT_EQ(usageMessage({"export", "a", "--skip-existing"}),
+              "option '--skip-existing' goes with --all only");
     EXPECT_EQ(usageMessage({"export", "a", "--all", "--force", "--skip-existing"}),
               "--force and --skip-existing exclude each other");
     EXPECT_EQ(usageMessage({"export", "a", "--all", "-j", "0"}),

@@ -73,8 +73,8 @@ TEST(PngWriterIndexed, PaletteTransparencyAndIndicesReadBack)
     EXPECT_EQ(back.plte, (std::vector<Rgb>{{10, 20, 30}, {255, 0, 0}, {1, 2, 3}}));
     EXPECT_EQ(back.trns, (std::vector<std::uint8_t>{0}));
     EXPECT_EQ(back.indices, image.indices);
-    EXPECT_EQ(back.rgba, (Bytes{10, 20, 30, 0, 255, 0, 0, 255, 1, 2, 3, 255,  //
-                                1, 2, 3, 255, 255, 0, 0, 255, 10, 20, 30, 0}));
+    EXPECT_EQ(back.rgba, (Bytes{10, 20, 30, 0,   255, 0, 0, 255, 1,  2,  3,  255,  //
+                                1,  2,  3,  255, 255, 0, 0, 255, 10, 20, 30, 0}));
     EXPECT_EQ(*png, *encodePng(image));  // the same bytes every time
 
     image.alpha.clear();
@@ -86,11 +86,11 @@ TEST(PngWriterIndexed, RefusesWhatAPalettePngCannotHold)
     const IndexedImage good{2, 1, {makeColour(1, 1, 1), makeColour(2, 2, 2)}, {}, {0, 1}};
     ASSERT_TRUE(encodePng(good).has_value());
     std::vector<IndexedImage> bad(6, good);
-    bad[0].indices = {0, 2};                            // past the palette
-    bad[1].colours.clear();                             // no colours
-    bad[2].colours.assign(257, makeColour(0, 0, 0));    // too many
-    bad[3].alpha = {0, 0, 0};                           // more alpha values than colours
-    bad[4].indices = {0};                               // fewer indices than pixels
+    bad[0].indices = {0, 2};                          // past the palette
+    bad[1].colours.clear();                           // no colours
+    bad[2].colours.assign(257, makeColour(0, 0, 0));  // too many
+    bad[3].alpha = {0, 0, 0};                         // more alpha values than colours
+    bad[4].indices = {0};                             // fewer indices than pixels
     bad[5].width = 0;
     for (std::size_t i = 0; i < bad.size(); ++i) {
         const auto png = encodePng(bad[i]);

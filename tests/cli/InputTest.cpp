@@ -36,8 +36,8 @@ TEST(CliInput, ListShowsWidthsOf32768AndMoreAsSignedNumbers)
 {
     TempDir dir;
     const Bytes bytes = built(ContainerBuilder()
-                                  .rawEntry({0x00, 0x80, 0xFF, 0xFF, 1, 2, 3})   // 32768 x 65535
-                                  .rawEntry({0x34, 0x92, 0x05, 0x00, 4, 5, 6})   // 37428 x 5
+                                  .rawEntry({0x00, 0x80, 0xFF, 0xFF, 1, 2, 3})    // 32768 x 65535
+                                  .rawEntry({0x34, 0x92, 0x05, 0x00, 4, 5, 6})    // 37428 x 5
                                   .rawEntry({0xFF, 0x7F, 0x00, 0x80, 7, 8, 9}));  // 32767 x 32768
     writeBytes(dir / "wide.zpk", bytes);
     const ContainerFile file = parsed(bytes);

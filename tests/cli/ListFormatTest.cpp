@@ -27,8 +27,8 @@ Records readCsv(const std::string& text)
     Records records;
     std::vector<std::string> record;
     std::string field;
-    bool quoted = false;      // inside a quoted field
-    bool wasQuoted = false;   // the field began with a quote
+    bool quoted = false;     // inside a quoted field
+    bool wasQuoted = false;  // the field began with a quote
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
@@ -118,7 +118,6 @@ Json arrayAt(const Json& object, const std::string& key)
 
 // U+FFFD, the replacement character, in UTF-8.
 const std::string kReplacement = "\xEF\xBF\xBD";
-
 
 TEST(ListFormat, JsonStringsAreValidWhateverTheBytes)
 {
@@ -294,12 +293,14 @@ TEST_F(CliList, InfoCountsEveryStatus)
     const RunResult result = zpk({"info", "four.zpk"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "file:     four.zpk\n"
-                          "size:     " + std::to_string(container.bytes.size()) + " bytes\n"
-                          "entries:  4\n"
-                          "ok:       1  decode fully\n"
-                          "short:    1  decode partially: the pixel stream ends early\n"
-                          "empty:    1  do not decode: width or height below 1\n"
-                          "no-data:  1  do not decode: width and height lie past the end of the file\n");
+                          "size:     " +
+                              std::to_string(container.bytes.size()) +
+                              " bytes\n"
+                              "entries:  4\n"
+                              "ok:       1  decode fully\n"
+                              "short:    1  decode partially: the pixel stream ends early\n"
+                              "empty:    1  do not decode: width or height below 1\n"
+                              "no-data:  1  do not decode: width and height lie past the end of the file\n");
 
     // a count of 0 still lists one row, which has no data
     writeBytes(dir / "none.zpk", built(ContainerBuilder()));

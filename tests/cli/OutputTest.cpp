@@ -35,7 +35,8 @@ Bytes noiseContainer(int count, int side)
     std::mt19937 random(11);
     ContainerBuilder builder;
     for (int k = 0; k < count; ++k) {
-        WriterImage image{side, side, colours, Bytes(static_cast<std::size_t>(side) * static_cast<std::size_t>(side))};
+        WriterImage image{side, side, colours,
+                          Bytes(static_cast<std::size_t>(side) * static_cast<std::size_t>(side))};
         for (auto& v : image.pixels) v = static_cast<std::uint8_t>(random() % colours.size());
         builder.entry(image);
     }
@@ -52,8 +53,8 @@ struct Child {
     rlim_t fileSizeLimit = RLIM_INFINITY;
 };
 
-pid_t spawn(const std::vector<std::string>& args, const fs::path& cwd, const Child& how, const std::string& outPath,
-            const std::string& errPath)
+pid_t spawn(const std::vector<std::string>& args, const fs::path& cwd, const Child& how,
+            const std::string& outPath, const std::string& errPath)
 {
     std::vector<std::string> strings{ZPK_BINARY};
     strings.insert(strings.end(), args.begin(), args.end());
@@ -89,7 +90,8 @@ pid_t spawn(const std::vector<std::string>& args, const fs::path& cwd, const Chi
 int waitFor(pid_t pid)
 {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
@@ -125,7 +127,10 @@ protected:
         ASSERT_FALSE(expected.empty());
     }
 
-    RunResult exportTo(const std::string& output) { return run({"export", "demo.zpk", "--entry", "1", "-o", output}, dir); }
+    RunResult exportTo(const std::string& output)
+    {
+        return run({"export", "demo.zpk", "--entry", "1", "-o", output}, dir);
+    }
 
     TempDir dir;
     Bytes expected;
@@ -184,7 +189,8 @@ TEST_F(Output, ADeviceIsWrittenToAndNeverReplaced)
     const RunResult full = exportTo("full");
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("cannot write: No space left on device"), std::string::npos) << full.err;
-    for (const char* node : {"null", "full"}) EXPECT_TRUE(fs::is_character_file(fs::symlink_status(dir / node))) << node;
+    for (const char* node : {"null", "full"})
+        EXPECT_TRUE(fs::is_character_file(fs::symlink_status(dir / node))) << node;
     EXPECT_TRUE(temporaries(dir.path()).empty());
     // a folder or a socket is not replaced either
     fs::create_directory(dir / "folder.png");
@@ -196,9 +202,10 @@ TEST_F(Output, AFailedWriteToStandardOutputIsAnError)
 {
     ASSERT_EQ(::mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
     const Child toFull{"", (dir / "full").string()};
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"list", "demo.zpk", "--format", "json"}, {"--help"}, {"info", "demo.zpk"},
-             {"export", "demo.zpk", "-o", "-"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"list", "demo.zpk", "--format", "json"},
+                                                                  {"--help"},
+                                                                  {"info", "demo.zpk"},
+                                                                  {"export", "demo.zpk", "-o", "-"}}) {
         const RunResult result = run(args, dir, toFull);
         EXPECT_EQ(result.status, 1) << args[0];
         EXPECT_NE(result.err.find("zpk: write error: No space left on device"), std::string::npos)
@@ -221,7 +228,8 @@ TEST_F(Output, StandardStreamsRoundTrip)
     const RunResult fromStdin = run({"list", "-", "--format", "csv"}, dir, fromFile);
     ASSERT_EQ(fromStdin.status, 0) << fromStdin.err;
     std::string renamed = byName.out;
-    for (std::size_t at; (at = renamed.find("\ndemo.zpk,")) != std::string::npos;) renamed.replace(at, 10, "\n-,");
+    for (std::size_t at; (at = renamed.find("\ndemo.zpk,")) != std::string::npos;)
+        renamed.replace(at, 10, "\n-,");
     EXPECT_EQ(fromStdin.out, renamed);
 
     ASSERT_EQ(::mkfifo((dir / "in.fifo").c_str(), 0600), 0);
@@ -268,8 +276,8 @@ TEST(OutputSignals, AnInterruptedBatchLeavesNoPartialFile)
     } cases[] = {{SIGINT, 0}, {SIGTERM, 5}, {SIGHUP, 40}, {SIGINT, 120}};
     for (const auto& c : cases) {
         const std::string folder = "out" + std::to_string(c.signal) + "-" + std::to_string(c.after);
-        const pid_t pid = spawn({"export", "noise.zpk", "--all", "-j", "2", "-q", "-o", folder}, dir.path(), {},
-                                (dir / ".stdout").string(), (dir / ".stderr").string());
+        const pid_t pid = spawn({"export", "noise.zpk", "--all", "-j", "2", "-q", "-o", folder}, dir.path(),
+                                {}, (dir / ".stdout").string(), (dir / ".stderr").string());
         const auto deadline = std::chrono::steady_clock::now() + 20s;
         while (std::chrono::steady_clock::now() < deadline) {
             std::error_code ignored;
@@ -300,7 +308,8 @@ TEST(OutputBatch, SkipExistingMakesASecondRunSucceed)
     writeBytes(dir / "out/demo/001.png", {9});  // kept as it is
     const RunResult again = runZpk({"export", "demo.zpk", "--all", "-q", "-o", "out"}, dir.path());
     EXPECT_EQ(again.status, 1);
-    const RunResult skipping = runZpk({"export", "demo.zpk", "--all", "--skip-existing", "-o", "out"}, dir.path());
+    const RunResult skipping =
+        runZpk({"export", "demo.zpk", "--all", "--skip-existing", "-o", "out"}, dir.path());
     EXPECT_EQ(skipping.status, 0) << skipping.err;
     EXPECT_EQ(readBytes(dir / "out/demo/001.png"), Bytes{9});
     fs::remove(dir / "out/demo/002.png");
@@ -315,7 +324,8 @@ TEST(OutputBatch, AContainerWithoutExtensionGetsAFolderOfItsOwn)
     writeBytes(dir / "game", smallContainer());
     const RunResult result = runZpk({"export", "--all", "-q", "game"}, dir.path());
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(filesUnder(dir.path()), (std::set<std::string>{"game", "game.d/000.png", "game.d/001.png", "game.d/002.png"}));
+    EXPECT_EQ(filesUnder(dir.path()),
+              (std::set<std::string>{"game", "game.d/000.png", "game.d/001.png", "game.d/002.png"}));
 }
 
 TEST(OutputBatch, TheDefaultJobsFollowTheAffinity)

@@ -16,8 +16,8 @@ namespace {
 // grey, black with alpha 1.
 RgbaImage sample()
 {
-    return {3, 2, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 0, 0,  //
-                   255, 255, 255, 255, 77, 77, 77, 255, 0, 0, 0, 1}};
+    return {3, 2, {255, 0,   0,   255, 0,  255, 0,  128, 0, 0, 0, 0,  //
+                   255, 255, 255, 255, 77, 77,  77, 255, 0, 0, 0, 1}};
 }
 
 TEST(PngWriter, EncodesRgbaThatDecodesBackExactly)

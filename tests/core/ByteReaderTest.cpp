@@ -33,10 +33,10 @@ TEST(ByteReader, PairsMustLieWhollyInside)
     const std::vector<std::uint8_t> bytes{0xFF, 0xFF, 0xFE, 0x00, 0xFF};
     const ByteReader r(bytes);
     EXPECT_EQ(r.findPair(0, 5), 1);
-    EXPECT_EQ(r.findPair(2, 5), 5);      // none after position 1
-    EXPECT_EQ(r.findPair(0, 1), 1);      // the bound is returned when none starts before it
-    EXPECT_FALSE(r.isPair(4));           // 0xFF at the last byte has no second byte
-    EXPECT_EQ(r.findPair(0, 1000), 1);   // a bound past the buffer is clamped
+    EXPECT_EQ(r.findPair(2, 5), 5);     // none after position 1
+    EXPECT_EQ(r.findPair(0, 1), 1);     // the bound is returned when none starts before it
+    EXPECT_FALSE(r.isPair(4));          // 0xFF at the last byte has no second byte
+    EXPECT_EQ(r.findPair(0, 1000), 1);  // a bound past the buffer is clamped
     EXPECT_EQ(r.findPair(-7, 2), 1);
     EXPECT_EQ(r.findByte(2, 100, 0xFF), 4);
     EXPECT_EQ(r.findByte(5, 100, 0xFF), 100);

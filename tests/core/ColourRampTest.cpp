@@ -19,18 +19,20 @@ std::optional<int> sum(const char* text, int i)
 
 TEST(ColourRamp, NumberSyntax)
 {
-    for (const char* good : {"12", "-3", "+4", "2.5", ".5", "7.", " 8 ", "\t-0\n", "0007", "99999999999999999999"})
+    for (const char* good :
+         {"12", "-3", "+4", "2.5", ".5", "7.", " 8 ", "\t-0\n", "0007", "99999999999999999999"})
         EXPECT_TRUE(RampNumber::parse(good).has_value()) << good;
-    for (const char* bad : {"", " ", "abc", "1e2", "1,000", "0x10", ".", "+", "-", "1.2.3", "--1", "1 2", "٣"})
+    for (const char* bad :
+         {"", " ", "abc", "1e2", "1,000", "0x10", ".", "+", "-", "1.2.3", "--1", "1 2", "٣"})
         EXPECT_FALSE(RampNumber::parse(bad).has_value()) << bad;
 }
 
 TEST(ColourRamp, SumsRoundHalfToEven)
 {
     EXPECT_EQ(sum("0", 1), 1);
-    EXPECT_EQ(sum("0.5", 1), 2);    // 1.5 -> 2
-    EXPECT_EQ(sum("1.5", 1), 2);    // 2.5 -> 2
-    EXPECT_EQ(sum("0.5000", 2), 2); // 2.5 -> 2
+    EXPECT_EQ(sum("0.5", 1), 2);     // 1.5 -> 2
+    EXPECT_EQ(sum("1.5", 1), 2);     // 2.5 -> 2
+    EXPECT_EQ(sum("0.5000", 2), 2);  // 2.5 -> 2
     EXPECT_EQ(sum("0.5001", 2), 3);
     EXPECT_EQ(sum("0.4999", 2), 2);
     EXPECT_EQ(sum("-0.5", 1), 0);   // 0.5 -> 0

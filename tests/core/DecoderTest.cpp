@@ -91,8 +91,8 @@ TEST(Decoder, PreScanCountsAValueFFFollowedByLengthLowFE)
 TEST(Decoder, ZeroRunsAndLiteralFF)
 {
     // 3 x 1: a run of length 0, a literal 0xFF followed by 0x01, then 0x01, 0x02
-    const Bytes entry = {0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x10, 0x10,
-                         0xFF, 0xFE, 0x07, 0x00, 0x00,  // length 0: no pixel
+    const Bytes entry = {0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10,
+                         0x10, 0x10, 0xFF, 0xFE, 0x07, 0x00, 0x00,  // length 0: no pixel
                          0xFF, 0x01, 0x02};
     const auto image = decodeOnly(entry);
     EXPECT_EQ(image.runCodes, 1);
@@ -152,8 +152,8 @@ TEST(Decoder, ShortEntryReadsOnIntoTheNextOne)
 TEST(Decoder, OvershootingRunEndsDecoding)
 {
     // a run of one 1, then a run of nine 4s in a 2 x 2 image
-    const Bytes entry = {0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0x01, 0x01, 0x00,
-                         0xFF, 0xFE, 0x04, 0x09, 0x00, 0x05};
+    const Bytes entry = {0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0x01,
+                         0x01, 0x00, 0xFF, 0xFE, 0x04, 0x09, 0x00, 0x05};
     const auto image = decodeOnly(entry);
     EXPECT_EQ(image.produced, 4);
     EXPECT_EQ(producedPixels(image), (Bytes{1, 4, 4, 4}));
@@ -167,8 +167,8 @@ TEST(Decoder, EntryPastTheEndHasNoData)
     palette[5] = 0x123456;
     const auto image = decodeEntry(file, 1, palette, {true, "1", "2", "3"});
     EXPECT_FALSE(image.hasData);
-    EXPECT_EQ(palette[5], 0x123456u);  // neither the triplets nor the ramp ran
-    EXPECT_FALSE(decodeEntry(file, 2, palette).hasData);   // no such row
+    EXPECT_EQ(palette[5], 0x123456u);                                // neither the triplets nor the ramp ran
+    EXPECT_FALSE(decodeEntry(file, 2, palette).hasData);             // no such row
     EXPECT_FALSE(decodeEntry(ContainerFile{}, 0, palette).hasData);  // nothing loaded
 }
 

@@ -59,8 +59,7 @@ TEST(Draw, PixelsNotProducedAreNotDrawn)
     // 3 x 10 with a stream of four pixels that ends with the file: the cells
     // behind the fourth stay as they were
     Palette palette{};
-    const Bytes entry = {0x03, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03,
-                         0xFF, 0xFE, 0x00, 0x04, 0x00};
+    const Bytes entry = {0x03, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x01, 0x02, 0x03, 0xFF, 0xFE, 0x00, 0x04, 0x00};
     const auto file = parsed(singleEntry(entry));
     const auto image = decodeEntry(file, 0, palette);
     ASSERT_EQ(image.produced, 4);

@@ -70,8 +70,11 @@ TEST(Writer, AwkwardBytesRoundTrip)
     auto colours = greyRamp(256);
     colours[1] = {0x00, 0x00, 0xFF};  // a palette ending in 0xFF
     // 0xFF and 0xFE side by side, both ways, in literals and runs
-    WriterImage mixed{16, 1, colours, {0xFF, 0xFE, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                       0xFE, 0xFE, 0xFE, 0xFE, 0xFE}};
+    WriterImage mixed{
+        16,
+        1,
+        colours,
+        {0xFF, 0xFE, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFE, 0xFE, 0xFE, 0xFE}};
     // a stream that begins with 0xFE right behind a palette ending in 0xFF
     std::vector<Rgb> two = {{1, 2, 3}, {4, 5, 0xFF}};
     two.resize(255, Rgb{0, 0, 0xFF});
@@ -105,7 +108,7 @@ TEST(Writer, RefusesWhatItCannotStore)
     EXPECT_FALSE(encodeEntry({2, 1, greyRamp(2), {0, 2}}));  // value without a colour
     EXPECT_FALSE(encodeEntry({2, 2, greyRamp(2), {0, 1}}));  // too few pixels
     EXPECT_FALSE(encodeEntry({40000, 1, greyRamp(1), Bytes(40000, 0)}));
-    EXPECT_FALSE(encodeEntry({1, 1, {{0xFF, 0xFE, 0}}, {0}}));           // pair inside a colour
+    EXPECT_FALSE(encodeEntry({1, 1, {{0xFF, 0xFE, 0}}, {0}}));             // pair inside a colour
     EXPECT_FALSE(encodeEntry({1, 1, {{0, 0, 0xFF}, {0xFE, 0, 0}}, {0}}));  // pair across two
     ContainerBuilder many;
     for (int i = 0; i < 256; ++i) many.entry(solidImage(1, 1, 0, greyRamp(1)));

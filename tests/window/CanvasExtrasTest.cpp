@@ -5,12 +5,12 @@
 #include "ScriptedDialogs.h"
 #include "TestContainers.h"
 
-#include "export/PngWriter.h"
 #include "container/Container.h"
 #include "decode/Decoder.h"
-#include "window/ImageView.h"
-#include "window/DetailWindow.h"
+#include "export/PngWriter.h"
 #include "window/CanvasMenu.h"
+#include "window/DetailWindow.h"
+#include "window/ImageView.h"
 #include "window/MainWindow.h"
 #include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
@@ -154,10 +154,10 @@ QByteArray CanvasExtrasTest::exportedByTool(int row, const QStringList& options)
 {
     const QString out = path(QStringLiteral("tool-%1.png").arg(row));
     QProcess tool;
-    tool.start(QStringLiteral(ZPK_BINARY), QStringList{QStringLiteral("export"), path("sample.zpk"),
-                                                        QStringLiteral("--entry"), QString::number(row),
-                                                        QStringLiteral("-o"), out} +
-                                               options);
+    tool.start(QStringLiteral(ZPK_BINARY),
+               QStringList{QStringLiteral("export"), path("sample.zpk"), QStringLiteral("--entry"),
+                           QString::number(row), QStringLiteral("-o"), out} +
+                   options);
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
         qWarning("zpk export failed: %s", tool.readAllStandardError().constData());
         return {};
@@ -190,7 +190,8 @@ void CanvasExtrasTest::menuItemsFollowWhatIsDrawn()
 
     const auto enabled = [this] {
         int count = 0;
-        for (const char* name : {"saveImage", "copyImage", "exportAll", "inspect"}) count += action(name)->isEnabled();
+        for (const char* name : {"saveImage", "copyImage", "exportAll", "inspect"})
+            count += action(name)->isEnabled();
         return count;
     };
     QCOMPARE(enabled(), 0);  // nothing drawn yet
@@ -328,7 +329,7 @@ void CanvasExtrasTest::exportAllCanBeCancelled()
     QSignalSpy finished(menu(), &CanvasMenu::exportFinished);
     QVERIFY(menu()->exportAll(folder));
     QVERIFY(menu()->isExporting());
-    QVERIFY(!menu()->exportAll(folder));  // one export at a time
+    QVERIFY(!menu()->exportAll(folder));     // one export at a time
     m_window->loadFile(path("sample.zpk"));  // refused: the export reads the loaded file
     QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("large.zpk"));
 

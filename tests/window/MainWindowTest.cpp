@@ -41,13 +41,14 @@ constexpr Rgb kMagenta{190, 20, 170};
 constexpr Rgb kCyan{10, 190, 200};
 
 const std::vector<Rgb> kFour = {{10, 20, 30}, {60, 70, 80}, {110, 120, 130}, {160, 170, 180}};
-const std::vector<Rgb> kSix = {{1, 2, 3}, {11, 12, 13}, {21, 22, 23}, {31, 32, 33}, {41, 42, 43}, {51, 52, 53}};
+const std::vector<Rgb> kSix = {{1, 2, 3},    {11, 12, 13}, {21, 22, 23},
+                               {31, 32, 33}, {41, 42, 43}, {51, 52, 53}};
 
 // Entry images, by file. Row k of the entry list shows image k.
 const std::vector<WriterImage>& fiveImages()
 {
     static const std::vector<WriterImage> images = {
-        stripedImage(12, 9, kFour), solidImage(7, 5, kRed),   stripedImage(20, 3, kSix),
+        stripedImage(12, 9, kFour), solidImage(7, 5, kRed),    stripedImage(20, 3, kSix),
         solidImage(1, 1, kGreen),   stripedImage(4, 6, kFour),
     };
     return images;
@@ -241,7 +242,9 @@ void MainWindowTest::init()
 
     m_window = std::make_unique<MainWindow>(m_dir->path());
     auto dialogs = std::make_shared<ScriptedDialogs>();
-    dialogs->onMessage = [this](const QString& title, const QString& text) { m_messages.append({title, text}); };
+    dialogs->onMessage = [this](const QString& title, const QString& text) {
+        m_messages.append({title, text});
+    };
     dialogs->onChooseFile = [this](const QString&) {
         ++m_dialogCalls;
         return m_choice;
@@ -410,12 +413,13 @@ void MainWindowTest::initialStates()
 
 void MainWindowTest::stackingOrder()
 {
-    const QStringList names = {"File1",    "color3",   "color2",   "color1",   "check_color", "mode_back",
-                               "mode_clear", "List1", "Command2", "Command1", "Picture1"};
+    const QStringList names = {"File1",      "color3", "color2",   "color1",   "check_color", "mode_back",
+                               "mode_clear", "List1",  "Command2", "Command1", "Picture1"};
     // children() runs from the back of the stack to the front
     QStringList frontToBack;
     for (QObject* child : m_window->children()) {
-        if (child->isWidgetType() && names.contains(child->objectName())) frontToBack.prepend(child->objectName());
+        if (child->isWidgetType() && names.contains(child->objectName()))
+            frontToBack.prepend(child->objectName());
     }
     QCOMPARE(frontToBack, names);
 }
@@ -428,7 +432,8 @@ void MainWindowTest::tabOrder()
     QWidget* start = control<QWidget>("Picture1");
     QWidget* w = start;
     do {
-        if (expected.contains(w->objectName()) && (w->focusPolicy() & Qt::TabFocus)) order.append(w->objectName());
+        if (expected.contains(w->objectName()) && (w->focusPolicy() & Qt::TabFocus))
+            order.append(w->objectName());
         w = w->nextInFocusChain();
     } while (w != start && order.size() <= expected.size());
     QCOMPARE(order, expected);
@@ -632,7 +637,8 @@ void MainWindowTest::loadDrawsAsTheExportDoes()
         QCOMPARE(exported.width, fiveImages()[static_cast<std::size_t>(row)].width);
         for (int y = 0; y < exported.height; ++y) {
             for (int x = 0; x < exported.width; ++x) {
-                const std::uint8_t* p = exported.rgba.data() + (static_cast<std::size_t>(y) * exported.width + x) * 4;
+                const std::uint8_t* p =
+                    exported.rgba.data() + (static_cast<std::size_t>(y) * exported.width + x) * 4;
                 QCOMPARE(p[3], std::uint8_t{255});
                 QCOMPARE(px(x + 1, y + 1), makeColour(p[0], p[1], p[2]));
             }
@@ -747,9 +753,9 @@ void MainWindowTest::busyGateDropsRequestsDuringRender()
     auto probe = connect(m_window.get(), &MainWindow::renderStarted, [&] {
         ++probes;
         disabledInside = !command1()->isEnabled();
-        command1()->click();                  // a render request of its own
-        list1()->setCurrentRow(3);            // a click in List1
-        colourBox(1)->setText("12");          // an edit of each colour box
+        command1()->click();          // a render request of its own
+        list1()->setCurrentRow(3);    // a click in List1
+        colourBox(1)->setText("12");  // an edit of each colour box
         colourBox(2)->setText("34");
         colourBox(3)->setText("56");
     });
@@ -813,11 +819,11 @@ void MainWindowTest::modeClearOffKeepsEarlierPixels()
     modeClear()->setChecked(false);
     clickItem(list1(), 1);
     verifyShows(sizesImages()[1], "the small image");
-    QCOMPARE(px(6, 6), colourOf(kRed));    // the large image around it
+    QCOMPARE(px(6, 6), colourOf(kRed));  // the large image around it
     QCOMPARE(px(20, 20), colourOf(kRed));
     QCOMPARE(px(21, 21), kWhite);
     modeClear()->setChecked(true);
-    colourBox(1)->setText("1");            // render again, clearing first
+    colourBox(1)->setText("1");  // render again, clearing first
     verifyShows(sizesImages()[1], "the small image alone");
     QCOMPARE(px(6, 6), kWhite);
     QCOMPARE(px(20, 20), kWhite);
@@ -902,14 +908,16 @@ void MainWindowTest::loadFailureKeepsEverything_data()
     QTest::addColumn<bool>("throughDialog");
     QTest::addColumn<QString>("firstLine");
     QTest::addColumn<QString>("lastLine");
-    QTest::newRow("missing") << "nothere.zpk" << true << QStringLiteral("파일을 열 수 없습니다.") << QString();
-    QTest::newRow("vanished from File1") << "gone.zpk" << false << QStringLiteral("파일을 열 수 없습니다.")
-                                         << QString();
+    QTest::newRow("missing") << "nothere.zpk" << true << QStringLiteral("파일을 열 수 없습니다.")
+                             << QString();
+    QTest::newRow("vanished from File1")
+        << "gone.zpk" << false << QStringLiteral("파일을 열 수 없습니다.") << QString();
     QTest::newRow("folder") << "folder.zpk" << true << QStringLiteral("파일을 열 수 없습니다.") << QString();
     QTest::newRow("too short") << "short.zpk" << false << QStringLiteral("올바른 zpk 파일이 아닙니다.")
                                << QStringLiteral("파일 크기 10 바이트, 필요한 크기 29 바이트");
-    QTest::newRow("size table cut short") << "cut.zpk" << false << QStringLiteral("올바른 zpk 파일이 아닙니다.")
-                                          << QStringLiteral("파일 크기 31 바이트, 필요한 크기 38 바이트");
+    QTest::newRow("size table cut short")
+        << "cut.zpk" << false << QStringLiteral("올바른 zpk 파일이 아닙니다.")
+        << QStringLiteral("파일 크기 31 바이트, 필요한 크기 38 바이트");
     QTest::newRow("2 GiB") << "huge.zpk" << true << QStringLiteral("파일이 너무 큽니다.") << QString();
 }
 
@@ -988,7 +996,8 @@ void MainWindowTest::canvasKeepsPixelsAfterRepaint()
         const auto* line = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
         for (int x = 0; x < shown.width(); ++x) {
             const Colour onScreen = makeColour(qRed(line[x]), qGreen(line[x]), qBlue(line[x]));
-            if (onScreen != px(x, y)) QFAIL(qPrintable(QStringLiteral("screen pixel (%1, %2) differs").arg(x).arg(y)));
+            if (onScreen != px(x, y))
+                QFAIL(qPrintable(QStringLiteral("screen pixel (%1, %2) differs").arg(x).arg(y)));
         }
     }
     QCOMPARE(QColor(shown.pixel(1, 1)), QColor(qRgb(1, 2, 3)));  // entry 2: value 0 at (0, 0)

@@ -79,7 +79,8 @@ private:
 class Picture {
 public:
     Picture(int width, int height, std::uint8_t fill = 0)
-        : m_width(width), m_height(height),
+        : m_width(width),
+          m_height(height),
           m_pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill)
     {
     }
@@ -180,8 +181,8 @@ DemoImage sphere()
             const double nz = std::sqrt(1 - q);
             const double diffuse = std::max(0.0, nx * lx + ny * ly + nz * lz);
             double spec = std::max(0.0, nx * hx + ny * hy + nz * hz);
-            spec = spec * spec * spec;                              // ^3
-            for (int k = 0; k < 4; ++k) spec *= spec;              // ^48
+            spec = spec * spec * spec;                                 // ^3
+            for (int k = 0; k < 4; ++k) spec *= spec;                  // ^48
             const double bounce = 0.1 * std::max(0.0, ny) * (1 - nz);  // floor light on the underside
             const double u = clamp01(0.72 * (0.1 + 0.9 * diffuse + bounce) + 0.28 * spec);
             picture.set(x, y, kFirstShade + roundToInt(u * (kShades - 1)));
@@ -374,25 +375,10 @@ DemoImage figure()
 {
     constexpr int kScale = 8;
     static constexpr std::array<std::string_view, 19> kDots{{
-        "......KRRK......",
-        "......KRWK......",
-        ".......KK.......",
-        "..KKKKKKKKKKKK..",
-        ".KGWGGGGGGGGGgK.",
-        ".KGKKKGGGGKKKgK.",
-        ".KGKCWKGGKCWKgK.",
-        ".KGKCCKGGKCCKgK.",
-        ".KGGKKGGGGKKGgK.",
-        ".KGGGdYdYdGGGgK.",
-        ".KgggggggggggdK.",
-        "..KKKKKKKKKKKK..",
-        ".KdKGGGGGGGGKdK.",
-        "KdKGGRRGGYYGGKdK",
-        "KdKGGRRGGYYGGKdK",
-        "KKKGGGGGGGGGGKKK",
-        "...KgggggggggK..",
-        "...KddK..KddK...",
-        "...KKKK..KKKK...",
+        "......KRRK......", "......KRWK......", ".......KK.......", "..KKKKKKKKKKKK..", ".KGWGGGGGGGGGgK.",
+        ".KGKKKGGGGKKKgK.", ".KGKCWKGGKCWKgK.", ".KGKCCKGGKCCKgK.", ".KGGKKGGGGKKGgK.", ".KGGGdYdYdGGGgK.",
+        ".KgggggggggggdK.", "..KKKKKKKKKKKK..", ".KdKGGGGGGGGKdK.", "KdKGGRRGGYYGGKdK", "KdKGGRRGGYYGGKdK",
+        "KKKGGGGGGGGGGKKK", "...KgggggggggK..", "...KddK..KddK...", "...KKKK..KKKK...",
     }};
     // the dot codes and their pixel values
     static constexpr std::string_view kCodes = ".KGgdCRWY";

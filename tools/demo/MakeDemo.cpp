@@ -23,8 +23,8 @@ int main(int argc, char** argv)
     }
     const auto written = zpk::writeFileReplacing(path, *container);
     if (!written) {
-        std::cerr << "zpk-make-demo: " << path << ": cannot write: " << std::strerror(written.error().systemError)
-                  << '\n';
+        std::cerr << "zpk-make-demo: " << path
+                  << ": cannot write: " << std::strerror(written.error().systemError) << '\n';
         return 1;
     }
     std::cout << "wrote " << path << ": " << images.size() << " images, " << written->bytes << " bytes\n";
