@@ -25,6 +25,7 @@ enum class OptionId {
     Color3,
     DropFirst,
     Indexed,
+    Rgba,
     All,
     Jobs,
     Force,
@@ -51,7 +52,7 @@ constexpr std::array<OptionSpec, 3> kListOptions{{
     {"format", 0, Takes::Value, OptionId::Format},
 }};
 constexpr std::array<OptionSpec, 2> kInfoOptions{kHelpOption, kQuietOption};
-constexpr std::array<OptionSpec, 15> kExportOptions{{
+constexpr std::array<OptionSpec, 16> kExportOptions{{
     kHelpOption,
     kQuietOption,
     {"entry", 0, Takes::Value, OptionId::Entry},
@@ -62,6 +63,7 @@ constexpr std::array<OptionSpec, 15> kExportOptions{{
     {"color3", 0, Takes::Value, OptionId::Color3},
     {"drop-first", 0, Takes::Nothing, OptionId::DropFirst},
     {"indexed", 0, Takes::Nothing, OptionId::Indexed},
+    {"rgba", 0, Takes::Nothing, OptionId::Rgba},
     {"all", 0, Takes::Nothing, OptionId::All},
     {"jobs", 'j', Takes::Value, OptionId::Jobs},
     {"force", 0, Takes::Nothing, OptionId::Force},
@@ -175,6 +177,7 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
     }
     case OptionId::DropFirst: settings.picture.dropFirst = DropFirst::On; break;
     case OptionId::Indexed: settings.picture.form = OutputForm::Indexed; break;
+    case OptionId::Rgba: settings.picture.form = OutputForm::Rgba; break;
     case OptionId::All: settings.all = true; break;
     case OptionId::Jobs: {
         const auto jobs = parseRowNumber(value);
@@ -208,6 +211,8 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
 std::optional<UsageError> checkExport(const Invocation& invocation, const SeenOptions& seen)
 {
     const auto was = [&](OptionId id) { return seen.test(static_cast<std::size_t>(id)); };
+    if (was(OptionId::Indexed) && was(OptionId::Rgba))
+        return usageError("--indexed and --rgba exclude each other", Command::Export);
     if (invocation.exportSettings.all) {
         if (was(OptionId::Entry))
             return usageError("--entry and --all exclude each other: --all exports every row",
@@ -261,7 +266,9 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     invocation.command = command;
     const auto options = optionsOf(command);
 
-    std::string shortOptions = ":";  // report a missing value as ':'
+    // "-": operands come back in order as option 1, whatever POSIXLY_CORRECT
+    // says; ":": a missing value is reported as ':'
+    std::string shortOptions = "-:";
     std::vector<option> longOptions;
     for (const OptionSpec& o : options) {
         if (o.shortName != 0) {
@@ -281,14 +288,18 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     const int argc = static_cast<int>(storage.size());
 
     SeenOptions seen;
+    std::vector<std::string_view> operands;
     ::optind = 0;  // start afresh: getopt keeps its place between calls
     ::opterr = 0;  // the messages are ours
     for (;;) {
-        const int previous = ::optind == 0 ? 1 : ::optind;
         const int got = ::getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
         if (got == -1) break;
+        if (got == 1) {
+            operands.emplace_back(::optarg);
+            continue;
+        }
         if (got == '?' || got == ':') {
-            const int at = std::clamp(::optind - 1, previous, argc - 1);
+            const int at = std::clamp(::optind - 1, 1, argc - 1);
             return refusal(options, argv[static_cast<std::size_t>(at)], ::optopt, got == ':', command);
         }
         const OptionSpec* option = optionWithValue(options, got);
@@ -306,9 +317,7 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     if (command == Command::Export) {
         if (auto error = checkExport(invocation, seen)) return *error;
     }
-    // getopt_long moves the operands behind the options: read them from
-    // the copy, whose order it changed
-    std::vector<std::string_view> operands;
+    // what follows "--"
     for (int i = ::optind; i < argc; ++i) operands.emplace_back(argv[static_cast<std::size_t>(i)]);
     if (operands.empty()) return usageError("missing FILE", command);
     const bool severalFiles = command != Command::Export || invocation.exportSettings.all;

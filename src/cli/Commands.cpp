@@ -43,9 +43,21 @@ ExitStatus runList(const Invocation& invocation, std::ostream& out, std::ostream
     const bool several = invocation.files.size() > 1;
     ExitStatus status = ExitStatus::Success;
     bool first = true;
-    if (invocation.listFormat == ListFormat::Csv) writeListCsvHeader(out);
     if (invocation.listFormat == ListFormat::Json && several) out << "[\n";
     for (const std::string& path : invocation.files) {
+        if (invocation.listFormat == ListFormat::Text) {
+            // the table alone: the header and four bytes of each entry
+            const auto index = loadContainerIndex(path, Streams::ReadToEnd);
+            if (!index) {
+                report(err, path, errorReason(index.error()));
+                status = ExitStatus::Failure;
+                continue;
+            }
+            if (!first) out << '\n';
+            writeListText(out, path, *index);
+            first = false;
+            continue;
+        }
         const auto loaded = load(path);
         if (!loaded) {
             report(err, path, errorReason(loaded.error()));
@@ -53,11 +65,11 @@ ExitStatus runList(const Invocation& invocation, std::ostream& out, std::ostream
             continue;
         }
         switch (invocation.listFormat) {
-        case ListFormat::Text:
-            if (!first) out << '\n';
-            writeListText(out, path, *loaded);
+        case ListFormat::Text: break;  // above
+        case ListFormat::Csv:
+            if (first) writeListCsvHeader(out);  // once, and only above records
+            writeListCsv(out, path, allEntryFacts(*loaded));
             break;
-        case ListFormat::Csv: writeListCsv(out, path, allEntryFacts(*loaded)); break;
         case ListFormat::Json:
             if (!first) out << ",\n";
             writeListJson(out, path, *loaded, allEntryFacts(*loaded));

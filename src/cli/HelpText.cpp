@@ -14,7 +14,7 @@ std::string_view usageLine(Command command)
                "       zpk export FILE... --all [-o DIR] [-j N] [--force|--skip-existing]\n"
                "                  [--quiet] [PICTURE OPTIONS]\n"
                "PICTURE OPTIONS: --user-color --color1 T --color2 T --color3 T --drop-first\n"
-               "                 --indexed";
+               "                 --indexed --rgba";
     default: return "usage: zpk {list|info|export|help} ... (zpk --help tells more)";
     }
 }
@@ -74,8 +74,10 @@ std::string_view helpText(Command command)
                "                  [--quiet] [PICTURE OPTIONS]\n"
                "\n"
                "Decodes entries of zpk containers, each on a fresh (all black) palette, and\n"
-               "writes them as PNG: RGBA by default, drawn pixels opaque in their palette\n"
-               "colour, pixels not drawn transparent.\n"
+               "writes them as PNG: drawn pixels opaque in their palette colour, pixels not\n"
+               "drawn transparent. By default the smallest exact form: a palette PNG\n"
+               "whenever it shows the image exactly (it decodes to the same pixels as\n"
+               "RGBA), RGBA otherwise.\n"
                "\n"
                "One entry:\n"
                "  --entry K          the list row to export, counted from 0 (default 0)\n"
@@ -121,6 +123,7 @@ std::string_view helpText(Command command)
                "                     transparent. An entry whose pixel stream ends early\n"
                "                     has pixels that are not drawn: it is written as RGBA,\n"
                "                     and a note says so (not an error)\n"
+               "  --rgba             always write RGBA\n"
                "\n"
                "A text is a decimal number such as 12, -3, +4 or 2.5; anything else is a\n"
                "usage error. Write --color1=T or --color1 T; T may begin with a minus sign\n"

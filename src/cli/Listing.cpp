@@ -17,8 +17,9 @@ std::string optionalNumber(const std::optional<int>& value, std::string_view non
 
 }  // namespace
 
-void writeListText(std::ostream& out, const std::string& path, const ContainerFile& file)
+void writeListText(std::ostream& out, const std::string& path, const ContainerIndex& index)
 {
+    const ContainerFile& file = index.table;
     out << terminalName(path) << ": " << file.fileLength << " bytes, " << file.entryCount
         << (file.entryCount == 1 ? " entry" : " entries")
         << " (row, list text, offset, size, width, height)\n";
@@ -30,12 +31,13 @@ void writeListText(std::ostream& out, const std::string& path, const ContainerFi
         const std::int64_t size = file.entryEnd(row) - offset;
         out << std::setw(3) << row << ' ' << std::setw(8) << file.listTexts[static_cast<std::size_t>(row)]
             << ' ' << std::setw(8) << offset << ' ' << std::setw(9) << size << ' ';
-        const std::optional<EntrySize> dimensions = entrySize(file, row);
-        if (!dimensions) {
+        const auto& head = index.heads[static_cast<std::size_t>(row)];
+        if (!head) {
             out << std::setw(6) << '-' << ' ' << std::setw(6) << '-' << '\n';
             continue;
         }
-        out << std::setw(6) << dimensions->width << ' ' << std::setw(6) << dimensions->height << '\n';
+        const EntrySize dimensions = entrySizeFrom(*head);
+        out << std::setw(6) << dimensions.width << ' ' << std::setw(6) << dimensions.height << '\n';
     }
 }
 

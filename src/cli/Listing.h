@@ -9,6 +9,7 @@
 // header and the file column tells the files apart.
 #pragma once
 
+#include "container/Container.h"
 #include "export/EntryFacts.h"
 #include "state/ViewerState.h"
 
@@ -22,8 +23,9 @@ enum class ListFormat { Text, Csv, Json, JsonLines };
 
 // The aligned text listing: a line with the file's name, length and entry
 // count, then row, list text, offset, size, width and height per row (width
-// and height "-" when the entry has no data). Reads no pixel stream.
-void writeListText(std::ostream& out, const std::string& path, const ContainerFile& file);
+// and height "-" when the entry has no data). Needs the index alone, not the
+// file's pixels.
+void writeListText(std::ostream& out, const std::string& path, const ContainerIndex& index);
 
 // The columns of the CSV, in order; the JSON's entry keys are the same but
 // for "file".

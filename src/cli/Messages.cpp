@@ -49,6 +49,9 @@ std::string entryProblemText(int row, const Error& error)
         return rowText(row) + ": " + terminalName(error.path) + " exists already (--force replaces it)";
     case ErrorCode::WriteFailed:
         return rowText(row) + ": " + terminalName(error.path) + ": " + errorReason(error);
+    case ErrorCode::NotRegularFile:
+        return rowText(row) + ": " + terminalName(error.path) +
+               " is not a regular file, and is left as it is";
     default: return rowText(row) + ": " + errorReason(error);
     }
 }
@@ -61,9 +64,10 @@ std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount)
 
 std::string planConflictText(const PlanConflict& conflict)
 {
-    if (conflict.first == conflict.second) return "'" + conflict.first + "' is given twice";
-    return "'" + conflict.first + "' and '" + conflict.second + "' would both write into the folder '" +
-           conflict.folder + "' (export them in separate runs, each with its own -o DIR)";
+    const auto named = [](const std::string& name) { return "'" + terminalName(name) + "'"; };
+    if (conflict.first == conflict.second) return named(conflict.first) + " is given twice";
+    return named(conflict.first) + " and " + named(conflict.second) + " would both write into the folder " +
+           named(conflict.folder) + " (export them in separate runs, each with its own -o DIR)";
 }
 
 std::string_view statusWord(EntryStatus status)

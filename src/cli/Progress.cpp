@@ -144,7 +144,7 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
     if (detail == SummaryDetail::Full && asked == OutputForm::Indexed) {
         for (const FileOutcome& file : result.files) {
             for (const EntryOutcome& entry : file.entries) {
-                if (entry.exported && entry.form != asked)
+                if (entry.fellBackToRgba(asked))
                     err << "zpk: note: " << terminalName(file.path) << ": " << rowText(entry.row) << " "
                         << rgbaFallbackNote(entry.produced, entry.pixelCount) << '\n';
             }

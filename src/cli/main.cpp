@@ -27,7 +27,8 @@ bool closeStandardOutput()
         err = errno;
     }
     if (std::ferror(stdout)) ok = false;
-    if (std::fclose(stdout) != 0 && ok) {
+    // the descriptor, not the FILE, which the C++ runtime still flushes at exit
+    if (::close(STDOUT_FILENO) != 0 && ok) {
         ok = false;
         err = errno;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -66,18 +67,17 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
     return OpenedFile{std::move(handle), true, info.st_size};
 }
 
-// Reads up to `length` bytes from the start of a regular file; fewer when
-// the file has shrunk meanwhile.
-Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t length,
-                                           const std::string& path)
+// Reads up to `length` bytes from the start of a regular file into a buffer
+// that is not zero-filled first; a file that has shrunk meanwhile leaves
+// zeros behind its end, one that grew is cut.
+Result<FileBytes> readFrom(const OpenedFile& file, std::int64_t length, const std::string& path)
 {
-    std::vector<std::uint8_t> contents;
-    contents.reserve(static_cast<std::size_t>(length) + 1);  // room for the zero byte behind the data
-    contents.resize(static_cast<std::size_t>(length));
+    FileBytes contents(static_cast<std::size_t>(length));
+    const auto wanted = static_cast<std::size_t>(length);
     std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t got = ::pread(file.handle->fd(), contents.data() + done, contents.size() - done,
-                                    static_cast<off_t>(done));
+    while (done < wanted) {
+        const ssize_t got =
+            ::pread(file.handle->fd(), contents.data() + done, wanted - done, static_cast<off_t>(done));
         if (got < 0) {
             if (errno == EINTR) continue;
             return makeError(ErrorCode::CannotOpen, path, errno);
@@ -85,6 +85,7 @@ Result<std::vector<std::uint8_t>> readFrom(const OpenedFile& file, std::int64_t 
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
+    if (done < wanted) std::memset(contents.data() + done, 0, wanted - done);
     return contents;
 }
 
@@ -113,6 +114,52 @@ Result<std::vector<std::uint8_t>> readStream(const OpenedFile& file, const std::
     return contents;
 }
 
+// The entry table of a file of `length` bytes whose header `header` holds
+// from offset 0 (at least up to headerLength(count), when the file is that
+// long). The file's bytes are not kept.
+Result<ContainerFile> parseTable(const ByteReader& header, std::int64_t length, std::string path)
+{
+    if (length > kMaxFileLength) return tooLarge(std::move(path), length);
+    auto tooShort = [&](std::int64_t needed) {
+        Error e = makeError(ErrorCode::TooShort, path);
+        e.actualLength = length;
+        e.neededLength = needed;
+        return e;
+    };
+    if (length < headerLength(0)) return tooShort(headerLength(0));
+
+    ContainerFile file;
+    file.fileLength = static_cast<std::int32_t>(length);
+    file.entryCount = *header.at(kCountOffset);
+    if (length < headerLength(file.entryCount)) return tooShort(headerLength(file.entryCount));
+    file.filePath = std::move(path);
+
+    // With N = 0 the list still shows one row, for an entry at offset 30.
+    const int rows = file.entryCount > 0 ? file.entryCount : 1;
+    file.entryOffsets.reserve(static_cast<std::size_t>(rows));
+    file.listTexts.reserve(static_cast<std::size_t>(rows));
+    std::int64_t position = 2 * file.entryCount + kSizeTableOffset + 1;
+    std::int64_t cursor = kSizeTableOffset;
+    for (int row = 0; row < rows; ++row) {
+        if (row > 0) {
+            position += *header.u16(cursor);  // inside: checked against headerLength above
+            cursor += 2;
+        }
+        file.entryOffsets.push_back(position);
+        file.listTexts.push_back(std::to_string(position + 2));
+    }
+    return file;
+}
+
+// A whole file, its zero byte included, parsed and kept.
+Result<ContainerFile> parseLoaded(FileBytes bytes, std::string path)
+{
+    const auto length = static_cast<std::int64_t>(bytes.size()) - 1;
+    auto file = parseTable(ByteReader(bytes.span()), length, std::move(path));
+    if (file) file->fileBytes = std::move(bytes);
+    return file;
+}
+
 }  // namespace
 
 std::int64_t headerLength(int entryCount)
@@ -125,47 +172,8 @@ std::int64_t headerLength(int entryCount)
 Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path)
 {
     const auto length = static_cast<std::int64_t>(contents.size());
-    if (length > kMaxFileLength) return tooLarge(path, length);
-    auto tooShort = [&](std::int64_t needed) {
-        Error e = makeError(ErrorCode::TooShort, path);
-        e.actualLength = length;
-        e.neededLength = needed;
-        return e;
-    };
-    if (length < headerLength(0)) return tooShort(headerLength(0));
-
-    ContainerFile file;
-    file.filePath = std::move(path);
-    file.fileLength = static_cast<std::int32_t>(length);
-    file.fileBytes = std::move(contents);
-    // the zero byte behind the data: exactly one more byte, where push_back
-    // alone would double a buffer that the file fills
-    file.fileBytes.reserve(file.fileBytes.size() + 1);
-    file.fileBytes.push_back(0);
-
-    const ByteReader bytes = file.reader();
-    file.entryCount = *bytes.at(kCountOffset);
-    if (length < headerLength(file.entryCount)) {
-        Error e = tooShort(headerLength(file.entryCount));
-        e.path = file.filePath;
-        return e;
-    }
-
-    // With N = 0 the list still shows one row, for an entry at offset 30.
-    const int rows = file.entryCount > 0 ? file.entryCount : 1;
-    file.entryOffsets.reserve(static_cast<std::size_t>(rows));
-    file.listTexts.reserve(static_cast<std::size_t>(rows));
-    std::int64_t position = 2 * file.entryCount + kSizeTableOffset + 1;
-    std::int64_t cursor = kSizeTableOffset;
-    for (int row = 0; row < rows; ++row) {
-        if (row > 0) {
-            position += *bytes.u16(cursor);  // inside: checked against headerLength above
-            cursor += 2;
-        }
-        file.entryOffsets.push_back(position);
-        file.listTexts.push_back(std::to_string(position + 2));
-    }
-    return file;
+    if (length > kMaxFileLength) return tooLarge(std::move(path), length);
+    return parseLoaded(FileBytes::copyOf(contents), std::move(path));
 }
 
 Result<ContainerFile> loadContainer(const std::string& path, Streams streams)
@@ -175,25 +183,86 @@ Result<ContainerFile> loadContainer(const std::string& path, Streams streams)
     if (!opened->regular) {
         auto contents = readStream(*opened, path);
         if (!contents) return contents.error();
-        return parseContainer(std::move(*contents), path);
+        return parseLoaded(FileBytes::copyOf(*contents), path);
     }
-    // One read of the length the file had when it was opened; a file that
-    // shrinks meanwhile leaves zeros behind its end, one that grows is cut.
+    // one read of the length the file had when it was opened
     auto contents = readFrom(*opened, opened->length, path);
     if (!contents) return contents.error();
-    contents->resize(static_cast<std::size_t>(opened->length));
-    return parseContainer(std::move(*contents), path);
+    return parseLoaded(std::move(*contents), path);
 }
 
 int announcedRowCount(const std::string& path)
 {
+    // not even opened unless it is a regular file: opening a FIFO would
+    // release its writer, who would then find nobody reading
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
     const auto opened = openContainerFile(path, Streams::Refused);
     if (!opened) return 0;
     // a container's header is never longer than that of 255 entries
-    auto header = readFrom(*opened, std::min(opened->length, headerLength(kMaxEntries)), path);
+    const auto header = readFrom(*opened, std::min(opened->length, headerLength(kMaxEntries)), path);
     if (!header) return 0;
-    const auto parsed = parseContainer(std::move(*header));
+    const auto parsed = parseTable(ByteReader(header->span()), opened->length, path);
     return parsed ? parsed->rowCount() : 0;
+}
+
+ContainerIndex indexOf(const ContainerFile& file)
+{
+    ContainerIndex index;
+    index.table = file;
+    index.table.fileBytes = FileBytes();
+    const ByteReader bytes = file.reader();
+    for (int row = 0; row < file.rowCount(); ++row) {
+        const auto head = bytes.span(file.entryOffset(row), 4);
+        std::optional<std::array<std::uint8_t, 4>> four;
+        if (!head.empty()) four = std::array<std::uint8_t, 4>{head[0], head[1], head[2], head[3]};
+        index.heads.push_back(four);
+    }
+    return index;
+}
+
+Result<ContainerIndex> loadContainerIndex(const std::string& path, Streams streams)
+{
+    const auto opened = openContainerFile(path, streams);
+    if (!opened) return opened.error();
+    if (!opened->regular) {
+        // a stream cannot be read at positions: read it whole
+        auto contents = readStream(*opened, path);
+        if (!contents) return contents.error();
+        auto file = parseLoaded(FileBytes::copyOf(*contents), path);
+        if (!file) return file.error();
+        return indexOf(*file);
+    }
+    const std::int64_t length = opened->length;
+    const auto header = readFrom(*opened, std::min(length, headerLength(kMaxEntries)), path);
+    if (!header) return header.error();
+    auto table = parseTable(ByteReader(header->span()), length, path);
+    if (!table) return table.error();
+
+    ContainerIndex index;
+    index.table = std::move(*table);
+    for (int row = 0; row < index.table.rowCount(); ++row) {
+        // the same bounds as in a whole file: the four bytes may end on the
+        // zero byte behind the data
+        const std::int64_t offset = index.table.entryOffset(row);
+        std::optional<std::array<std::uint8_t, 4>> four;
+        if (offset >= 0 && offset <= length + 1 - 4) {
+            std::array<std::uint8_t, 4> bytes{};
+            const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(4, length - offset));
+            std::size_t done = 0;
+            while (done < wanted) {
+                const ssize_t got = ::pread(opened->handle->fd(), bytes.data() + done, wanted - done,
+                                            static_cast<off_t>(offset) + static_cast<off_t>(done));
+                if (got < 0 && errno == EINTR) continue;
+                if (got < 0) return makeError(ErrorCode::CannotOpen, path, errno);
+                if (got == 0) break;  // shrunk meanwhile: zeros, as a whole read leaves them
+                done += static_cast<std::size_t>(got);
+            }
+            four = bytes;
+        }
+        index.heads.push_back(four);
+    }
+    return index;
 }
 
 }  // namespace zpk

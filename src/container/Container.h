@@ -14,7 +14,9 @@
 #include "state/Result.h"
 #include "state/ViewerState.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,24 @@ Result<ContainerFile> loadContainer(const std::string& path, Streams streams = S
 // Parses file contents already in memory (without the zero byte behind them;
 // it is added here).
 Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path = {});
+
+// What a listing needs of a container, without its pixels: the entry table
+// and list texts (`table`, whose fileBytes stay empty), and the first four
+// bytes of each row's entry, its width and height, or nothing when they lie
+// past the end of the file (past the zero byte behind it).
+struct ContainerIndex {
+    ContainerFile table;
+    std::vector<std::optional<std::array<std::uint8_t, 4>>> heads;  // one per list row
+};
+
+// Reads only the header of the file at `path` and four bytes of each entry,
+// at their positions, so that a listing of a large file costs little. A
+// stream is read whole (it cannot be read at positions). Errors are those of
+// loadContainer.
+Result<ContainerIndex> loadContainerIndex(const std::string& path, Streams streams = Streams::Refused);
+
+// The index of a container already in memory.
+ContainerIndex indexOf(const ContainerFile& file);
 
 // The rows the header of the container at `path` announces (its list
 // rows), reading the count and the size table only; 0 when the file cannot

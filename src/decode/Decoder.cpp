@@ -182,7 +182,12 @@ std::optional<EntrySize> entrySize(const ContainerFile& file, int row)
     // the entry's first byte lies 3 before its list text's number
     const auto header = file.reader().span(file.entryStart(row) - 3, 4);
     if (header.empty()) return std::nullopt;  // an entry at or past the end: no data
-    return EntrySize{signed16(header[0], header[1]), signed16(header[2], header[3])};
+    return entrySizeFrom({header[0], header[1], header[2], header[3]});
+}
+
+EntrySize entrySizeFrom(const std::array<std::uint8_t, 4>& head)
+{
+    return EntrySize{signed16(head[0], head[1]), signed16(head[2], head[3])};
 }
 
 DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette, const PictureOptions& options)

@@ -17,6 +17,7 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -79,5 +80,8 @@ DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette,
 // four bytes; nothing when any of them lies past the end of the file (the
 // entry has no data) or the row does not exist.
 std::optional<EntrySize> entrySize(const ContainerFile& file, int row);
+
+// The width and height an entry's first four bytes give.
+EntrySize entrySizeFrom(const std::array<std::uint8_t, 4>& head);
 
 }  // namespace zpk

@@ -1,6 +1,7 @@
 #include "draw/Draw.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
 
 namespace zpk {
@@ -85,51 +86,134 @@ void drawImage(Surface& surface, const DecodedImage& image, const Palette& palet
     }
 }
 
+std::size_t ImageRows::rowBytes() const { return static_cast<std::size_t>(width()) * (m_indexed ? 1 : 4); }
+
+void ImageRows::row(int y, std::uint8_t* out) const
+{
+    const DecodedImage& image = *m_image;
+    const int end = std::max(0, producedInRow(image, y, image.clippedWidth));
+    const std::uint8_t* line = storedRow(image, y);
+    if (m_indexed) {
+        std::memcpy(out, line, static_cast<std::size_t>(end));
+        std::memset(out + end, m_undrawnIndex, static_cast<std::size_t>(image.clippedWidth - end));
+        return;
+    }
+    for (int x = 0; x < end; ++x) std::memcpy(out + 4 * x, m_rgba[line[x]].data(), 4);
+    std::memset(out + 4 * end, 0, 4 * static_cast<std::size_t>(image.clippedWidth - end));
+}
+
+ImageRows ImageRows::rgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst)
+{
+    ImageRows rows(image);
+    const auto colours = exportColours(palette, dropFirst);
+    // a transparent pixel is all zeros, as if never drawn
+    for (std::size_t v = 0; v < rows.m_rgba.size(); ++v) {
+        const Colour c = colours[v].colour;
+        if (colours[v].alpha != 0)
+            rows.m_rgba[v] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
+                              static_cast<std::uint8_t>(blueOf(c)), colours[v].alpha};
+    }
+    return rows;
+}
+
+namespace {
+
+// The values the produced pixels of the stored image use, and whether a
+// stored pixel was not produced.
+struct ValuesUsed {
+    std::bitset<256> used;
+    bool undrawn = false;
+};
+ValuesUsed valuesUsed(const DecodedImage& image)
+{
+    ValuesUsed out;
+    for (int y = 0; y < image.clippedHeight; ++y) {
+        const int end = std::max(0, producedInRow(image, y, image.clippedWidth));
+        const std::uint8_t* line = storedRow(image, y);
+        for (int x = 0; x < end; ++x) out.used.set(line[x]);
+        if (end < image.clippedWidth) out.undrawn = true;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<ImageRows> ImageRows::indexed(const DecodedImage& image, const Palette& palette,
+                                            DropFirst dropFirst)
+{
+    if (!image.hasData || image.pixelCount() == 0 || image.produced < image.pixelCount()) return std::nullopt;
+    ImageRows rows(image);
+    rows.m_indexed = true;
+    // every stored pixel was produced, so the decoded values are the indices
+    const std::uint8_t highest = *std::max_element(image.pixels.begin(), image.pixels.end());
+    const auto colours = exportColours(palette, dropFirst);
+    std::size_t lastTranslucent = 0;  // one past the last index that is not opaque
+    for (std::size_t v = 0; v <= highest; ++v) {
+        rows.m_plte.push_back(colours[v].colour);
+        if (colours[v].alpha != 255) lastTranslucent = v + 1;
+    }
+    for (std::size_t v = 0; v < lastTranslucent; ++v) rows.m_trns.push_back(colours[v].alpha);
+    return rows;
+}
+
+std::optional<ImageRows> ImageRows::smallestIndexed(const DecodedImage& image, const Palette& palette,
+                                                    DropFirst dropFirst)
+{
+    if (!image.hasData || image.pixelCount() == 0) return std::nullopt;
+    const ValuesUsed values = valuesUsed(image);
+    auto colours = exportColours(palette, dropFirst);
+    int undrawn = 0;
+    if (values.undrawn && dropFirst == DropFirst::Off) {
+        // a value no drawn pixel has stands for the pixels not drawn
+        undrawn = -1;
+        for (int v = 0; v < 256 && undrawn < 0; ++v)
+            if (!values.used.test(static_cast<std::size_t>(v))) undrawn = v;
+        if (undrawn < 0) return std::nullopt;
+        colours[static_cast<std::size_t>(undrawn)].alpha = 0;
+    }
+    ImageRows rows(image);
+    rows.m_indexed = true;
+    rows.m_undrawnIndex = undrawn;
+    int highest = values.undrawn ? undrawn : 0;
+    for (int v = 255; v > highest; --v) {
+        if (values.used.test(static_cast<std::size_t>(v))) {
+            highest = v;
+            break;
+        }
+    }
+    std::size_t lastTranslucent = 0;
+    for (std::size_t v = 0; v <= static_cast<std::size_t>(highest); ++v) {
+        // transparent is black, as RGBA writes it
+        rows.m_plte.push_back(colours[v].alpha == 0 ? Colour{0} : colours[v].colour);
+        if (colours[v].alpha != 255) lastTranslucent = v + 1;
+    }
+    for (std::size_t v = 0; v < lastTranslucent; ++v) rows.m_trns.push_back(colours[v].alpha);
+    return rows;
+}
+
 RgbaImage renderRgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst)
 {
     RgbaImage out;
     out.width = image.clippedWidth;
     out.height = image.clippedHeight;
-    out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, 0);
-    // the four bytes of each pixel value, written with one copy each; a
-    // transparent pixel is all zeros, as if never drawn
-    std::array<std::array<std::uint8_t, 4>, 256> bytes{};
-    const auto colours = exportColours(palette, dropFirst);
-    for (std::size_t v = 0; v < bytes.size(); ++v) {
-        const Colour c = colours[v].colour;
-        if (colours[v].alpha != 0)
-            bytes[v] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
-                        static_cast<std::uint8_t>(blueOf(c)), colours[v].alpha};
-    }
-    for (int y = 0; y < out.height; ++y) {
-        const int end = producedInRow(image, y, out.width);
-        if (end <= 0) break;
-        const std::uint8_t* line = storedRow(image, y);
-        std::uint8_t* p =
-            out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) * 4;
-        for (int x = 0; x < end; ++x) std::memcpy(p + 4 * x, bytes[line[x]].data(), 4);
-    }
+    out.rgba.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4);
+    const ImageRows rows = ImageRows::rgba(image, palette, dropFirst);
+    for (int y = 0; y < out.height; ++y)
+        rows.row(y, out.rgba.data() + static_cast<std::size_t>(y) * rows.rowBytes());
     return out;
 }
 
 std::optional<IndexedImage> renderIndexed(const DecodedImage& image, const Palette& palette,
                                           DropFirst dropFirst)
 {
-    if (!image.hasData || image.pixelCount() == 0 || image.produced < image.pixelCount()) return std::nullopt;
+    const auto rows = ImageRows::indexed(image, palette, dropFirst);
+    if (!rows) return std::nullopt;
     IndexedImage out;
-    out.width = image.clippedWidth;
-    out.height = image.clippedHeight;
-    // every stored pixel was produced, so the decoded values are the indices
+    out.width = rows->width();
+    out.height = rows->height();
+    out.colours = rows->colours();
+    out.alpha = rows->alpha();
     out.indices = image.pixels;
-    const std::uint8_t highest = *std::max_element(out.indices.begin(), out.indices.end());
-    const auto colours = exportColours(palette, dropFirst);
-    out.colours.reserve(static_cast<std::size_t>(highest) + 1);
-    std::size_t lastTranslucent = 0;  // one past the last index that is not opaque
-    for (std::size_t v = 0; v <= highest; ++v) {
-        out.colours.push_back(colours[v].colour);
-        if (colours[v].alpha != 255) lastTranslucent = v + 1;
-    }
-    for (std::size_t v = 0; v < lastTranslucent; ++v) out.alpha.push_back(colours[v].alpha);
     return out;
 }
 

@@ -43,11 +43,51 @@ struct IndexedImage {
     std::vector<std::uint8_t> indices;
 };
 
-// The palette image of a decoded entry: index v has the colour of palette
-// entry v + 2, and with DropFirst::On index 0 is transparent. The PLTE holds
-// the colours up to the highest value in the image. Nothing when the stream
-// did not produce every pixel (a palette image has no "not drawn" index to
-// spare) or the entry has no pixels.
+// How an image's rows are written, one at a time, so that an export never
+// holds a second whole copy of the image: the colours as RGBA, or the
+// palette form (PLTE and tRNS) and the index of pixels that are not drawn.
+class ImageRows {
+public:
+    int width() const { return m_image->clippedWidth; }
+    int height() const { return m_image->clippedHeight; }
+    bool indexed() const { return m_indexed; }
+    // The palette form's PLTE and tRNS (see IndexedImage).
+    const std::vector<Colour>& colours() const { return m_plte; }
+    const std::vector<std::uint8_t>& alpha() const { return m_trns; }
+    // Bytes per row: width x 4 for RGBA, width for the palette form.
+    std::size_t rowBytes() const;
+    // Writes row y into `out` (rowBytes() bytes).
+    void row(int y, std::uint8_t* out) const;
+
+    // RGBA: drawn pixels opaque in their colour, the rest (0, 0, 0, 0).
+    static ImageRows rgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst);
+    // The palette form where the stream produced every pixel: index v is
+    // pixel value v in the colour of palette entry v + 2, with DropFirst::On
+    // index 0 transparent; the PLTE runs to the highest value used. Nothing
+    // when a pixel is not drawn or there is none.
+    static std::optional<ImageRows> indexed(const DecodedImage& image, const Palette& palette,
+                                            DropFirst dropFirst);
+    // The palette form whenever it shows exactly what RGBA shows: as
+    // indexed(), and where the stream ended early the pixels not drawn take
+    // a value the image does not use (index 0 with DropFirst::On), made
+    // transparent; transparent indices are black, so that the form decodes
+    // to the very bytes of the RGBA form. Nothing when every value is used
+    // and a pixel is not drawn, or the image has no pixels.
+    static std::optional<ImageRows> smallestIndexed(const DecodedImage& image, const Palette& palette,
+                                                    DropFirst dropFirst);
+
+private:
+    explicit ImageRows(const DecodedImage& image) : m_image(&image) {}
+
+    const DecodedImage* m_image;  // outlives this
+    bool m_indexed = false;
+    std::array<std::array<std::uint8_t, 4>, 256> m_rgba{};  // RGBA: the bytes of each value
+    std::vector<Colour> m_plte;
+    std::vector<std::uint8_t> m_trns;
+    int m_undrawnIndex = 0;  // the palette form: the index of pixels not drawn
+};
+
+// The whole palette image (ImageRows::indexed), for tests and small images.
 std::optional<IndexedImage> renderIndexed(const DecodedImage& image, const Palette& palette,
                                           DropFirst dropFirst);
 

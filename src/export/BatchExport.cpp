@@ -58,7 +58,16 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
             return outcome;
         };
         struct stat info {};
-        if (plan.overwrite == Overwrite::Refuse && ::lstat(outcome.output.c_str(), &info) == 0) return keep();
+        if (::lstat(outcome.output.c_str(), &info) == 0) {
+            if (plan.overwrite == Overwrite::Refuse) return keep();
+            // a batch replaces PNGs, and writes into nothing else: a FIFO
+            // there would wait for a reader for ever
+            struct stat target {};
+            if (::stat(outcome.output.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+                outcome.problem = makeError(ErrorCode::NotRegularFile, outcome.output);
+                return outcome;
+            }
+        }
         const auto exported = exportEntry(file, row, plan.options);
         if (!exported) {
             outcome.problem = exported.error();
@@ -364,10 +373,8 @@ int FileOutcome::failed() const
 
 int FileOutcome::fellBackToRgba(OutputForm asked) const
 {
-    if (asked != OutputForm::Indexed) return 0;
-    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const EntryOutcome& e) {
-        return e.exported && e.form != OutputForm::Indexed;
-    }));
+    return static_cast<int>(std::count_if(
+        entries.begin(), entries.end(), [asked](const EntryOutcome& e) { return e.fellBackToRgba(asked); }));
 }
 
 int availableProcessors()

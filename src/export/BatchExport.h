@@ -87,6 +87,12 @@ struct EntryOutcome {
     OutputForm form = OutputForm::Rgba;
     std::int64_t produced = 0;
     std::int64_t pixelCount = 0;
+
+    // Written (not kept) as RGBA though the palette form was asked for.
+    bool fellBackToRgba(OutputForm asked) const
+    {
+        return exported && !skipped && asked == OutputForm::Indexed && form != asked;
+    }
 };
 
 struct FileOutcome {

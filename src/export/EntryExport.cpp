@@ -24,16 +24,13 @@ Result<ExportedEntry> encodeEntry(const DecodedImage& image, const Palette& pale
     out.produced = image.produced;
     out.pixelCount = image.pixelCount();
 
-    auto png = [&]() -> Result<std::vector<std::uint8_t>> {
-        if (options.form == OutputForm::Indexed) {
-            if (const auto indexed = renderIndexed(image, palette, options.dropFirst)) {
-                out.form = OutputForm::Indexed;
-                return encodePng(*indexed);
-            }
-        }
-        out.form = OutputForm::Rgba;
-        return encodePng(renderRgba(image, palette, options.dropFirst));
-    }();
+    std::optional<ImageRows> rows;
+    if (options.form == OutputForm::Indexed) rows = ImageRows::indexed(image, palette, options.dropFirst);
+    if (options.form == OutputForm::Smallest)
+        rows = ImageRows::smallestIndexed(image, palette, options.dropFirst);
+    if (!rows) rows = ImageRows::rgba(image, palette, options.dropFirst);
+    out.form = rows->indexed() ? OutputForm::Indexed : OutputForm::Rgba;
+    auto png = encodePng(*rows);
     if (!png) return png.error();
     out.png = std::move(*png);
     return out;

@@ -21,7 +21,7 @@ struct ExportedEntry {
     int height = 0;
     std::int64_t produced = 0;           // pixels the stream produced
     std::int64_t pixelCount = 0;         // width x height as the entry gives them
-    OutputForm form = OutputForm::Rgba;  // what the PNG holds
+    OutputForm form = OutputForm::Rgba;  // what the PNG holds: Rgba or Indexed
     std::vector<std::uint8_t> png;
 
     bool clipped() const { return width != imageWidth || height != imageHeight; }
@@ -30,9 +30,11 @@ struct ExportedEntry {
     bool fellBackToRgba(OutputForm asked) const { return asked == OutputForm::Indexed && form != asked; }
 };
 
-// Encodes an image already decoded with `palette`. With OutputForm::Indexed,
-// an image whose stream ends early is written as RGBA instead (see
-// ExportedEntry::form). Fails with ErrorCode::NoData (the width and height
+// Encodes an image already decoded with `palette`, row by row. With
+// OutputForm::Smallest the palette form is written whenever it shows exactly
+// what RGBA shows (it decodes to the same RGBA bytes, in a smaller file,
+// faster); with OutputForm::Indexed an image whose stream ends early is
+// written as RGBA instead (see ExportedEntry::form). Fails with ErrorCode::NoData (the width and height
 // bytes lie past the file), ErrorCode::EmptyImage (width or height below 1)
 // or the encoder's error.
 Result<ExportedEntry> encodeEntry(const DecodedImage& image, const Palette& palette,

@@ -1,5 +1,7 @@
 #include "export/ExportNaming.h"
 
+#include "container/Container.h"
+
 #include <filesystem>
 
 namespace zpk {
@@ -8,7 +10,7 @@ namespace fs = std::filesystem;
 
 std::string containerStem(const std::string& file)
 {
-    if (file == "-") return "stdin";
+    if (file == kStandardInput) return "stdin";
     std::string stem = fs::path(file).stem().string();
     if (stem.empty() || stem == "." || stem == "..") stem = "entry";
     return stem;
@@ -23,7 +25,7 @@ std::string outputFolderOf(const std::string& outputFolder, const std::string& f
 {
     std::string stem = containerStem(file);
     // a file without extension would share its name with its own folder
-    if (file != "-" && !fs::path(file).has_extension()) stem += ".d";
+    if (file != kStandardInput && !fs::path(file).has_extension()) stem += ".d";
     return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <limits.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,7 @@ std::string folderOf(const std::string& path)
 struct Target {
     std::string path;
     bool exists = false;
+    bool viaProc = false;  // a link of the chain lies under /proc
     struct stat info {};
 };
 int resolveTarget(const std::string& path, Target& target)
@@ -50,6 +52,7 @@ int resolveTarget(const std::string& path, Target& target)
             target.exists = true;
             return 0;
         }
+        if (target.path.starts_with("/proc/")) target.viaProc = true;
         std::string link(PATH_MAX, '\0');
         const ssize_t length = ::readlink(target.path.c_str(), link.data(), link.size());
         if (length < 0) return errno;
@@ -85,7 +88,7 @@ int moveIfAbsent(const char* from, const char* to)
 // Writes straight into an existing device or FIFO, which cannot be replaced.
 Result<WrittenFile> writeInPlace(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return writeError(path, errno);
     int err = writeAll(fd, bytes);
     if (::close(fd) != 0 && err == 0) err = errno;
@@ -94,8 +97,9 @@ Result<WrittenFile> writeInPlace(const std::string& path, std::span<const std::u
 }
 
 // A new file of our own in `folder`: ".zpk-" and eight hex digits, short
-// enough to fit beside a name of any legal length.
-int createTemporary(const std::string& folder, std::string& name)
+// enough to fit beside a name of any legal length. It is registered for
+// removal on a signal before it is made.
+int createTemporary(const std::string& folder, std::string& name, std::optional<TemporaryFileGuard>& guard)
 {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -103,10 +107,32 @@ int createTemporary(const std::string& folder, std::string& name)
         char leaf[16];
         std::snprintf(leaf, sizeof leaf, ".zpk-%08x", tag);
         name = folder + "/" + leaf;
+        guard.emplace(name);
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) return fd;
+        const int err = errno;
+        guard.reset();
+        if (err != EEXIST) {
+            errno = err;
+            return -1;
+        }
     }
     errno = EEXIST;
+    return -1;
+}
+
+// The standard stream `path` names, when it is one (/dev/stdout,
+// /proc/self/fd/1, or any other name of the same open file): it is written
+// through its descriptor, which keeps the shell's redirection (its offset,
+// its O_APPEND) instead of replacing the file the stream leads to.
+int standardStreamOf(const std::string& path, const struct stat& info)
+{
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat stream {};
+        if (::fstat(fd, &stream) == 0 && stream.st_dev == info.st_dev && stream.st_ino == info.st_ino &&
+            (path.starts_with("/dev/") || path.starts_with("/proc/")))
+            return fd;
+    }
     return -1;
 }
 
@@ -141,6 +167,10 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
         // to /proc/self/fd/1, and on to a pipe or a terminal)
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0) {
+            if (const int fd = standardStreamOf(path, info); fd >= 0) {
+                if (const int err = writeAll(fd, bytes); err != 0) return writeError(path, err);
+                return WrittenFile{path, bytes.size()};
+            }
             const mode_t type = info.st_mode & S_IFMT;
             if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, bytes);
             if (type == S_IFDIR) return writeError(path, EISDIR);
@@ -150,12 +180,15 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
         }
         if (const int err = resolveTarget(path, target); err != 0) return writeError(path, err);
         if (target.exists && !S_ISREG(target.info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
+        // a link through /proc names an open file, not a place in a folder:
+        // replacing what it leads to would take the file from under its owner
+        if (target.viaProc) return writeInPlace(path, bytes);
     }
 
     std::string temporary;
-    const int fd = createTemporary(folderOf(target.path), temporary);
+    std::optional<TemporaryFileGuard> guard;
+    const int fd = createTemporary(folderOf(target.path), temporary, guard);
     if (fd < 0) return writeError(path, errno);
-    const TemporaryFileGuard guard(temporary);
 
     int err = 0;
     if (target.exists) {

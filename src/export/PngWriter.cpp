@@ -52,15 +52,23 @@ Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType)
 }
 
 // Encodes the rows (already in the encoder's format) and takes the file.
-Result<std::vector<std::uint8_t>> finish(spng_ctx* ctx, const std::vector<std::uint8_t>& rows)
+// The encoded file, which the encoder hands over.
+Result<std::vector<std::uint8_t>> takeBuffer(spng_ctx* ctx)
 {
-    int ret = spng_encode_image(ctx, rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
-    if (ret != 0) return spngError(ret);
+    int ret = 0;
     std::size_t length = 0;
     const std::unique_ptr<void, BufferDeleter> buffer(spng_get_png_buffer(ctx, &length, &ret));
     if (!buffer || ret != 0) return spngError(ret);
     const auto* bytes = static_cast<const std::uint8_t*>(buffer.get());
     return std::vector<std::uint8_t>(bytes, bytes + length);
+}
+
+// Encodes the rows (already in the encoder's format) and takes the file.
+Result<std::vector<std::uint8_t>> finish(spng_ctx* ctx, const std::vector<std::uint8_t>& rows)
+{
+    const int ret = spng_encode_image(ctx, rows.data(), rows.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    if (ret != 0) return spngError(ret);
+    return takeBuffer(ctx);
 }
 
 }  // namespace
@@ -75,6 +83,53 @@ Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image)
     auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA);
     if (!ctx) return ctx.error();
     return finish(ctx->get(), image.rgba);
+}
+
+namespace {
+
+// The PLTE and tRNS chunks of a palette image.
+int setPalette(spng_ctx* ctx, const std::vector<Colour>& colours, const std::vector<std::uint8_t>& alpha)
+{
+    spng_plte plte{};
+    plte.n_entries = static_cast<std::uint32_t>(colours.size());
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const Colour c = colours[i];
+        plte.entries[i] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
+                           static_cast<std::uint8_t>(blueOf(c)), 0};
+    }
+    int ret = spng_set_plte(ctx, &plte);
+    if (ret == 0 && !alpha.empty()) {
+        spng_trns trns{};
+        trns.n_type3_entries = static_cast<std::uint32_t>(alpha.size());
+        std::copy(alpha.begin(), alpha.end(), trns.type3_alpha);
+        ret = spng_set_trns(ctx, &trns);
+    }
+    return ret;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
+{
+    if (rows.width() < 1 || rows.height() < 1) return pngError("the image has no pixels");
+    if (rows.indexed() && (rows.colours().empty() || rows.colours().size() > kMaxPaletteColours ||
+                           rows.alpha().size() > rows.colours().size()))
+        return pngError("a PNG palette holds 1 to 256 colours, and no more alpha values");
+    auto ctx = newEncoder(rows.width(), rows.height(),
+                          rows.indexed() ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA);
+    if (!ctx) return ctx.error();
+    int ret = rows.indexed() ? setPalette(ctx->get(), rows.colours(), rows.alpha()) : 0;
+    if (ret == 0)
+        ret = spng_encode_image(ctx->get(), nullptr, 0, SPNG_FMT_PNG,
+                                SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    if (ret != 0) return spngError(ret);
+    std::vector<std::uint8_t> row(rows.rowBytes());
+    for (int y = 0; y < rows.height(); ++y) {
+        rows.row(y, row.data());
+        ret = spng_encode_row(ctx->get(), row.data(), row.size());
+        if (ret != 0 && !(ret == SPNG_EOI && y + 1 == rows.height())) return spngError(ret);
+    }
+    return takeBuffer(ctx->get());
 }
 
 Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)
@@ -94,20 +149,7 @@ Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)
     auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_INDEXED);
     if (!ctx) return ctx.error();
 
-    spng_plte plte{};
-    plte.n_entries = static_cast<std::uint32_t>(image.colours.size());
-    for (std::size_t i = 0; i < image.colours.size(); ++i) {
-        const Colour c = image.colours[i];
-        plte.entries[i] = {static_cast<std::uint8_t>(redOf(c)), static_cast<std::uint8_t>(greenOf(c)),
-                           static_cast<std::uint8_t>(blueOf(c)), 0};
-    }
-    int ret = spng_set_plte(ctx->get(), &plte);
-    if (ret == 0 && !image.alpha.empty()) {
-        spng_trns trns{};
-        trns.n_type3_entries = static_cast<std::uint32_t>(image.alpha.size());
-        std::copy(image.alpha.begin(), image.alpha.end(), trns.type3_alpha);
-        ret = spng_set_trns(ctx->get(), &trns);
-    }
+    const int ret = setPalette(ctx->get(), image.colours, image.alpha);
     if (ret != 0) return spngError(ret);
     return finish(ctx->get(), image.indices);
 }

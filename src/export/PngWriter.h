@@ -17,6 +17,11 @@ namespace zpk {
 // (ErrorCode::CannotEncode): a PNG cannot hold it.
 Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
 
+// The PNG file of an image given row by row (RGBA or the palette form), fed
+// to the encoder one row at a time so that no second copy of the image is
+// ever held. The same image gives the same bytes as the whole-image forms.
+Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows);
+
 // The PNG file of an indexed image (colour type 3, bit depth 8). An image
 // without pixels, with an index count other than width x height, with 0 or
 // more than 256 colours, more alpha values than colours, or an index past

@@ -21,12 +21,21 @@ struct Slot {
 };
 std::array<Slot, kMaxTemporaryFiles> g_slots;
 
+// Removes the temporaries, then lets the signal end the program as it
+// would have, so that a shell sees a program ended by SIGINT (and stops a
+// loop) rather than one that exited.
 extern "C" void removeTemporariesAndExit(int signal)
 {
     for (Slot& slot : g_slots) {
         if (slot.inUse.load(std::memory_order_acquire)) ::unlink(slot.path);
     }
-    ::_exit(128 + signal);
+    ::signal(signal, SIG_DFL);
+    sigset_t unblocked;
+    sigemptyset(&unblocked);
+    sigaddset(&unblocked, signal);
+    ::sigprocmask(SIG_UNBLOCK, &unblocked, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);  // not reached
 }
 
 }  // namespace

@@ -8,13 +8,14 @@
 namespace zpk {
 
 // Removes the registered temporary files on SIGINT, SIGTERM and SIGHUP and
-// then ends the program with 128 + the signal's number (130, 143, 129), as
-// a shell reports a program that a signal ended. SIGXFSZ is ignored, so
+// then lets the signal end the program (a shell reports 130, 143, 129, and
+// stops a loop on Ctrl-C). SIGXFSZ is ignored, so
 // that a file-size limit makes a write fail with EFBIG instead of ending
 // the program. Call once, early in main().
 void installSignalCleanup();
 
-// Registers one temporary file for as long as it lives. At most
+// Registers one temporary file for as long as it lives: register the name
+// before the file is made, so that no moment is left uncovered. At most
 // kMaxTemporaryFiles at a time are registered; past that (or for a path
 // longer than the slot) the file is still written, only not removed on a
 // signal.

@@ -13,8 +13,9 @@ enum class DropFirst { Off, On };
 
 // What an exported PNG holds.
 enum class OutputForm {
-    Rgba,     // drawn pixels opaque in their colour, the rest transparent
-    Indexed,  // one byte per pixel, its value; when the stream produces every pixel
+    Smallest,  // the palette form whenever it shows the image exactly, RGBA otherwise
+    Rgba,      // drawn pixels opaque in their colour, the rest transparent
+    Indexed,   // one byte per pixel, its value; when the stream produces every pixel
 };
 
 struct PictureOptions {
@@ -25,7 +26,7 @@ struct PictureOptions {
     std::string color2 = "0";
     std::string color3 = "0";
     DropFirst dropFirst = DropFirst::Off;
-    OutputForm form = OutputForm::Rgba;
+    OutputForm form = OutputForm::Smallest;
 };
 
 }  // namespace zpk

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "state/ByteReader.h"
+#include "state/FileBytes.h"
 
 #include <array>
 #include <cstdint>
@@ -38,7 +39,7 @@ struct ContainerFile {
     std::int32_t fileLength = 0;
     // The whole file and one zero byte behind it (fileLength + 1 bytes);
     // empty while no file is loaded.
-    std::vector<std::uint8_t> fileBytes;
+    FileBytes fileBytes;
     int entryCount = 0;
     // entryOffsets[j] is entry j's position: its start offset plus 1. The
     // table has one element per list row (also row 0, whose position the
@@ -49,7 +50,7 @@ struct ContainerFile {
 
     bool isLoaded() const { return !fileBytes.empty(); }
     int rowCount() const { return static_cast<int>(listTexts.size()); }
-    ByteReader reader() const { return ByteReader(fileBytes); }
+    ByteReader reader() const { return ByteReader(fileBytes.span()); }
 
     // Start offset of the entry of `row` (its first byte, the width's low byte).
     std::int64_t entryOffset(int row) const { return entryOffsets[static_cast<std::size_t>(row)] - 1; }

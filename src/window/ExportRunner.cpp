@@ -51,15 +51,16 @@ bool ExportRunner::start(BatchPlan plan)
     if (m_thread.joinable()) m_thread.join();  // the last run has ended, its thread not yet joined
     m_running = true;
     m_cancel = false;
-    m_thread = std::thread([this, plan = std::move(plan)] {
+    const int run = ++m_run;
+    m_thread = std::thread([this, run, plan = std::move(plan)] {
         QueuedProgress progress(this);
         auto result = std::make_shared<const BatchResult>(runBatch(plan, progress, &m_cancel));
         // the runner lives until this thread is joined (see stop()), so
         // `this` is valid here; the slot runs on the runner's thread
         QMetaObject::invokeMethod(
             this,
-            [this, result] {
-                if (!m_running) return;  // stopped meanwhile
+            [this, run, result] {
+                if (!m_running || run != m_run) return;  // stopped meanwhile, or a later run
                 m_running = false;
                 emit finished(result);
             },

@@ -38,6 +38,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_cancel{false};
     bool m_running = false;
+    int m_run = 0;  // which start() the running export is
 };
 
 }  // namespace zpk

@@ -26,14 +26,6 @@ Bytes sprites(int count, int maxSide, std::uint32_t seed)
     return built(spriteContainer(count, 1, maxSide, sizes, seed * 1000));
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 std::set<std::string> pngNames(const std::string& folder, int rows)
 {
     std::set<std::string> names;

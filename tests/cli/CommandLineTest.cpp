@@ -159,7 +159,10 @@ TEST(CommandLine, ExportAllTakesSeveralFilesAndItsOptions)
     EXPECT_EQ(defaults.exportSettings.jobs, 0);
     EXPECT_EQ(defaults.exportSettings.overwrite, Overwrite::Refuse);
     EXPECT_EQ(defaults.exportSettings.progress, ProgressOutput::Shown);
-    EXPECT_EQ(defaults.exportSettings.picture.form, OutputForm::Rgba);
+    EXPECT_EQ(defaults.exportSettings.picture.form, OutputForm::Smallest);
+    EXPECT_EQ(parsedOk({"export", "a.zpk", "--rgba"}).exportSettings.picture.form, OutputForm::Rgba);
+    EXPECT_EQ(usageMessage({"export", "a.zpk", "--rgba", "--indexed"}),
+              "--indexed and --rgba exclude each other");
     EXPECT_EQ(parsedOk({"export", "a.zpk", "--indexed"}).exportSettings.picture.form, OutputForm::Indexed);
     EXPECT_EQ(parsedOk({"export", "--all", "--jobs=12", "a.zpk"}).exportSettings.jobs, 12);
 }

@@ -23,14 +23,6 @@ std::vector<std::string> fields(const std::string& line, char separator)
     return out;
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 // Width and height are signed 16-bit values: 0x8000 is -32768, 0xFFFF is -1.
 TEST(CliInput, ListShowsWidthsOf32768AndMoreAsSignedNumbers)
 {

@@ -10,8 +10,10 @@ add_executable(cli_tests
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
   cli/ListFormatTest.cpp
+  cli/ListIndexTest.cpp
   cli/OutputTest.cpp
   cli/PngWriterTest.cpp
+  cli/SmallestFormTest.cpp
 )
 target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
