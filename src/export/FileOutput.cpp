@@ -108,6 +108,12 @@ int createTemporary(const std::string& folder, std::string& name, std::optional<
         std::snprintf(leaf, sizeof leaf, ".zpk-%08x", tag);
         name = folder + "/" + leaf;
         guard.emplace(name);
+        if (!guard->allowed()) {
+            // the program is ending on a signal: no new file now
+            guard.reset();
+            errno = EINTR;
+            return -1;
+        }
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         const int err = errno;

@@ -2,17 +2,27 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
+#include <shared_mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace zpk {
 
 namespace {
 
-// A path that a signal handler can read: written while `inUse` is false,
-// then published by setting it; the handler only reads published slots.
-// Lock-free atomics are safe to read in a signal handler.
+// Writes hold this shared while their temporary file exists; the ending
+// program takes it exclusively, which waits for them.
+std::shared_timed_mutex g_writing;
+std::atomic<bool> g_ending{false};
+
+// How long an ending program waits for writes under way (a write to a slow
+// disk) before it removes their temporaries from under them.
+constexpr auto kWaitForWrites = std::chrono::seconds(3);
+
 constexpr std::size_t kMaxPath = 4096;
 struct Slot {
     std::atomic<bool> taken{false};  // reserved by a guard
@@ -21,19 +31,32 @@ struct Slot {
 };
 std::array<Slot, kMaxTemporaryFiles> g_slots;
 
-// Removes the temporaries, then lets the signal end the program as it
-// would have, so that a shell sees a program ended by SIGINT (and stops a
-// loop) rather than one that exited.
-extern "C" void removeTemporariesAndExit(int signal)
+sigset_t endingSignals()
 {
-    for (Slot& slot : g_slots) {
-        if (slot.inUse.load(std::memory_order_acquire)) ::unlink(slot.path);
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+    return set;
+}
+
+[[noreturn]] void endOnSignals()
+{
+    const sigset_t set = endingSignals();
+    int signal = 0;
+    while (::sigwait(&set, &signal) != 0) {
     }
-    ::signal(signal, SIG_DFL);
-    sigset_t unblocked;
-    sigemptyset(&unblocked);
-    sigaddset(&unblocked, signal);
-    ::sigprocmask(SIG_UNBLOCK, &unblocked, nullptr);
+    g_ending = true;
+    // the writes under way finish, and none starts: then no temporary exists
+    const bool settled = g_writing.try_lock_for(kWaitForWrites);
+    for (Slot& slot : g_slots)
+        if (slot.inUse.load(std::memory_order_acquire)) ::unlink(slot.path);
+    (void)settled;  // held until the end: nothing may write now
+    // end as the signal would have ended the program
+    std::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     ::raise(signal);
     ::_exit(128 + signal);  // not reached
 }
@@ -42,17 +65,17 @@ extern "C" void removeTemporariesAndExit(int signal)
 
 void installSignalCleanup()
 {
-    struct sigaction action {};
-    action.sa_handler = removeTemporariesAndExit;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
+    const sigset_t set = endingSignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread(endOnSignals).detach();
 }
 
 TemporaryFileGuard::TemporaryFileGuard(const std::string& path)
 {
-    if (path.size() >= kMaxPath) return;
+    g_writing.lock_shared();
+    m_allowed = !g_ending;
+    if (!m_allowed || path.size() >= kMaxPath) return;
     for (int i = 0; i < kMaxTemporaryFiles; ++i) {
         Slot& slot = g_slots[static_cast<std::size_t>(i)];
         bool expected = false;
@@ -66,10 +89,12 @@ TemporaryFileGuard::TemporaryFileGuard(const std::string& path)
 
 TemporaryFileGuard::~TemporaryFileGuard()
 {
-    if (m_slot < 0) return;
-    Slot& slot = g_slots[static_cast<std::size_t>(m_slot)];
-    slot.inUse.store(false, std::memory_order_release);
-    slot.taken.store(false, std::memory_order_release);
+    if (m_slot >= 0) {
+        Slot& slot = g_slots[static_cast<std::size_t>(m_slot)];
+        slot.inUse.store(false, std::memory_order_release);
+        slot.taken.store(false, std::memory_order_release);
+    }
+    g_writing.unlock_shared();
 }
 
 }  // namespace zpk

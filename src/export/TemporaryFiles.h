@@ -1,24 +1,25 @@
-// Temporary files that must not outlive an interrupted program: each one is
-// registered while it exists, and SIGINT, SIGTERM and SIGHUP remove every
-// registered file before the program ends.
+// Temporary files that must not outlive an interrupted program. SIGINT,
+// SIGTERM and SIGHUP are taken by a thread of their own: it lets the writes
+// under way finish (a temporary file exists only inside one) and allows no
+// new one, removes whatever is still registered, and then lets the signal
+// end the program as it would have.
 #pragma once
 
 #include <string>
 
 namespace zpk {
 
-// Removes the registered temporary files on SIGINT, SIGTERM and SIGHUP and
-// then lets the signal end the program (a shell reports 130, 143, 129, and
-// stops a loop on Ctrl-C). SIGXFSZ is ignored, so
-// that a file-size limit makes a write fail with EFBIG instead of ending
-// the program. Call once, early in main().
+// Takes SIGINT, SIGTERM and SIGHUP as above, so that a shell reports 130,
+// 143, 129 and stops a loop on Ctrl-C; ignores SIGXFSZ, so that a file-size
+// limit makes a write fail with EFBIG instead of ending the program. Call
+// once, first thing in main(), before any other thread starts (threads
+// inherit the blocked signals).
 void installSignalCleanup();
 
-// Registers one temporary file for as long as it lives: register the name
-// before the file is made, so that no moment is left uncovered. At most
-// kMaxTemporaryFiles at a time are registered; past that (or for a path
-// longer than the slot) the file is still written, only not removed on a
-// signal.
+// One temporary file's life: while a guard lives the program does not end
+// on those signals (for a few seconds at most), and its path is removed if
+// it ends all the same. A guard made once the program is ending is not
+// `allowed()`: no file may be made then.
 class TemporaryFileGuard {
 public:
     explicit TemporaryFileGuard(const std::string& path);
@@ -26,8 +27,11 @@ public:
     TemporaryFileGuard(const TemporaryFileGuard&) = delete;
     TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
 
+    bool allowed() const { return m_allowed; }
+
 private:
     int m_slot = -1;
+    bool m_allowed = false;
 };
 
 // More than the worker threads of any batch write at once.
