@@ -9,6 +9,7 @@
 // 1000 x 1000 behind which the file runs on to 256 MiB (the last entry runs
 // to the end of the file; the decoder stops at width x height pixels).
 // Run: build/bin/bench_batch_memory (it starts build/bin/zpk).
+#include "BenchSupport.h"
 #include "container/ContainerWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -106,12 +107,14 @@ void BatchPeakMemory(benchmark::State& state)
     state.counters["peak_MiB"] = static_cast<double>(peak) / (1 << 20);
     state.counters["container_MiB"] = static_cast<double>(kContainerBytes) / (1 << 20);
     state.counters["peak_per_container"] = ratio;
-    std::printf("  -j %s: peak %.1f MiB for a %lld MiB container: %.3f x (target < %.1f: %s)\n", jobs.c_str(),
-                static_cast<double>(peak) / (1 << 20), static_cast<long long>(kContainerBytes >> 20), ratio,
-                kTarget, ratio < kTarget ? "met" : "NOT MET");
+    char text[160];
+    std::snprintf(text, sizeof text, "peak %.1f MiB for a %lld MiB container: %.3f x (target < %.1f: %s)",
+                  static_cast<double>(peak) / (1 << 20), static_cast<long long>(kContainerBytes >> 20), ratio,
+                  kTarget, ratio < kTarget ? "met" : "NOT MET");
+    zpk::bench::recordFigure("zpk export --all -j " + jobs + ", peak memory", text);
 }
 BENCHMARK(BatchPeakMemory)->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return zpk::bench::runAndSummarise(argc, argv); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +23,23 @@ std::map<std::string, Recorded>& recorded()
 {
     static std::map<std::string, Recorded> table;
     return table;
+}
+
+// Label -> a figure that is not a ratio.
+std::map<std::string, std::string>& figures()
+{
+    static std::map<std::string, std::string> table;
+    return table;
+}
+
+std::string utcNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    ::gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+    return text;
 }
 
 double median(std::vector<double> values)
@@ -118,23 +136,42 @@ void report(benchmark::State& state, const PairedSamples& samples, const std::st
     recorded()[label] = {baselineName, samples.ratio(), target};
 }
 
+void recordFigure(const std::string& label, const std::string& text) { figures()[label] = text; }
+
+std::string loadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    if (!(in >> one >> five >> fifteen)) return {};
+    return one + " " + five + " " + fifteen;
+}
+
 int runAndSummarise(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    const std::string startTime = utcNow();
+    const std::string startLoad = loadAverage();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    if (!recorded().empty()) std::printf("\nSummary (ratio = median baseline time / median subject time):\n");
+    if (recorded().empty() && figures().empty()) return 0;
+    // a figure taken on a busy machine is not comparable with one taken on
+    // an idle one: say which it was
+    std::printf("\nSummary: %s to %s, load average (1, 5, 15 min) %s at the start, %s at the end\n",
+                startTime.c_str(), utcNow().c_str(), startLoad.c_str(), loadAverage().c_str());
+    if (!recorded().empty())
+        std::printf("ratio = median baseline time / median subject time, both measured in this process:\n");
     for (const auto& [label, r] : recorded()) {
-        if (r.target > 0) {
-            std::printf("  %-44s %6.3f x %-22s target >= %.2f: %s\n", label.c_str(), r.ratio,
-                        r.baselineName.c_str(), r.target, r.ratio >= r.target ? "met" : "NOT MET");
-        } else {
-            std::printf("  %-44s %6.3f x %-22s (no target)\n", label.c_str(), r.ratio,
-                        r.baselineName.c_str());
-        }
+        char verdict[48];
+        if (r.target > 0)
+            std::snprintf(verdict, sizeof verdict, "target >= %g: %s", r.target,
+                          r.ratio >= r.target ? "met" : "NOT MET");
+        else std::snprintf(verdict, sizeof verdict, "(no target)");
+        std::printf("  %-48s %9.3f x  %-22s vs %s\n", label.c_str(), r.ratio, verdict,
+                    r.baselineName.c_str());
     }
+    for (const auto& [label, text] : figures()) std::printf("  %-48s %s\n", label.c_str(), text.c_str());
     std::fflush(stdout);
     return 0;
 }

@@ -76,13 +76,28 @@ public:
     template <typename Subject, typename Baseline>
     void run(benchmark::State& state, Subject&& subject, Baseline&& baseline)
     {
+        runSettled(
+            state, [] {}, subject, baseline);
+    }
+
+    // The same, with `settle` called, untimed, before each of the two timed
+    // calls: for work that leaves something behind that belongs to neither
+    // side (events a click posted, which the baseline's event pumping would
+    // otherwise handle on its clock).
+    template <typename Settle, typename Subject, typename Baseline>
+    void runSettled(benchmark::State& state, Settle&& settle, Subject&& subject, Baseline&& baseline)
+    {
         double s = 0;
         double b = 0;
         if (m_subject.size() % 2 == 0) {
+            settle();
             s = timeOnce(subject);
+            settle();
             b = timeOnce(baseline);
         } else {
+            settle();
             b = timeOnce(baseline);
+            settle();
             s = timeOnce(subject);
         }
         s /= m_subjectUnits;
@@ -121,14 +136,25 @@ private:
 
 // Sets the counters of a paired benchmark: ratio, bytes/s and pixels/s of
 // the subject, bytes/s of the baseline, and the medians in milliseconds;
-// and records the ratio for the summary. A target of 0 means "no target,
-// for information".
+// and records the ratio for the summary. `baselineName` says what the
+// baseline does, in a few words, since a ratio means nothing without it.
+// A target of 0 means "no target, for information".
 void report(benchmark::State& state, const PairedSamples& samples, const std::string& label,
             const std::string& baselineName, double target, std::int64_t bytesPerIteration,
             std::int64_t pixelsPerIteration);
 
+// Records a figure that is not a ratio (a whole process's time and peak
+// memory, say) for the summary, under `label`, as `text`.
+void recordFigure(const std::string& label, const std::string& text);
+
+// The system's load average over 1, 5 and 15 minutes, as /proc/loadavg
+// tells it ("0.12 0.30 0.41"); empty when it cannot be read.
+std::string loadAverage();
+
 // Initialises Google Benchmark, runs the selected benchmarks and prints one
-// summary line per recorded ratio. The body of each program's main().
+// summary line per recorded ratio and figure, under the time (UTC) and the
+// load average at the start and at the end of the run. The body of each
+// program's main().
 int runAndSummarise(int argc, char** argv);
 
 }  // namespace zpk::bench

@@ -1,16 +1,27 @@
 // Batch export (`zpk export FILE... --all --force`) of 20 containers of 255
 // sprite-like entries each (64 to 128 pixels a side, 5100 PNGs), through
-// the library call the tool makes, on one thread and on every core: files
-// read, entries decoded, PNGs encoded and written to a temporary folder.
-// The baseline, measured in the same run, does only a part of that work on
-// one thread: it encodes the same RGBA images to PNG in memory with QImage.
-//   -j 1           vs QImage on one thread  (for information)
-//   -j all cores   vs QImage on one thread  (>= 1.5 on two cores)
-// The PNGs go to a folder under $TMPDIR when it is set, else under /dev/shm
-// (memory) when there is one, so that the figure is the export's work and
-// not the disk's: every iteration replaces 5100 files, and some file systems
-// (ext4 without a journal) slow down sharply under that much churn. Run it
-// with TMPDIR=/some/disk/folder to measure a disk as well.
+// the library call the tool makes: files read, entries decoded, PNGs
+// encoded and written to a temporary folder.
+//   -j N (all cores)   vs the same engine with -j 1 over the same files: the
+//                      same work on one thread, so the ratio is what the
+//                      threads gain  (>= 0.75 x N: 1.5 on two cores)
+//   -j 1               vs QImage's PNG writer on one thread, in memory, over
+//                      the same RGBA images: less work than the engine's (no
+//                      read, no decode, no file), for information only
+// And the whole tool, as a shell runs it: `zpk export FILE --all -j 1 -q
+// --force -o DIR` as a child process (build/bin/zpk, started by
+// build/bin/run-measured) over one container of 255 sprites of 256 x 256
+// pixels; its wall time, CPU time and peak resident set (wait4), with the
+// bytes and the forms (palette or RGBA) of the PNGs it wrote. No baseline:
+// a figure to compare between versions of the tool, such as a change of the
+// default PNG form.
+//
+// The PNGs go to a folder under $TMPDIR, or /tmp. Every iteration replaces
+// 5100 files, each synced before its rename, and both sides of the -j ratio
+// write the same files, so the file system's cost is on both sides alike;
+// but syncs and renames in one folder overlap only in part, so on a disk
+// the threads gain less than on a memory file system (TMPDIR on one takes
+// the disk out of the figures).
 #include "BenchSupport.h"
 
 #include "decode/Decoder.h"
@@ -23,7 +34,7 @@
 #include <QImage>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -41,17 +52,15 @@ constexpr int kEntriesPerContainer = 255;
 constexpr int kMinSide = 64;
 constexpr int kMaxSide = 128;
 
-// Where the scratch folder goes: see the top of this file.
-fs::path scratchParent()
+// Made on first use, removed when the program ends.
+const TempFolder& scratch()
 {
-    if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0') return tmp;
-    std::error_code ec;
-    if (fs::is_directory("/dev/shm", ec)) return "/dev/shm";
-    return fs::temp_directory_path();
+    static const TempFolder folder;
+    return folder;
 }
 
 // The containers on disk, and the RGBA images of their entries for the
-// baseline.
+// QImage comparison.
 struct ExportCase {
     fs::path folder;
     std::vector<std::string> files;
@@ -62,10 +71,9 @@ struct ExportCase {
 
 const ExportCase& exportCase()
 {
-    static const TempFolder scratch(scratchParent().string());
     static const ExportCase c = [] {
         ExportCase made;
-        made.folder = scratch.path();
+        made.folder = scratch().path();
         std::mt19937 sizes(7);
         for (int f = 0; f < kContainers; ++f) {
             const Bytes bytes = buildOrDie(spriteContainer(kEntriesPerContainer, kMinSide, kMaxSide, sizes,
@@ -108,52 +116,213 @@ void encodeWithQImage(const std::vector<RgbaImage>& images)
 // Hears nothing: the benchmark measures the export alone.
 class NoProgress : public ProgressReporter {};
 
-void runExport(benchmark::State& state, int threads, const std::string& label, double target)
+// The plan of `zpk export FILES --all --force -j threads -o scratch/out-jN`;
+// run once, so that its folders exist and every timed run replaces files.
+BatchPlan plannedExport(const ExportCase& c, int threads)
 {
-    const ExportCase& c = exportCase();
     BatchSettings settings;
     settings.files = c.files;
     settings.outputFolder = (c.folder / ("out-j" + std::to_string(threads))).string();
     settings.overwrite = Overwrite::Replace;  // --force: every iteration writes every PNG anew
     settings.jobs = threads;
-    const auto planned = planBatch(settings);
+    auto planned = planBatch(settings);
     check(std::holds_alternative<BatchPlan>(planned), "the plan");
-    const BatchPlan& plan = std::get<BatchPlan>(planned);
-
+    BatchPlan plan = std::get<BatchPlan>(std::move(planned));
+    check(plan.threads == threads, "the plan's thread count");
     NoProgress quiet;
-    // once before timing: the folders exist, and every later run replaces files
     const BatchResult first = runBatch(plan, quiet);
     check(first.allExported() && first.exported() == kContainers * kEntriesPerContainer,
           "every entry exported");
+    return plan;
+}
 
-    PairedSamples samples;
-    for (auto _ : state) {
-        samples.run(
-            state,
-            [&] {
-                const BatchResult result = runBatch(plan, quiet);
-                benchmark::DoNotOptimize(result.files.data());
-            },
-            [&] { encodeWithQImage(c.rgba); });
-    }
-    report(state, samples, label, "QImage PNG, 1 thread", target, c.bytes, c.pixels);
+void exportAll(const BatchPlan& plan)
+{
+    NoProgress quiet;
+    const BatchResult result = runBatch(plan, quiet);
+    check(!result.cancelled && result.exported() == kContainers * kEntriesPerContainer,
+          "every entry exported");
+    benchmark::DoNotOptimize(result.files.data());
+}
+
+void setExportCounters(benchmark::State& state, const ExportCase& c, int threads)
+{
     state.SetLabel("into " + c.folder.string());
-    state.counters["threads"] = plan.threads;
+    state.counters["threads"] = threads;
     state.counters["entries"] = static_cast<double>(c.rgba.size());
 }
 
 int allCores() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
-void BM_ExportOneThread(benchmark::State& state) { runExport(state, 1, "export 20 x 255 sprites, -j 1", 0); }
-
-void BM_ExportAllCores(benchmark::State& state)
+// -j N against -j 1: the same engine, the same files, the same PNGs.
+void BM_ExportThreads(benchmark::State& state)
 {
     const int threads = allCores();
-    runExport(state, threads, "export 20 x 255 sprites, -j " + std::to_string(threads) + " (all cores)", 1.5);
+    if (threads < 2) {
+        state.SkipWithError("one core: there is nothing to spread the work over");
+        return;
+    }
+    const ExportCase& c = exportCase();
+    const BatchPlan many = plannedExport(c, threads);
+    const BatchPlan one = plannedExport(c, 1);
+    PairedSamples samples;
+    for (auto _ : state)
+        samples.run(
+            state, [&] { exportAll(many); }, [&] { exportAll(one); });
+    report(state, samples, "export 20 x 255 sprites, -j " + std::to_string(threads) + " (all cores)",
+           "the same export, -j 1", 0.75 * threads, c.bytes, c.pixels);
+    setExportCounters(state, c, threads);
 }
 
-BENCHMARK(BM_ExportOneThread)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ExportAllCores)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+// -j 1 against QImage's PNG writer: a familiar yardstick, not the same work.
+void BM_ExportOneThreadVsQImage(benchmark::State& state)
+{
+    const ExportCase& c = exportCase();
+    const BatchPlan one = plannedExport(c, 1);
+    PairedSamples samples;
+    for (auto _ : state)
+        samples.run(
+            state, [&] { exportAll(one); }, [&] { encodeWithQImage(c.rgba); });
+    report(state, samples, "export 20 x 255 sprites, -j 1",
+           "QImage PNG to memory, 1 thread (no read, decode, file)", 0, c.bytes, c.pixels);
+    setExportCounters(state, c, 1);
+}
+
+// --- the whole tool as a child process ---------------------------------------
+
+constexpr int kProcessEntries = 255;
+constexpr int kProcessSide = 256;
+
+struct ChildRun {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;  // user and system
+    std::int64_t peakBytes = 0;
+};
+
+// Runs `args` (args[0] a path) once through build/bin/run-measured, which
+// starts it from a small process of its own (a child forked from this one
+// would count this process's pages in its peak), and reads back what
+// wait4 told it. Aborts unless the program exits with 0.
+ChildRun runChild(const std::vector<std::string>& args)
+{
+    // each word in single quotes for the shell that popen starts
+    std::string command;
+    const auto word = [&command](const std::string& w) {
+        check(w.find('\'') == std::string::npos, "a quote in an argument");
+        command.append(command.empty() ? "'" : " '").append(w).append("'");
+    };
+    for (const std::string& w : {(fs::path(ZPK_BIN_DIR) / "run-measured").string(), std::string("--runs"),
+                                 std::string("1"), std::string("--")})
+        word(w);
+    for (const std::string& a : args) word(a);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    check(pipe != nullptr, "popen");
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    const int status = ::pclose(pipe);
+    if (status != 0) std::fprintf(stderr, "bench: %s\n%s", command.c_str(), text.c_str());
+    check(status == 0, "the measured program succeeds");
+
+    // the last line: "median wall_ms=W cpu_ms=C peak_kib=P"
+    const std::size_t last = text.rfind("median ");
+    check(last != std::string::npos, "run-measured's figures");
+    double wallMs = 0;
+    double cpuMs = 0;
+    long peakKib = 0;
+    check(std::sscanf(text.c_str() + last, "median wall_ms=%lf cpu_ms=%lf peak_kib=%ld", &wallMs, &cpuMs,
+                      &peakKib) == 3,
+          "run-measured's figures");
+    return {wallMs / 1e3, cpuMs / 1e3, static_cast<std::int64_t>(peakKib) * 1024};
+}
+
+// What a folder of PNGs holds: their count and bytes, and how many are
+// palette images (IHDR colour type 3) and RGBA (colour type 6).
+struct PngFolder {
+    int files = 0;
+    int palette = 0;
+    int rgba = 0;
+    std::int64_t bytes = 0;
+};
+
+PngFolder pngsIn(const fs::path& folder)
+{
+    PngFolder out;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".png") continue;
+        ++out.files;
+        out.bytes += static_cast<std::int64_t>(entry.file_size());
+        std::ifstream in(entry.path(), std::ios::binary);
+        char head[26] = {};
+        in.read(head, sizeof head);  // signature 8, IHDR length and type 8, width 4, height 4, depth 1
+        if (head[25] == 3) ++out.palette;
+        if (head[25] == 6) ++out.rgba;
+    }
+    return out;
+}
+
+template <typename T>
+T medianOf(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void BM_ExportProcess(benchmark::State& state)
+{
+    std::mt19937 sizes(3);
+    const Bytes bytes = buildOrDie(spriteContainer(kProcessEntries, kProcessSide, kProcessSide, sizes, 500));
+    const fs::path folder = scratch().path();
+    const std::string input = (folder / "sprites256.zpk").string();
+    writeFileOrDie(input, bytes);
+    const fs::path out = folder / "process-out";
+    const std::string zpk = (fs::path(ZPK_BIN_DIR) / "zpk").string();
+    // 0: the default form (the palette PNG whenever it is exact); 1: --rgba,
+    // the form every PNG had before, the same bytes
+    const bool rgba = state.range(0) != 0;
+    std::vector<std::string> args{zpk, "export", input,     "--all", "-j",
+                                  "1", "-q",     "--force", "-o",    out.string()};
+    if (rgba) args.push_back("--rgba");
+
+    runChild(args);  // once untimed: the folder exists, the program's pages are cached
+    const PngFolder written = pngsIn(out);
+    check(written.files == kProcessEntries && written.palette + written.rgba == kProcessEntries,
+          "one PNG per entry");
+
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    std::vector<std::int64_t> peak;
+    for (auto _ : state) {
+        const ChildRun run = runChild(args);
+        state.SetIterationTime(run.wallSeconds);
+        wall.push_back(run.wallSeconds);
+        cpu.push_back(run.cpuSeconds);
+        peak.push_back(run.peakBytes);
+    }
+    const double peakMiB = static_cast<double>(*std::max_element(peak.begin(), peak.end())) / (1 << 20);
+    state.counters["wall_ms"] = medianOf(wall) * 1e3;
+    state.counters["cpu_ms"] = medianOf(cpu) * 1e3;
+    state.counters["peak_MiB"] = peakMiB;
+    state.counters["png_MiB"] = static_cast<double>(written.bytes) / (1 << 20);
+    state.counters["palette_pngs"] = written.palette;
+    state.counters["rgba_pngs"] = written.rgba;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(bytes.size()));
+
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "median %.0f ms wall, %.0f ms CPU; peak RSS %.1f MiB; %d PNGs, %.2f MiB "
+                  "(%d palette, %d RGBA); %zu runs",
+                  medianOf(wall) * 1e3, medianOf(cpu) * 1e3, peakMiB, written.files,
+                  static_cast<double>(written.bytes) / (1 << 20), written.palette, written.rgba, wall.size());
+    recordFigure(rgba ? "zpk export --all -j 1 --rgba, 255 sprites 256x256"
+                      : "zpk export --all -j 1, 255 sprites 256x256 (default form)",
+                 text);
+}
+
+BENCHMARK(BM_ExportThreads)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExportOneThreadVsQImage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExportProcess)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 
 }  // namespace
 }  // namespace zpk::bench

@@ -64,7 +64,14 @@ std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount)
 
 std::string planConflictText(const PlanConflict& conflict)
 {
-    const auto named = [](const std::string& name) { return "'" + terminalName(name) + "'"; };
+    // appended rather than "'" + ...: prepending to a temporary draws a false
+    // -Wrestrict from g++ 12 at -O3
+    const auto named = [](const std::string& name) {
+        std::string out(1, '\'');
+        out += terminalName(name);
+        out += '\'';
+        return out;
+    };
     if (conflict.first == conflict.second) return named(conflict.first) + " is given twice";
     return named(conflict.first) + " and " + named(conflict.second) + " would both write into the folder " +
            named(conflict.folder) + " (export them in separate runs, each with its own -o DIR)";

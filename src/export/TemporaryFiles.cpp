@@ -27,8 +27,10 @@ constexpr std::size_t kMaxPath = 4096;
 struct Slot {
     std::atomic<bool> taken{false};  // reserved by a guard
     std::atomic<bool> inUse{false};  // the path is complete
-    char path[kMaxPath];
+    char path[kMaxPath]{};
 };
+// Zero-initialised, so that the table costs nothing until a slot is used
+// (a program that never writes never touches its 2 MiB).
 std::array<Slot, kMaxTemporaryFiles> g_slots;
 
 sigset_t endingSignals()

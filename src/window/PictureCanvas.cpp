@@ -20,16 +20,22 @@ QSize PictureCanvas::sizeHint() const { return {m_surface.width(), m_surface.hei
 
 void PictureCanvas::paintEvent(QPaintEvent* event)
 {
-    // Surface pixels are 0xFFRRGGBB words: Format_RGB32 reads them in place.
+    // Surface pixels are 0xFFRRGGBB words: Format_RGB32 reads them in place,
+    // and onto a window surface of Format_RGB32 or of premultiplied ARGB32
+    // (every pixel opaque) Qt copies them row by row, converting nothing.
     const QImage image(reinterpret_cast<const uchar*>(m_surface.data()), m_surface.width(),
                        m_surface.height(), m_surface.width() * 4, QImage::Format_RGB32);
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(area, image, area);
+    // only the rectangles asked for, not their bounding rectangle: a window
+    // moved off two corners of the canvas asks for two small pieces
+    const QRegion& asked = event->region();
+    for (const QRect& area : asked) painter.drawImage(area, image, area);
     // The widget can be larger than the surface only if someone resizes it;
     // the part outside shows the background.
-    const QRegion outside = QRegion(area) - QRegion(image.rect());
-    for (const QRect& r : outside) painter.fillRect(r, QColor::fromRgb(toArgb(m_surface.background())));
+    if (!image.rect().contains(asked.boundingRect())) {
+        const QColor background = QColor::fromRgb(toArgb(m_surface.background()));
+        for (const QRect& r : asked - QRegion(image.rect())) painter.fillRect(r, background);
+    }
 }
 
 }  // namespace zpk

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# bench/startup.sh [RUNS]: how long the viewer takes from exec to the first
+# image on screen, and its peak memory up to then, under a virtual X display
+# (xvfb-run); and the same for an empty QWidget window of the viewer's size,
+# Qt's own floor. Each program runs RUNS times (10 unless told), one after
+# the other; the medians are printed last.
+#
+# The viewer is started as `make run` starts it, in samples/ and with
+# samples/demo.zpk to open; ZPKVIEW_REPORT_FIRST_PAINT makes it print the
+# moment its canvas painted that file's first image, and quit (see
+# src/app/main.cpp). build/bin/run-measured starts each run, reads that line
+# and takes the peak resident set from wait4.
+#
+# Needs a build (make build, or ZPK_BIN_DIR=/some/build/bin) and xvfb-run.
+# Targets: start to image <= 35 ms, peak <= 30 MiB.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin=${ZPK_BIN_DIR:-$root/build/bin}
+runs=${1:-10}
+
+for program in zpkview startup-empty-window run-measured; do
+  if [ ! -x "$bin/$program" ]; then
+    echo "startup.sh: $bin/$program is missing: make build first (or set ZPK_BIN_DIR)" >&2
+    exit 1
+  fi
+done
+if [ -z "$(command -v xvfb-run || true)" ]; then
+  echo "startup.sh: needs xvfb-run (Debian: xvfb)" >&2
+  exit 1
+fi
+
+echo "startup.sh: $(date -u '+%Y-%m-%d %H:%M:%S UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg), $runs runs each"
+
+# One X server for every run, so that its own start is not measured; a
+# 24-bit screen, as a desktop has.
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
+  set -euo pipefail
+  bin=$1 root=$2 runs=$3
+  summary() { # label, then the output of run-measured
+    local line
+    line=$(printf "%s\n" "$2" | grep "^median")
+    local paint=${line#*first_paint_ms=}
+    local peak=${line#*peak_kib=}; peak=${peak%% *}
+    awk -v label="$1" -v paint="$paint" -v peak="$peak" "BEGIN {
+      printf \"  %-28s start to first paint %6.1f ms, peak RSS %5.1f MiB (medians)\n\", label, paint, peak / 1024 }"
+  }
+  echo "empty QWidget window (Qt floor):"
+  empty=$("$bin/run-measured" --runs "$runs" --first-paint --timeout 30 -- "$bin/startup-empty-window")
+  printf "%s\n" "$empty" | sed "s/^/    /"
+  echo "zpkview samples/demo.zpk:"
+  viewer=$(cd "$root/samples" && "$bin/run-measured" --runs "$runs" --first-paint --timeout 30 -- "$bin/zpkview" demo.zpk)
+  printf "%s\n" "$viewer" | sed "s/^/    /"
+  echo "summary (targets: viewer <= 35 ms start to image, <= 30 MiB peak):"
+  summary "empty QWidget window" "$empty"
+  summary "zpkview samples/demo.zpk" "$viewer"
+' startup "$bin" "$root" "$runs"
+echo "startup.sh: done $(date -u '+%H:%M:%S UTC'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
