@@ -3,50 +3,14 @@
 // list would load it.
 #include "export/TemporaryFiles.h"
 #include "window/CanvasMenu.h"
+#include "window/FirstPaintReport.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QEvent>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
-
-namespace {
-
-// With ZPKVIEW_REPORT_FIRST_PAINT set (bench/startup.sh sets it), the
-// viewer prints "first-paint NANOSECONDS" on standard output once the
-// canvas has painted the image of the file given at start, and quits: the
-// start-up time is measured up to that line (the nanoseconds are
-// std::chrono::steady_clock's, CLOCK_MONOTONIC, comparable between
-// processes). The report is posted from the paint event, so it runs once
-// that event is done, after the window's surface has been flushed.
-class FirstPaintReport : public QObject {
-public:
-    explicit FirstPaintReport(QObject* parent) : QObject(parent) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_posted) {
-            m_posted = true;
-            QTimer::singleShot(0, this, [] {
-                const auto now = std::chrono::steady_clock::now().time_since_epoch();
-                std::printf("first-paint %lld\n",
-                            static_cast<long long>(
-                                std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-                std::fflush(stdout);
-                QCoreApplication::exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_posted = false;
-};
-
-}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -81,7 +45,7 @@ int main(int argc, char* argv[])
         // the window to stand in front of
         const QString path = files.first();
         const bool showDetails = parser.isSet(inspect);
-        const bool reportFirstPaint = qEnvironmentVariableIsSet("ZPKVIEW_REPORT_FIRST_PAINT");
+        const bool reportFirstPaint = zpk::FirstPaintReport::wanted();
         QTimer::singleShot(0, &window, [&window, path, showDetails, reportFirstPaint] {
             window.loadFile(path);
             if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
@@ -94,7 +58,7 @@ int main(int argc, char* argv[])
                     QCoreApplication::exit(1);
                     return;
                 }
-                canvas->installEventFilter(new FirstPaintReport(canvas));
+                canvas->installEventFilter(new zpk::FirstPaintReport(canvas));
             }
         });
     }

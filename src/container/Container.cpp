@@ -67,6 +67,25 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
     return OpenedFile{std::move(handle), true, info.st_size};
 }
 
+// Reads `length` bytes at `offset` of a regular file into `to`; what lies
+// past the end (the file shrank meanwhile) is left as zeros. 0 or an errno.
+int readAt(const OpenedFile& file, std::uint8_t* to, std::size_t length, std::int64_t offset)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got = ::pread(file.handle->fd(), to + done, length - done,
+                                    static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (done < length) std::memset(to + done, 0, length - done);
+    return 0;
+}
+
 // Reads up to `length` bytes from the start of a regular file into a buffer
 // that is not zero-filled first; a file that has shrunk meanwhile leaves
 // zeros behind its end, one that grew is cut.
@@ -74,18 +93,8 @@ Result<FileBytes> readFrom(const OpenedFile& file, std::int64_t length, const st
 {
     FileBytes contents(static_cast<std::size_t>(length));
     const auto wanted = static_cast<std::size_t>(length);
-    std::size_t done = 0;
-    while (done < wanted) {
-        const ssize_t got =
-            ::pread(file.handle->fd(), contents.data() + done, wanted - done, static_cast<off_t>(done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return makeError(ErrorCode::CannotOpen, path, errno);
-        }
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    if (done < wanted) std::memset(contents.data() + done, 0, wanted - done);
+    if (const int err = readAt(file, contents.data(), wanted, 0); err != 0)
+        return makeError(ErrorCode::CannotOpen, path, err);
     return contents;
 }
 
@@ -160,6 +169,14 @@ Result<ContainerFile> parseLoaded(FileBytes bytes, std::string path)
     return file;
 }
 
+// A stream read to its end and parsed.
+Result<ContainerFile> loadStream(const OpenedFile& file, const std::string& path)
+{
+    auto contents = readStream(file, path);
+    if (!contents) return contents.error();
+    return parseLoaded(FileBytes::copyOf(*contents), path);
+}
+
 }  // namespace
 
 std::int64_t headerLength(int entryCount)
@@ -180,11 +197,7 @@ Result<ContainerFile> loadContainer(const std::string& path, Streams streams)
 {
     const auto opened = openContainerFile(path, streams);
     if (!opened) return opened.error();
-    if (!opened->regular) {
-        auto contents = readStream(*opened, path);
-        if (!contents) return contents.error();
-        return parseLoaded(FileBytes::copyOf(*contents), path);
-    }
+    if (!opened->regular) return loadStream(*opened, path);
     // one read of the length the file had when it was opened
     auto contents = readFrom(*opened, opened->length, path);
     if (!contents) return contents.error();
@@ -209,8 +222,12 @@ int announcedRowCount(const std::string& path)
 ContainerIndex indexOf(const ContainerFile& file)
 {
     ContainerIndex index;
-    index.table = file;
-    index.table.fileBytes = FileBytes();
+    // the table without the bytes, which are not copied
+    index.table.filePath = file.filePath;
+    index.table.fileLength = file.fileLength;
+    index.table.entryCount = file.entryCount;
+    index.table.entryOffsets = file.entryOffsets;
+    index.table.listTexts = file.listTexts;
     const ByteReader bytes = file.reader();
     for (int row = 0; row < file.rowCount(); ++row) {
         const auto head = bytes.span(file.entryOffset(row), 4);
@@ -227,9 +244,7 @@ Result<ContainerIndex> loadContainerIndex(const std::string& path, Streams strea
     if (!opened) return opened.error();
     if (!opened->regular) {
         // a stream cannot be read at positions: read it whole
-        auto contents = readStream(*opened, path);
-        if (!contents) return contents.error();
-        auto file = parseLoaded(FileBytes::copyOf(*contents), path);
+        const auto file = loadStream(*opened, path);
         if (!file) return file.error();
         return indexOf(*file);
     }
@@ -249,15 +264,8 @@ Result<ContainerIndex> loadContainerIndex(const std::string& path, Streams strea
         if (offset >= 0 && offset <= length + 1 - 4) {
             std::array<std::uint8_t, 4> bytes{};
             const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(4, length - offset));
-            std::size_t done = 0;
-            while (done < wanted) {
-                const ssize_t got = ::pread(opened->handle->fd(), bytes.data() + done, wanted - done,
-                                            static_cast<off_t>(offset) + static_cast<off_t>(done));
-                if (got < 0 && errno == EINTR) continue;
-                if (got < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-                if (got == 0) break;  // shrunk meanwhile: zeros, as a whole read leaves them
-                done += static_cast<std::size_t>(got);
-            }
+            if (const int err = readAt(*opened, bytes.data(), wanted, offset); err != 0)
+                return makeError(ErrorCode::CannotOpen, path, err);
             four = bytes;
         }
         index.heads.push_back(four);

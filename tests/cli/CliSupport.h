@@ -98,6 +98,19 @@ inline std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
+// Every container the tests have on file: the bundled sample, the malformed
+// fixtures and the container fuzz seeds.
+inline std::vector<fs::path> testContainers()
+{
+    std::vector<fs::path> files{fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk"};
+    for (const char* folder : {"tests/fixtures/malformed", "fuzz/corpus/fuzz_container"}) {
+        for (const auto& entry : fs::directory_iterator(fs::path(ZPK_SOURCE_DIR) / folder))
+            if (entry.is_regular_file() && entry.path().filename() != "MANIFEST")
+                files.push_back(entry.path());
+    }
+    return files;
+}
+
 struct RunResult {
     int status = -1;  // the exit status, or -1 when the tool did not exit normally
     std::string out;

@@ -14,17 +14,6 @@
 namespace zpk::testing {
 namespace {
 
-std::vector<fs::path> testContainers()
-{
-    std::vector<fs::path> files{fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk"};
-    for (const char* folder : {"tests/fixtures/malformed", "fuzz/corpus/fuzz_container"}) {
-        for (const auto& entry : fs::directory_iterator(fs::path(ZPK_SOURCE_DIR) / folder))
-            if (entry.is_regular_file() && entry.path().filename() != "MANIFEST")
-                files.push_back(entry.path());
-    }
-    return files;
-}
-
 TEST(ListIndex, TheHeaderAloneListsAsTheWholeFileDoes)
 {
     const auto files = testContainers();
