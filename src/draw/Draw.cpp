@@ -92,9 +92,10 @@ void ImageRows::row(int y, std::uint8_t* out) const
 {
     const DecodedImage& image = *m_image;
     const int end = std::max(0, producedInRow(image, y, image.clippedWidth));
-    const std::uint8_t* line = storedRow(image, y);
+    // a row the stream never reached is not looked at (there may be no pixels at all)
+    const std::uint8_t* line = end > 0 ? storedRow(image, y) : nullptr;
     if (m_indexed) {
-        std::memcpy(out, line, static_cast<std::size_t>(end));
+        if (end > 0) std::memcpy(out, line, static_cast<std::size_t>(end));
         std::memset(out + end, m_undrawnIndex, static_cast<std::size_t>(image.clippedWidth - end));
         return;
     }

@@ -30,6 +30,11 @@ enum class Overwrite {
 //   - an existing character device or FIFO is written to directly (that is
 //     what "-o /dev/stdout" means); a folder, a socket or a block device is
 //     never replaced: the write fails;
+//   - a name of the program's own standard output or error is written
+//     through that descriptor, and a file reached through a link under /proc
+//     (an open file of some process) is written in place, truncated first:
+//     replacing it would take it from under its owner, so there a failed
+//     write can leave it cut short;
 //   - otherwise the bytes go to a temporary file with a short name of its
 //     own in the target's folder (so any name the folder takes can be
 //     written), synced to disk and then renamed over the target in one

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <utility>
 
 namespace zpk {
 
@@ -20,8 +21,17 @@ public:
     {
         m_bytes[length] = 0;
     }
-    FileBytes(FileBytes&&) noexcept = default;
-    FileBytes& operator=(FileBytes&&) noexcept = default;
+    // A buffer moved from holds nothing (empty, size 0).
+    FileBytes(FileBytes&& other) noexcept
+        : m_bytes(std::move(other.m_bytes)), m_size(std::exchange(other.m_size, 0))
+    {
+    }
+    FileBytes& operator=(FileBytes&& other) noexcept
+    {
+        m_bytes = std::move(other.m_bytes);
+        m_size = std::exchange(other.m_size, 0);
+        return *this;
+    }
     FileBytes(const FileBytes& other) : FileBytes()
     {
         if (!other.empty()) *this = copyOf({other.data(), other.m_size - 1});

@@ -146,3 +146,14 @@ TEST_F(ContainerFiles, UnreadableFilesSayWhy)
     ASSERT_FALSE(empty);
     EXPECT_EQ(empty.error().code, ErrorCode::TooShort);
 }
+
+TEST(Container, AMovedFromFileHoldsNothing)
+{
+    ContainerFile file = parsed(withSizes({2}, Bytes(6, 1)));
+    ASSERT_TRUE(file.isLoaded());
+    const ContainerFile taken = std::move(file);
+    EXPECT_TRUE(taken.isLoaded());
+    EXPECT_FALSE(file.isLoaded());  // NOLINT: checking the moved-from state on purpose
+    EXPECT_EQ(file.fileBytes.size(), 0u);
+    EXPECT_EQ(file.reader().size(), 0);
+}
