@@ -40,49 +40,45 @@ ExitStatus usage(std::ostream& err, const std::string& message, Command command)
 // others go on.
 ExitStatus runList(const Invocation& invocation, std::ostream& out, std::ostream& err)
 {
-    const bool several = invocation.files.size() > 1;
+    const ListFormat format = invocation.listFormat;
+    const bool array = format == ListFormat::Json && invocation.files.size() > 1;
     ExitStatus status = ExitStatus::Success;
-    bool first = true;
-    if (invocation.listFormat == ListFormat::Json && several) out << "[\n";
+    const auto failed = [&](const std::string& path, const Error& error) {
+        report(err, path, errorReason(error));
+        status = ExitStatus::Failure;
+    };
+    bool first = true;  // no file listed yet
+    if (array) out << "[\n";
     for (const std::string& path : invocation.files) {
-        if (invocation.listFormat == ListFormat::Text) {
+        if (format == ListFormat::Text) {
             // the table alone: the header and four bytes of each entry
             const auto index = loadContainerIndex(path, Streams::ReadToEnd);
             if (!index) {
-                report(err, path, errorReason(index.error()));
-                status = ExitStatus::Failure;
+                failed(path, index.error());
                 continue;
             }
             if (!first) out << '\n';
             writeListText(out, path, *index);
-            first = false;
-            continue;
-        }
-        const auto loaded = load(path);
-        if (!loaded) {
-            report(err, path, errorReason(loaded.error()));
-            status = ExitStatus::Failure;
-            continue;
-        }
-        switch (invocation.listFormat) {
-        case ListFormat::Text: break;  // above
-        case ListFormat::Csv:
-            if (first) writeListCsvHeader(out);  // once, and only above records
-            writeListCsv(out, path, allEntryFacts(*loaded));
-            break;
-        case ListFormat::Json:
-            if (!first) out << ",\n";
-            writeListJson(out, path, *loaded, allEntryFacts(*loaded));
-            if (!several) out << '\n';
-            break;
-        case ListFormat::JsonLines:
-            writeListJson(out, path, *loaded, allEntryFacts(*loaded), JsonLayout::OneLine);
-            out << '\n';
-            break;
+        } else {
+            const auto loaded = load(path);
+            if (!loaded) {
+                failed(path, loaded.error());
+                continue;
+            }
+            const auto facts = allEntryFacts(*loaded);
+            if (format == ListFormat::Csv) {
+                if (first) writeListCsvHeader(out);  // once, and only above records
+                writeListCsv(out, path, facts);
+            } else {
+                if (array && !first) out << ",\n";
+                writeListJson(out, path, *loaded, facts,
+                              format == ListFormat::JsonLines ? JsonLayout::OneLine : JsonLayout::Indented);
+                if (!array) out << '\n';
+            }
         }
         first = false;
     }
-    if (invocation.listFormat == ListFormat::Json && several) out << (first ? "]\n" : "\n]\n");
+    if (array) out << (first ? "]\n" : "\n]\n");
     return status;
 }
 

@@ -18,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -117,35 +118,60 @@ struct RunResult {
     std::string err;
 };
 
-// Runs the built tool with `args` in the folder `cwd`, capturing its output.
-inline RunResult runZpk(const std::vector<std::string>& args, const fs::path& cwd)
+// Where a run of the tool reads and writes: standard input from a file (or
+// whatever node it names), standard output to one, and a file-size limit.
+struct Redirects {
+    std::string in;   // empty: inherited
+    std::string out;  // empty: a file of our own, read back into RunResult::out
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+};
+
+// Starts the built tool with `args` in the folder `cwd`, standard output to
+// `outPath` and standard error to `errPath`; the pid, or -1.
+inline pid_t spawnZpk(const std::vector<std::string>& args, const fs::path& cwd, const Redirects& how,
+                      const std::string& outPath, const std::string& errPath)
 {
-    const std::string outPath = (cwd / ".zpk-stdout").string();
-    const std::string errPath = (cwd / ".zpk-stderr").string();
     std::vector<std::string> argvStrings{ZPK_BINARY};
     argvStrings.insert(argvStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& s : argvStrings) argv.push_back(s.data());
     argv.push_back(nullptr);
     const std::string dir = cwd.string();
-
-    RunResult result;
     const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    // the child: only async-signal-safe calls from here on
+    if (::chdir(dir.c_str()) != 0) ::_exit(127);
+    if (!how.in.empty()) {
+        const int in = ::open(how.in.c_str(), O_RDONLY);
+        if (in < 0) ::_exit(127);
+        ::dup2(in, 0);
+        ::close(in);
+    }
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0) ::_exit(127);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::close(out);
+    ::close(err);
+    if (how.fileSizeLimit != RLIM_INFINITY) {
+        const rlimit limit{how.fileSizeLimit, how.fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
+// Runs the built tool with `args` in the folder `cwd`, capturing its output.
+inline RunResult runZpk(const std::vector<std::string>& args, const fs::path& cwd, const Redirects& how = {})
+{
+    const std::string outPath = how.out.empty() ? (cwd / ".zpk-stdout").string() : how.out;
+    const std::string errPath = (cwd / ".zpk-stderr").string();
+    RunResult result;
+    const pid_t pid = spawnZpk(args, cwd, how, outPath, errPath);
     if (pid < 0) {
         ADD_FAILURE() << "fork failed";
         return result;
-    }
-    if (pid == 0) {
-        // only async-signal-safe calls from here on
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::chdir(dir.c_str()) != 0) ::_exit(127);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::close(out);
-        ::close(err);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
@@ -155,9 +181,11 @@ inline RunResult runZpk(const std::vector<std::string>& args, const fs::path& cw
         }
     }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readText(outPath);
+    if (how.out.empty()) {
+        result.out = readText(outPath);
+        fs::remove(outPath);
+    }
     result.err = readText(errPath);
-    fs::remove(outPath);
     fs::remove(errPath);
     return result;
 }

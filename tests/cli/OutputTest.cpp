@@ -37,48 +37,6 @@ Bytes noiseContainer(int count, int side)
 
 Bytes smallContainer() { return noiseContainer(3, 8); }
 
-// How a child runs: standard input and output from and to files (or
-// whatever node they name), and an optional file-size limit.
-struct Child {
-    std::string in;   // empty: inherited
-    std::string out;  // empty: a file of our own, read back into `out`
-    rlim_t fileSizeLimit = RLIM_INFINITY;
-};
-
-pid_t spawn(const std::vector<std::string>& args, const fs::path& cwd, const Child& how,
-            const std::string& outPath, const std::string& errPath)
-{
-    std::vector<std::string> strings{ZPK_BINARY};
-    strings.insert(strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& s : strings) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    const std::string dir = cwd.string();
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    // the child: only async-signal-safe calls from here on
-    if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    if (!how.in.empty()) {
-        const int in = ::open(how.in.c_str(), O_RDONLY);
-        if (in < 0) ::_exit(127);
-        ::dup2(in, 0);
-        ::close(in);
-    }
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0) ::_exit(127);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::close(out);
-    ::close(err);
-    if (how.fileSizeLimit != RLIM_INFINITY) {
-        const rlimit limit{how.fileSizeLimit, how.fileSizeLimit};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-}
-
 int waitFor(pid_t pid)
 {
     int status = 0;
@@ -87,17 +45,9 @@ int waitFor(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-RunResult run(const std::vector<std::string>& args, const TempDir& dir, const Child& how = {})
+RunResult run(const std::vector<std::string>& args, const TempDir& dir, const Redirects& how = {})
 {
-    const std::string outPath = how.out.empty() ? (dir / ".stdout").string() : how.out;
-    const std::string errPath = (dir / ".stderr").string();
-    RunResult result;
-    result.status = waitFor(spawn(args, dir.path(), how, outPath, errPath));
-    if (how.out.empty()) result.out = readText(outPath);
-    result.err = readText(errPath);
-    fs::remove(errPath);
-    if (how.out.empty()) fs::remove(outPath);
-    return result;
+    return runZpk(args, dir.path(), how);
 }
 
 std::vector<std::string> temporaries(const fs::path& folder)
@@ -240,7 +190,7 @@ TEST_F(Output, FifosInABatchNeitherHangNorLose)
 TEST_F(Output, AFailedWriteToStandardOutputIsAnError)
 {
     ASSERT_EQ(::mknod((dir / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)), 0);
-    const Child toFull{"", (dir / "full").string()};
+    const Redirects toFull{"", (dir / "full").string()};
     for (const auto& args : std::vector<std::vector<std::string>>{{"list", "demo.zpk", "--format", "json"},
                                                                   {"--help"},
                                                                   {"info", "demo.zpk"},
@@ -255,14 +205,14 @@ TEST_F(Output, AFailedWriteToStandardOutputIsAnError)
 TEST_F(Output, StandardStreamsRoundTrip)
 {
     // -o - writes the PNG itself to standard output
-    const Child toFile{"", (dir / "piped.png").string()};
+    const Redirects toFile{"", (dir / "piped.png").string()};
     const RunResult piped = run({"export", "demo.zpk", "--entry", "1", "-o", "-"}, dir, toFile);
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(readBytes(dir / "piped.png"), expected);
     EXPECT_FALSE(fs::exists(dir / "-"));
 
     // FILE - reads standard input; a FIFO is read to its end
-    const Child fromFile{(dir / "demo.zpk").string(), ""};
+    const Redirects fromFile{(dir / "demo.zpk").string(), ""};
     const RunResult byName = run({"list", "demo.zpk", "--format", "csv"}, dir);
     const RunResult fromStdin = run({"list", "-", "--format", "csv"}, dir, fromFile);
     ASSERT_EQ(fromStdin.status, 0) << fromStdin.err;
@@ -291,7 +241,7 @@ TEST_F(Output, ALongestNameIsWritten)
 TEST_F(Output, AFileSizeLimitIsAnOrdinaryError)
 {
     writeBytes(dir / "noise.zpk", noiseContainer(4, 64));
-    Child limited;
+    Redirects limited;
     limited.fileSizeLimit = 1024;  // ulimit -f 1
     const RunResult one = run({"export", "noise.zpk", "-o", "one.png"}, dir, limited);
     EXPECT_EQ(one.status, 1) << one.err;
@@ -315,8 +265,8 @@ TEST(OutputSignals, AnInterruptedBatchLeavesNoPartialFile)
     } cases[] = {{SIGINT, 0}, {SIGTERM, 5}, {SIGHUP, 40}, {SIGINT, 120}};
     for (const auto& c : cases) {
         const std::string folder = "out" + std::to_string(c.signal) + "-" + std::to_string(c.after);
-        const pid_t pid = spawn({"export", "noise.zpk", "--all", "-j", "2", "-q", "-o", folder}, dir.path(),
-                                {}, (dir / ".stdout").string(), (dir / ".stderr").string());
+        const pid_t pid = spawnZpk({"export", "noise.zpk", "--all", "-j", "2", "-q", "-o", folder},
+                                   dir.path(), {}, (dir / ".stdout").string(), (dir / ".stderr").string());
         const auto deadline = std::chrono::steady_clock::now() + 20s;
         while (std::chrono::steady_clock::now() < deadline) {
             std::error_code ignored;
