@@ -101,6 +101,9 @@ void MainWindow::createControls(const QString& folder)
     m_command1 = new QPushButton(tr("가져오기"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setGeometry(104, 8, 81, 41);
+    // Nothing of it ever shows: its repaints, when the busy gate disables
+    // and enables it around each render, would be wasted.
+    m_command1->setUpdatesEnabled(false);
 
     m_command2 = new QPushButton(tr("파일불러오기"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
@@ -111,6 +114,8 @@ void MainWindow::createControls(const QString& folder)
     m_list1->setGeometry(8, 56, 177, 148);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setSortingEnabled(false);
+    // Every row is one line of digits: a click lays out no row again.
+    m_list1->setUniformItemSizes(true);
 
     m_modeClear = new QCheckBox(tr("초기화"), this);
     m_modeClear->setObjectName(QStringLiteral("mode_clear"));

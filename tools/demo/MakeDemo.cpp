@@ -10,7 +10,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
+    // an option is never taken for the name of the file to write
+    if (argc != 2 || argv[1][0] == '-') {
         std::cerr << "usage: zpk-make-demo OUT.zpk\n";
         return 2;
     }
