@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
 #include <memory>
+#include <new>
 
 namespace zpk {
 
