@@ -27,7 +27,8 @@ if [[ ${#targets[@]} -eq 0 ]]; then
     targets=(fuzz_container fuzz_render fuzz_roundtrip fuzz_differential)
 fi
 
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
+mkdir -p "$build"
+cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >"$build/configure.log"
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${targets[@]}"
 
 # Limits, each with its reason:

@@ -1,53 +1,159 @@
-// zpkview [--inspect] [FILE]: the viewer. Its file list shows the container files of the
-// working folder; FILE, when given, is loaded at start as a click in that
-// list would load it.
+// zpkview [--lang ko|en] [--inspect] [FILE]: the viewer. Its file list shows
+// the container files of the working folder, or of FILE's folder when FILE
+// is given; FILE is then loaded at start as a click in that list would
+// load it, and stays selected there.
 #include "export/TemporaryFiles.h"
 #include "window/CanvasMenu.h"
 #include "window/FirstPaintReport.h"
+#include "window/Language.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QCommandLineParser>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <variant>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+const char* const kUsage = "Usage: zpkview [options] [file]";
+
+// The command line, read before any window exists, so that --help,
+// --version and usage errors need no display.
+struct StartOptions {
+    std::optional<QByteArray> file;  // as the system gives it: bytes
+    zpk::Language language = zpk::Language::Korean;
+    bool inspect = false;
+};
+
+QString helpText(const QCommandLineParser& parser)
+{
+    // Qt's first line names the program by the path it was started with
+    QString text = parser.helpText();
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    return QString::fromLatin1(kUsage) + (end < 0 ? QString() : text.mid(end));
+}
+
+int usageError(const QString& message)
+{
+    std::fprintf(stderr, "zpkview: %s\n%s\nTry 'zpkview --help' for more information.\n", qPrintable(message),
+                 kUsage);
+    return kUsageError;
+}
+
+// The positional arguments as bytes: QString would lose a name that is
+// not valid UTF-8. Options that take a value are skipped with it.
+QList<QByteArray> positionalBytes(int argc, char** argv)
+{
+    QList<QByteArray> found;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (optionsEnded || arg[0] != '-' || std::strcmp(arg, "-") == 0) {
+            found.append(QByteArray(arg));
+        } else if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(arg, "--lang") == 0 || std::strcmp(arg, "-lang") == 0) {
+            ++i;  // its value
+        }
+    }
+    return found;
+}
+
+// Parses the command line; an exit status when the program ends here.
+std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Viewer for zpk resource containers."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on commandline options."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version information."));
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("The language of the window: ko (Korean) or en (English). "
+                       "By default Korean for Korean and C locales, English for others."),
+        QStringLiteral("ko|en"));
+    const QCommandLineOption inspect(QStringLiteral("inspect"),
+                                     QStringLiteral("Open the inspector once the file is drawn."));
+    parser.addOptions({help, version, lang, inspect});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A container file to open at start."),
+                                 QStringLiteral("[file]"));
+    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(helpText(parser)), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("zpkview %s\n", ZPK_VERSION);
+        return 0;
+    }
+
+    StartOptions options;
+    options.inspect = parser.isSet(inspect);
+    if (parser.isSet(lang)) {
+        const std::optional<zpk::Language> chosen = zpk::parseLanguage(parser.value(lang));
+        if (!chosen)
+            return usageError(QStringLiteral("--lang takes ko or en, not '%1'").arg(parser.value(lang)));
+        options.language = *chosen;
+    } else {
+        options.language = zpk::systemLanguage();
+    }
+    const QList<QByteArray> files = positionalBytes(argc, argv);
+    if (files.size() > 1) return usageError(QStringLiteral("give at most one file"));
+    if (!files.isEmpty()) options.file = files.first();
+    return options;
+}
+
+// The working folder as the system names it.
+QByteArray workingFolder()
+{
+    const std::unique_ptr<char, decltype(&std::free)> here(getcwd(nullptr, 0), &std::free);
+    return here ? QByteArray(here.get()) : QByteArrayLiteral(".");
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
+    const auto read = readCommandLine(argc, argv);
+    if (const int* status = std::get_if<int>(&read)) return *status;
+    const StartOptions& options = std::get<StartOptions>(read);
+
     zpk::installSignalCleanup();  // a save or an export cut short leaves no temporary file
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zpkview"));
     QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));
+    if (!zpk::installLanguage(options.language))
+        std::fprintf(stderr, "zpkview: the %s translation could not be loaded\n",
+                     options.language == zpk::Language::English ? "English" : "Korean");
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QCoreApplication::translate("main", "Viewer for zpk resource containers."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption inspect(
-        QStringLiteral("inspect"),
-        QCoreApplication::translate("main", "Open the inspector once the file is drawn."));
-    parser.addOption(inspect);
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QCoreApplication::translate("main", "A container file to open at start."),
-                                 QStringLiteral("[file]"));
-    parser.process(app);
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        qWarning("%s", qPrintable(QCoreApplication::translate("main", "zpkview: give at most one file")));
-        return 2;
-    }
-
-    zpk::MainWindow window;
+    // File1 opens on the start file's folder, so the file is listed there
+    zpk::MainWindow window(
+        zpk::FolderPath{options.file ? zpk::MainWindow::folderOf(*options.file) : workingFolder()});
     window.show();
-    if (!files.isEmpty()) {
+    if (options.file) {
         // once the window is up, so that a message box about the file has
         // the window to stand in front of
-        const QString path = files.first();
-        const bool showDetails = parser.isSet(inspect);
+        const QByteArray path = *options.file;
+        const bool showDetails = options.inspect;
         const bool reportFirstPaint = zpk::FirstPaintReport::wanted();
         QTimer::singleShot(0, &window, [&window, path, showDetails, reportFirstPaint] {
-            window.loadFile(path);
+            window.loadPath(path);
             if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
             if (reportFirstPaint) {
                 // the load drew the image and asked for a paint: the next

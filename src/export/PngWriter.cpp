@@ -1,6 +1,7 @@
 #include "export/PngWriter.h"
 
 #include <spng.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -127,6 +128,12 @@ Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
         if (ret != 0 && !(ret == SPNG_EOI && y + 1 == rows.height())) return spngError(ret);
     }
     return out;
+}
+
+std::string pngLibraries()
+{
+    return "libspng " + std::to_string(SPNG_VERSION_MAJOR) + "." + std::to_string(SPNG_VERSION_MINOR) + "." +
+           std::to_string(SPNG_VERSION_PATCH) + ", zlib " + zlibVersion();
 }
 
 Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)

@@ -8,6 +8,7 @@
 #include "state/ViewerState.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace zpk {
@@ -27,5 +28,9 @@ Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows);
 // more than 256 colours, more alpha values than colours, or an index past
 // the colours is an error (ErrorCode::CannotEncode).
 Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image);
+
+// The PNG and compression libraries the encoder runs on, with their
+// versions: "libspng 0.7.3, zlib 1.2.13".
+std::string pngLibraries();
 
 }  // namespace zpk

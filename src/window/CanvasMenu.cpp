@@ -15,8 +15,11 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
+#include <QScreen>
 
+#include <algorithm>
 #include <climits>
 #include <variant>
 
@@ -37,27 +40,40 @@ CanvasMenu::CanvasMenu(MainWindow* window)
         QAction* a = addAction(text);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(keys);
-        a->setShortcutContext(Qt::WidgetShortcut);  // shown in the menu; the keys belong to the inspector
+        // shown in the menu; the main window and the inspector own the keys
+        a->setShortcutContext(Qt::WidgetShortcut);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
     m_saveAction = action("saveImage", tr("이미지 저장…"), QKeySequence::Save, [this] {
         if (!m_drawn) return;
-        const QString suggested = QDir(m_window->folder()).filePath(m_drawn->defaultFileName());
+        const QString folder = m_window->places().saveFolder(m_window->folder());
+        const QString suggested = QDir(folder).filePath(m_drawn->defaultFileName());
         if (const auto path = m_window->dialogs().chooseSavePath(m_window, suggested);
-            path && !path->isEmpty())
-            saveImage(*path);
+            path && !path->isEmpty()) {
+            if (saveImage(*path)) m_window->places().setSaveFolder(QFileInfo(*path).absolutePath());
+        }
     });
-    m_copyAction = action("copyImage", tr("복사"), QKeySequence::Copy, [this] { copyImage(); });
+    m_copyAction = action("copyImage", tr("복사"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+                          [this] { copyImage(); });
     addSeparator();
-    m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(), [this] {
+    m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
         if (!m_drawn) return;
-        const auto folder = m_window->dialogs().chooseExportFolder(m_window, m_window->folder());
-        if (folder && !folder->isEmpty()) exportAll(*folder);
+        const auto folder = m_window->dialogs().chooseExportFolder(
+            m_window, m_window->places().saveFolder(m_window->folder()));
+        if (folder && !folder->isEmpty() && exportAll(*folder)) m_window->places().setSaveFolder(*folder);
     });
-    m_inspectAction = action("inspect", tr("자세히 보기"), QKeySequence(), [this] {
+    m_inspectAction = action("inspect", tr("자세히 보기"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] {
         if (m_drawn) openDetailWindow();
     });
+    addSeparator();
+    m_recentMenu = addMenu(tr("최근 파일"));
+    m_recentMenu->setObjectName(QStringLiteral("recentFiles"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &CanvasMenu::fillRecentMenu);
+    fillRecentMenu();
+    QAction* about =
+        action("about", tr("zpkview 정보"), QKeySequence(Qt::Key_F1), [this] { m_window->showAbout(); });
+    about->setEnabled(true);
     connect(m_exporter, &ExportRunner::progressed, this, [this](qint64 done, qint64 total) {
         if (!m_progress) return;
         m_progress->setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
@@ -67,6 +83,25 @@ CanvasMenu::CanvasMenu(MainWindow* window)
 }
 
 CanvasMenu::~CanvasMenu() { stopExport(); }
+
+void CanvasMenu::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QList<QByteArray> files = m_window->places().files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QByteArray path = files[i];
+        // the number as the accelerator, the name first, the folder after it
+        const QFileInfo info(QFile::decodeName(path));
+        QAction* a = m_recentMenu->addAction(
+            QStringLiteral("&%1 %2 (%3)").arg((i + 1) % 10).arg(info.fileName(), info.absolutePath()));
+        connect(a, &QAction::triggered, this, [this, path] { m_window->loadPath(path); });
+    }
+    if (files.isEmpty()) m_recentMenu->addAction(tr("(없음)"))->setEnabled(false);
+    m_recentMenu->addSeparator();
+    QAction* clear = m_recentMenu->addAction(tr("목록 지우기"));
+    clear->setEnabled(!files.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] { m_window->places().clearFiles(); });
+}
 
 void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
 {
@@ -189,14 +224,39 @@ void CanvasMenu::exportEnded(const BatchResult& result, const QString& target)
     emit exportFinished(written);
 }
 
+void CanvasMenu::placeDetailWindow()
+{
+    // Beside the main window, where it leaves the canvas in sight, when the
+    // screen has room there; otherwise as far right as it fits. Always
+    // wholly on the screen that holds the main window.
+    QScreen* screen = m_window->screen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    QSize size = m_detailWindow->size();
+    if (area.isEmpty()) {
+        m_detailWindow->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
+        return;
+    }
+    // its frame is as thick as the main window's, which is up already
+    const QSize frame = m_window->frameGeometry().size() - m_window->size();
+    size = size.boundedTo(area.size() - frame);
+    m_detailWindow->resize(size);
+    size += frame;
+    const QRect main = m_window->frameGeometry();
+    QPoint at = main.topRight() + QPoint(8, 0);
+    if (at.x() + size.width() > area.right() + 1) at.setX(area.right() + 1 - size.width());
+    if (at.y() + size.height() > area.bottom() + 1) at.setY(area.bottom() + 1 - size.height());
+    at.setX(std::max(at.x(), area.left()));
+    at.setY(std::max(at.y(), area.top()));
+    m_detailWindow->move(at);
+}
+
 DetailWindow* CanvasMenu::openDetailWindow()
 {
     if (!m_detailWindow) {
         m_detailWindow = new DetailWindow(m_window);
         connect(m_detailWindow, &DetailWindow::copyRequested, this, &CanvasMenu::copyImage);
         connect(m_detailWindow, &DetailWindow::saveRequested, m_saveAction, &QAction::trigger);
-        // beside the main window, where it leaves the canvas in sight
-        m_detailWindow->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
+        placeDetailWindow();
     }
     m_detailWindow->showEntry(m_drawn);
     m_detailWindow->show();

@@ -50,12 +50,21 @@ public:
     DetailWindow* openDetailWindow();
     DetailWindow* detailWindow() const { return m_detailWindow; }
 
+    QAction* saveAction() const { return m_saveAction; }
+    QAction* copyAction() const { return m_copyAction; }
+    QAction* exportAllAction() const { return m_exportAllAction; }
+    QAction* inspectAction() const { return m_inspectAction; }
+    // "최근 파일": the files opened last; a click loads one again.
+    QMenu* recentMenu() const { return m_recentMenu; }
+
 signals:
     // An export ended (finished, cancelled or failed); `written` PNGs.
     void exportFinished(int written);
 
 private:
     void exportEnded(const BatchResult& result, const QString& target);
+    void fillRecentMenu();
+    void placeDetailWindow();
 
     MainWindow* m_window;
     std::shared_ptr<const DrawnEntry> m_drawn;
@@ -63,6 +72,7 @@ private:
     QAction* m_copyAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_inspectAction = nullptr;
+    QMenu* m_recentMenu = nullptr;
     QPointer<DetailWindow> m_detailWindow;
     ExportRunner* m_exporter = nullptr;
     QPointer<QProgressDialog> m_progress;

@@ -1,12 +1,11 @@
 #include "window/DetailWindow.h"
 
-#include "export/ExportNaming.h"
-
 #include "window/ImageView.h"
 #include "window/PalettePanel.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -159,9 +158,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
     m_summary->setText(summary);
     m_status->clear();
     setWindowTitle(
-        tr("자세히 보기 - %1 #%2")
-            .arg(QFile::decodeName(containerStem(QFile::encodeName(m_entry->filePath).toStdString()).c_str()))
-            .arg(image.row));
+        tr("자세히 보기 - %1, 항목 %2").arg(QFileInfo(m_entry->filePath).fileName()).arg(image.row));
 }
 
 DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const

@@ -2,13 +2,19 @@
 // files whose names end in ".zpk" in any letter case, sorted by name without
 // regard to case, and follows the folder as files come and go. The folder
 // is fixed when the list is made; the list offers no navigation.
+//
+// Names are kept as the bytes the system gives: a name that is not valid
+// UTF-8 shows with replacement characters but opens by its own bytes.
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
 
-class QFileSystemWatcher;
+class QSocketNotifier;
+class QTimer;
 
 namespace zpk {
 
@@ -16,31 +22,50 @@ class FileListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    explicit FileListBox(const QString& folder, QWidget* parent = nullptr);
+    explicit FileListBox(const QByteArray& folder, QWidget* parent = nullptr);
+    ~FileListBox() override;
 
-    QString folder() const { return m_folder; }
-    // The names the list shows, top to bottom.
+    QString folder() const;
+    const QByteArray& folderBytes() const { return m_folder; }
+    // The names the list shows, top to bottom, and the bytes behind them.
     QStringList fileNames() const;
+    QList<QByteArray> fileNameBytes() const;
     // Reads the folder again. The selected name stays selected while the
     // file is there; no click is reported for a refresh.
     void refresh();
+    // Folder reads since the list was made: the first one and every refresh.
+    int readCount() const { return m_readCount; }
+
+    // Marks the loaded file: selects its row when `path` (bytes) names a
+    // file of this folder that the list shows, and clears the selection
+    // otherwise. No click is reported.
+    void showLoaded(const QByteArray& path);
 
     // The names of the folder's container files, sorted as the list shows them.
-    static QStringList containerFiles(const QString& folder);
+    static QList<QByteArray> containerFiles(const QByteArray& folder);
+    // The path of a file of this folder, by name.
+    QByteArray pathOf(const QByteArray& name) const;
 
 signals:
     // The user picked a file: by a click (also on the file already
     // selected) or by moving the selection with the keyboard.
-    void fileClicked(const QString& fileName);
+    void fileClicked(const QByteArray& fileName);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void reportCurrent();
+    void watch();
+    void readChanges();
+    void scheduleRefresh();
 
-    QString m_folder;
-    QFileSystemWatcher* m_watcher;
+    QByteArray m_folder;
+    QByteArray m_canonicalFolder;
+    int m_inotify = -1;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    int m_readCount = 0;
 };
 
 }  // namespace zpk

@@ -3,6 +3,7 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
+#include "export/PngWriter.h"
 #include "window/CanvasMenu.h"
 #include "window/FileListBox.h"
 #include "window/Messages.h"
@@ -10,27 +11,42 @@
 #include "window/WindowDialogs.h"
 #include "window/WindowIcon.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTimer>
 #include <QUrl>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
+
+#include <xcb/xcb.h>
 
 namespace zpk {
 
@@ -50,11 +66,48 @@ const QStringList& captionFonts()
     return families;
 }
 
+// Command2, which covers Command1 wholly: when Command1 has the focus (it
+// keeps its place in the tab order), Command2 shows the focus frame for it,
+// so a keyboard user sees where the focus is; Space then draws again.
+class FrontButton : public QPushButton {
+public:
+    FrontButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+    void setHidden(QWidget* behind) { m_behind = behind; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        if (m_behind != nullptr && m_behind->hasFocus()) option.state |= QStyle::State_HasFocus;
+        painter.drawControl(QStyle::CE_PushButton, option);
+    }
+
+private:
+    QWidget* m_behind = nullptr;
+};
+
+// The functions and decorations of a fixed border in the window manager's
+// Motif hints: moved and closed, never resized, minimised or maximised.
+constexpr std::uint32_t kMwmHintsFunctions = 1u << 0;
+constexpr std::uint32_t kMwmHintsDecorations = 1u << 1;
+constexpr std::uint32_t kMwmFuncMove = 1u << 2;
+constexpr std::uint32_t kMwmFuncClose = 1u << 5;
+constexpr std::uint32_t kMwmDecorBorder = 1u << 1;
+constexpr std::uint32_t kMwmDecorTitle = 1u << 3;
+constexpr std::uint32_t kMwmDecorMenu = 1u << 4;
+
 }  // namespace
 
 QString MainWindow::caption() { return tr("Dovenrill의Marbeck Glintmoor"); }
 
 MainWindow::MainWindow(const QString& folder, QWidget* parent)
+    : MainWindow(FolderPath{QFile::encodeName(folder)}, parent)
+{
+}
+
+MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
     : QWidget(parent), m_dialogs(std::make_shared<QtDialogs>())
 {
     setObjectName(QStringLiteral("main"));
@@ -70,12 +123,16 @@ MainWindow::MainWindow(const QString& folder, QWidget* parent)
     captionFont.setPixelSize(12);
     setFont(captionFont);
 
-    createControls(folder);
+    createControls(folder.bytes);
     m_canvasMenu = new CanvasMenu(this);
     // the right button, or the menu key while the canvas has the focus
     m_picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_picture1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_canvasMenu->popup(m_picture1->mapToGlobal(pos)); });
+    createShortcuts();
+    describeControls();
+    pinStyle();
+    updateCanvasToolTip();
     setAcceptDrops(true);
 }
 
@@ -89,7 +146,7 @@ void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
 
 QString MainWindow::folder() const { return m_file1->folder(); }
 
-void MainWindow::createControls(const QString& folder)
+void MainWindow::createControls(const QByteArray& folder)
 {
     // Made back to front: each control is stacked in front of those made
     // before it. Command1 hides wholly behind Command2, so the mouse never
@@ -105,7 +162,9 @@ void MainWindow::createControls(const QString& folder)
     // and enables it around each render, would be wasted.
     m_command1->setUpdatesEnabled(false);
 
-    m_command2 = new QPushButton(tr("파일불러오기"), this);
+    auto* command2 = new FrontButton(tr("파일불러오기"), this);
+    command2->setHidden(m_command1);
+    m_command2 = command2;
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setGeometry(8, 8, 177, 41);
 
@@ -167,7 +226,166 @@ void MainWindow::createControls(const QString& folder)
         connect(box, &QLineEdit::textChanged, this, &MainWindow::colorChange);
 }
 
-std::unique_ptr<QFileDialog> MainWindow::makeOpenDialog(QWidget* parent, const QString& folder)
+void MainWindow::createShortcuts()
+{
+    const auto shortcut = [this](const QKeySequence& keys, auto slot, Qt::ShortcutContext context,
+                                 QWidget* owner) {
+        auto* s = new QShortcut(keys, owner);
+        s->setContext(context);
+        connect(s, &QShortcut::activated, this, slot);
+        return s;
+    };
+    shortcut(
+        QKeySequence::Open, [this] { openFileDialog(); }, Qt::WindowShortcut, this);
+    shortcut(
+        QKeySequence::Save, [this] { m_canvasMenu->saveAction()->trigger(); }, Qt::WindowShortcut, this);
+    shortcut(
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { m_canvasMenu->copyImage(); },
+        Qt::WindowShortcut, this);
+    // Ctrl+C copies the image where the image has the focus; in List1 and
+    // the colour boxes it keeps its usual meaning (their text)
+    shortcut(
+        QKeySequence::Copy, [this] { m_canvasMenu->copyImage(); }, Qt::WidgetShortcut, m_picture1);
+    shortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_E), [this] { m_canvasMenu->exportAllAction()->trigger(); },
+        Qt::WindowShortcut, this);
+    shortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_I), [this] { m_canvasMenu->inspectAction()->trigger(); },
+        Qt::WindowShortcut, this);
+    shortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }, Qt::WindowShortcut, this);
+    shortcut(
+        QKeySequence(Qt::Key_F1), [this] { showAbout(); }, Qt::WindowShortcut, this);
+    // Shift+F10 opens the canvas menu from anywhere in the window; the menu
+    // key does too, through the context menu event it sends.
+    shortcut(
+        QKeySequence(Qt::SHIFT | Qt::Key_F10), [this] { popupCanvasMenu(); }, Qt::WindowShortcut, this);
+
+    // Command2 shows the focus frame of Command1, which it covers
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (old == m_command1 || now == m_command1) m_command2->update();
+    });
+}
+
+void MainWindow::describeControls()
+{
+    const auto describe = [](QWidget* w, const QString& name, const QString& description) {
+        w->setAccessibleName(name);
+        w->setAccessibleDescription(description);
+    };
+    describe(m_picture1, tr("그림"), tr("선택한 항목의 그림. 메뉴 키나 Shift+F10으로 메뉴를 엽니다."));
+    describe(m_command1, tr("가져오기"), tr("선택한 항목을 다시 그립니다."));
+    describe(m_command2, tr("파일불러오기"), tr("zpk 파일을 고르는 창을 엽니다."));
+    describe(m_list1, tr("항목"), tr("불러온 파일의 항목. 고르면 그 그림을 그립니다."));
+    describe(m_modeClear, tr("초기화"), tr("그리기 전에 그림판을 흰색으로 지웁니다."));
+    describe(m_modeBack, tr("첫번째 버리기"), tr("값 0인 픽셀은 그리지 않습니다."));
+    describe(m_checkColor, tr("UserColor"), tr("팔레트 대신 세 값으로 만든 색 띠로 그립니다."));
+    describe(m_color1, tr("색 1"), tr("색 띠의 첫째 값, 0부터 255까지"));
+    describe(m_color2, tr("색 2"), tr("색 띠의 둘째 값, 0부터 255까지"));
+    describe(m_color3, tr("색 3"), tr("색 띠의 셋째 값, 0부터 255까지"));
+    describe(m_file1, tr("파일"), tr("이 폴더의 zpk 파일. 고르면 불러옵니다."));
+}
+
+void MainWindow::pinStyle()
+{
+    // The control rectangles are fixed and were measured with Fusion: other
+    // styles draw larger frames and indicators that would overlap. The
+    // window keeps the user's palette (a dark one stays dark).
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (fusion == nullptr) return;
+    fusion->setParent(this);
+    setStyle(fusion);
+    for (QWidget* child : findChildren<QWidget*>()) child->setStyle(fusion);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // once the native window is mapped: Qt writes its own hints on the way
+    QMetaObject::invokeMethod(this, &MainWindow::askForFixedBorder, Qt::QueuedConnection);
+}
+
+void MainWindow::askForFixedBorder()
+{
+    // Qt offers the resize function for any titled window; a fixed border
+    // offers moving and closing only.
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr || !testAttribute(Qt::WA_WState_Created)) return;
+    xcb_connection_t* connection = x11->connection();
+    static constexpr char kName[] = "_MOTIF_WM_HINTS";
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(kName) - 1, kName), nullptr);
+    if (reply == nullptr) return;
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    const std::uint32_t hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
+                                    kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(winId()), atom, atom, 32,
+                        5, hints);
+    xcb_flush(connection);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    // the menu key anywhere in the window (List1 and File1 have no menu of
+    // their own); the right button opens it on the canvas only
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        popupCanvasMenu();
+        event->accept();
+        return;
+    }
+    QWidget::contextMenuEvent(event);
+}
+
+void MainWindow::popupCanvasMenu()
+{
+    // a colour box keeps its own menu (cut, copy, paste) for the menu key
+    if (QWidget* focus = focusWidget(); focus == m_color1 || focus == m_color2 || focus == m_color3) {
+        const QPoint at = focus->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+        QCoreApplication::sendEvent(focus, &event);
+        return;
+    }
+    m_canvasMenu->popup(m_picture1->mapToGlobal(QPoint(8, 8)));
+}
+
+void MainWindow::openFileDialog() { command2Click(); }
+
+void MainWindow::showAbout()
+{
+    const QString text = tr("zpkview %1\n"
+                            "zpk 자원 파일의 그림을 보는 프로그램입니다.\n\n"
+                            "MIT 라이선스로 배포됩니다.\n\n"
+                            "쓰는 라이브러리: Qt %2, %3\n\n"
+                            "단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, "
+                            "Ctrl+I 자세히 보기, Shift+F10 메뉴, Ctrl+Q 끝내기")
+                             .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
+                                  QString::fromStdString(pngLibraries()));
+    m_dialogs->showInfo(this, tr("zpkview 정보"), text);
+}
+
+void MainWindow::updateCanvasToolTip()
+{
+    if (!m_drawn) {
+        m_picture1->setToolTip(QString());
+        return;
+    }
+    const DecodedImage& image = m_drawn->image;
+    const QString name = QFileInfo(m_drawn->filePath).fileName();
+    m_picture1->setToolTip(
+        tr("%1, 항목 %2, %3 x %4").arg(name).arg(image.row).arg(image.imageWidth).arg(image.imageHeight));
+}
+
+QByteArray MainWindow::folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArrayLiteral(".");
+    if (slash == 0) return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+std::unique_ptr<QFileDialog> MainWindow::makeOpenDialog(QWidget* parent, const QString& folder,
+                                                        const QStringList& recentFolders)
 {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setObjectName(QStringLiteral("CDialog"));
@@ -176,6 +394,13 @@ std::unique_ptr<QFileDialog> MainWindow::makeOpenDialog(QWidget* parent, const Q
     dialog->setNameFilter(QStringLiteral("*.zpk"));
     dialog->setDefaultSuffix(QStringLiteral("zpk"));
     dialog->setDirectory(folder);
+    if (!recentFolders.isEmpty()) {
+        dialog->setHistory(recentFolders);
+        QList<QUrl> side = dialog->sidebarUrls();
+        for (const QString& recent : recentFolders)
+            if (const QUrl url = QUrl::fromLocalFile(recent); !side.contains(url)) side.append(url);
+        dialog->setSidebarUrls(side);
+    }
     return dialog;
 }
 
@@ -196,26 +421,34 @@ void MainWindow::colorChange() { requestRender(); }
 
 void MainWindow::command2Click()
 {
-    const std::optional<QString> path = m_dialogs->chooseFile(this, m_file1->folder());
+    const std::optional<QString> path =
+        m_dialogs->chooseFile(this, m_places.openFolder(m_file1->folder()), m_places.fileFolders());
     if (!path || path->isEmpty()) return;  // cancelled: nothing changes
+    m_places.setOpenFolder(QFileInfo(*path).absolutePath());
     loadFile(*path);
 }
 
-void MainWindow::file1Click(const QString& fileName) { loadFile(QDir(m_file1->folder()).filePath(fileName)); }
+void MainWindow::file1Click(const QByteArray& fileName) { loadPath(m_file1->pathOf(fileName)); }
 
-void MainWindow::loadFile(const QString& path)
+void MainWindow::loadFile(const QString& path) { loadPath(QFile::encodeName(path)); }
+
+void MainWindow::loadPath(const QByteArray& path)
 {
     // an export in progress reads the loaded file: it stays until the end
     if (m_canvasMenu->isExporting()) return;
-    Result<ContainerFile> loaded = loadContainer(QFile::encodeName(path).toStdString());
+    Result<ContainerFile> loaded = loadContainer(path.toStdString());
     if (!loaded) {
-        // the file, the list and the canvas stay as they were
+        // the file, the list and the canvas stay as they were, and File1
+        // marks the file that is loaded again
+        m_file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));
         m_dialogs->showMessage(this, caption(), Messages::loadFailed(loaded.error()));
         return;
     }
     // the palette outlives the file: entries a new image does not reach
     // keep the colours of earlier renders
     m_state.file = std::move(*loaded);
+    m_file1->showLoaded(path);
+    m_places.addFile(path);
     fillList1();
     requestRender();
 }
@@ -274,6 +507,7 @@ void MainWindow::command1Click()
     m_drawn = std::move(drawn);
     m_picture1->update();
     m_canvasMenu->setDrawn(m_drawn);
+    updateCanvasToolTip();
 
     // The focus goes back to the entry list, except from a colour box the
     // user is typing into (the next key belongs to that box, not the list).

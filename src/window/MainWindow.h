@@ -13,7 +13,9 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 #include "window/DrawnEntry.h"
+#include "window/RecentPlaces.h"
 
+#include <QByteArray>
 #include <QDir>
 #include <QString>
 #include <QWidget>
@@ -22,6 +24,8 @@
 #include <optional>
 
 class QCheckBox;
+class QContextMenuEvent;
+class QShowEvent;
 class QFileDialog;
 class QLineEdit;
 class QListWidget;
@@ -35,12 +39,18 @@ class FileListBox;
 class PictureCanvas;
 class WindowDialogs;
 
+// A folder named by the bytes the system gives, which need not be UTF-8.
+struct FolderPath {
+    QByteArray bytes;
+};
+
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     // `folder` is the folder File1 lists: the working folder by default.
     explicit MainWindow(const QString& folder = QDir::currentPath(), QWidget* parent = nullptr);
+    explicit MainWindow(const FolderPath& folder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     static QString caption();
@@ -56,6 +66,10 @@ public:
     // drawn; on failure a message says why and nothing changes. Refused
     // while an export reads the loaded file.
     void loadFile(const QString& path);
+    // The same for a path given as the system's bytes.
+    void loadPath(const QByteArray& path);
+    // The folder a file lies in, as File1 would list it ("." for a bare name).
+    static QByteArray folderOf(const QByteArray& path);
 
     // The entry the last render drew, or nothing when it drew no image (no
     // file, no data, width or height below 1).
@@ -80,8 +94,18 @@ public:
     const ViewerState& state() const { return m_state; }
 
     // CDialog: an open-file dialog for "*.zpk" files, default suffix "zpk",
-    // starting in `folder`.
-    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& folder);
+    // starting in `folder`; the folders of recent files are offered beside it.
+    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& folder,
+                                                       const QStringList& recentFolders = {});
+
+    // The places the user opened and saved files last, and recent files.
+    RecentPlaces& places() { return m_places; }
+    // Opens the open dialog, as Command2 does.
+    void openFileDialog();
+    // The short help: version, licence, the libraries used.
+    void showAbout();
+    // Opens the canvas menu below the canvas's top left corner (from the keyboard).
+    void popupCanvasMenu();
 
 signals:
     // A render passed the busy gate and prepared the canvas; the entry is
@@ -92,17 +116,24 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createControls(const QString& folder);
+    void createControls(const QByteArray& folder);
+    void createShortcuts();
+    void describeControls();
+    void pinStyle();
+    void askForFixedBorder();
+    void updateCanvasToolTip();
 
     // Event handlers, named after their control and event.
     void command1Click();  // the render handler
     void command2Click();
-    void file1Click(const QString& fileName);
+    void file1Click(const QByteArray& fileName);
     void list1Click();
     void colorChange();
 
@@ -111,6 +142,7 @@ private:
     int selectedRow() const;
     bool typingInColourBox() const;
 
+    RecentPlaces m_places;
     ViewerState m_state;
     std::shared_ptr<const DrawnEntry> m_drawn;
     std::shared_ptr<WindowDialogs> m_dialogs;

@@ -1,5 +1,7 @@
 // The viewer's words for what went wrong: the error values of the floors
-// below as the sentences its message boxes show, one item per line.
+// below as the sentences its message boxes show, one item per line, in the
+// interface's language (Korean in the source, English through the
+// translation).
 #pragma once
 
 #include "state/Result.h"
@@ -14,7 +16,7 @@ class Messages {
 
 public:
     // A failed load:
-    //   "파일을 열 수 없습니다." / the path / the system's reason
+    //   "파일을 열 수 없습니다." / the path / the reason
     //   "올바른 zpk 파일이 아닙니다." / the path / "파일 크기 L 바이트, 필요한 크기 M 바이트"
     //   "파일이 너무 큽니다." / the path
     static QString loadFailed(const Error& error);
@@ -22,8 +24,13 @@ public:
     // An image that could not be written: "이미지를 저장할 수 없습니다." / path / why.
     static QString saveFailed(const QString& path, const Error& error);
 
-    // Why a write or an encoding failed, in a few words.
+    // Why a read, a write or an encoding failed, in a sentence.
     static QString reason(const Error& error);
+
+    // The system's reason for an errno value. The common ones have a
+    // sentence of their own; any other is "시스템 오류 N" in Korean and the
+    // system's own (untranslated) words in English.
+    static QString systemReason(int systemError);
 };
 
 }  // namespace zpk

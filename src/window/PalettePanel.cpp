@@ -1,7 +1,9 @@
 #include "window/PalettePanel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace zpk {
 
@@ -23,6 +25,9 @@ PalettePanel::PalettePanel(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("팔레트"));
+    setAccessibleDescription(tr("값 0부터 255까지의 색. 화살표 키로 색을 하나씩 살펴봅니다."));
 }
 
 QSize PalettePanel::sizeHint() const
@@ -78,15 +83,60 @@ void PalettePanel::paintEvent(QPaintEvent*)
         painter.setPen(QPen(Qt::white, 1));
         painter.drawRect(cell.adjusted(2, 2, -3, -3));
     }
+    if (hasFocus()) {
+        // the swatch the keys are on, and the panel's own focus frame
+        if (m_hovered >= 0) {
+            painter.setPen(QPen(palette().highlight().color(), 1, Qt::DashLine));
+            painter.drawRect(swatchRect(m_hovered).adjusted(0, 0, -1, -1));
+        }
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = rect();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
 }
 
-void PalettePanel::mouseMoveEvent(QMouseEvent* event)
+void PalettePanel::mouseMoveEvent(QMouseEvent* event) { hover(valueAt(event->position().toPoint())); }
+
+void PalettePanel::hover(int value)
 {
-    const int value = valueAt(event->position().toPoint());
     if (value == m_hovered) return;
     m_hovered = value;
     setToolTip(value < 0 ? QString() : tr("값 %1, 팔레트 %2").arg(value).arg(value + 2));
+    update();
     emit hoveredValue(value);
+}
+
+void PalettePanel::keyPressEvent(QKeyEvent* event)
+{
+    const int at = m_hovered >= 0 ? m_hovered : (m_highlight >= 0 ? m_highlight : 0);
+    int next = -1;
+    switch (event->key()) {
+    case Qt::Key_Left: next = at % kColumns > 0 ? at - 1 : at; break;
+    case Qt::Key_Right: next = at % kColumns < kColumns - 1 ? at + 1 : at; break;
+    case Qt::Key_Up: next = at >= kColumns ? at - kColumns : at; break;
+    case Qt::Key_Down: next = at + kColumns < 256 ? at + kColumns : at; break;
+    case Qt::Key_Home: next = 0; break;
+    case Qt::Key_End: next = 255; break;
+    case Qt::Key_PageUp: next = at % kColumns; break;
+    case Qt::Key_PageDown: next = 256 - kColumns + at % kColumns; break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    // the first key shows where the walk starts
+    hover(m_hovered < 0 ? at : next);
+    event->accept();
+}
+
+void PalettePanel::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PalettePanel::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void PalettePanel::leaveEvent(QEvent*)

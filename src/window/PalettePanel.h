@@ -34,6 +34,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
+    // The swatch under the cursor, or the one the keys walked to; -1 for none.
+    int hovered() const { return m_hovered; }
+
 signals:
     // The swatch under the cursor changed; -1 when it left the grid.
     void hoveredValue(int value);
@@ -42,8 +45,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // The arrow keys, Home, End, Page Up and Page Down walk the swatches as
+    // the mouse does; the value walked to is reported as hovered.
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void hover(int value);
+
     Palette m_palette{};
     std::bitset<256> m_used;
     int m_highlight = -1;

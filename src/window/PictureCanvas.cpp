@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 namespace zpk {
 
@@ -36,6 +37,24 @@ void PictureCanvas::paintEvent(QPaintEvent* event)
         const QColor background = QColor::fromRgb(toArgb(m_surface.background()));
         for (const QRect& r : asked - QRegion(image.rect())) painter.fillRect(r, background);
     }
+    if (hasFocus()) {
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = rect();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+}
+
+void PictureCanvas::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PictureCanvas::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 }  // namespace zpk

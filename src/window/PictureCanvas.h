@@ -22,6 +22,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A focus frame over the image's edge while the canvas has the focus.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     Surface m_surface;

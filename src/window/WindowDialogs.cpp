@@ -21,9 +21,10 @@ void showBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, cons
 
 }  // namespace
 
-std::optional<QString> QtDialogs::chooseFile(QWidget* parent, const QString& folder)
+std::optional<QString> QtDialogs::chooseFile(QWidget* parent, const QString& folder,
+                                             const QStringList& recentFolders)
 {
-    const std::unique_ptr<QFileDialog> dialog = MainWindow::makeOpenDialog(parent, folder);
+    const std::unique_ptr<QFileDialog> dialog = MainWindow::makeOpenDialog(parent, folder, recentFolders);
     if (dialog->exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog->selectedFiles();
     if (files.isEmpty()) return std::nullopt;

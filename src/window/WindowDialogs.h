@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,9 +16,10 @@ class WindowDialogs {
 public:
     virtual ~WindowDialogs() = default;
 
-    // CDialog: a container to open, starting in `folder`; nothing when the
-    // user cancels.
-    virtual std::optional<QString> chooseFile(QWidget* parent, const QString& folder) = 0;
+    // CDialog: a container to open, starting in `folder`, with the folders
+    // of recent files offered beside it; nothing when the user cancels.
+    virtual std::optional<QString> chooseFile(QWidget* parent, const QString& folder,
+                                              const QStringList& recentFolders) = 0;
     // The save dialog of "이미지 저장…", starting at `suggested`.
     virtual std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) = 0;
     // The folder dialog of "모두 내보내기…", starting in `folder`.
@@ -36,7 +38,8 @@ class QtDialogs : public WindowDialogs {
     Q_DECLARE_TR_FUNCTIONS(QtDialogs)
 
 public:
-    std::optional<QString> chooseFile(QWidget* parent, const QString& folder) override;
+    std::optional<QString> chooseFile(QWidget* parent, const QString& folder,
+                                      const QStringList& recentFolders) override;
     std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) override;
     std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) override;
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;

@@ -186,7 +186,8 @@ void CanvasExtrasTest::menuItemsFollowWhatIsDrawn()
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) texts.append(a->text());
     QCOMPARE(texts, (QStringList{QStringLiteral("이미지 저장…"), QStringLiteral("복사"),
-                                 QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기")}));
+                                 QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기"),
+                                 QStringLiteral("최근 파일"), QStringLiteral("zpkview 정보")}));
 
     const auto enabled = [this] {
         int count = 0;

@@ -22,7 +22,7 @@ public:
     QStringList messages;  // warnings shown, in order
     QStringList infos;     // reports shown, in order
 
-    std::optional<QString> chooseFile(QWidget*, const QString& folder) override
+    std::optional<QString> chooseFile(QWidget*, const QString& folder, const QStringList&) override
     {
         return onChooseFile ? onChooseFile(folder) : std::nullopt;
     }

@@ -5,10 +5,12 @@ find_package(Qt6 REQUIRED COMPONENTS Test Widgets)
 # LeakSanitizer: leaks inside the system's font and X libraries, not ours.
 set(ZPK_WINDOW_TEST_ENV
   "QT_QPA_PLATFORM=offscreen"
+  # what the viewer remembers (recent files, last folders) stays in the build
+  "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config"
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
 )
 
-foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest)
+foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest)
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
@@ -19,6 +21,9 @@ endforeach()
 # the extras compare what the viewer saves with what the tool writes
 target_compile_definitions(CanvasExtrasTest PRIVATE ZPK_BINARY="$<TARGET_FILE:zpk>")
 add_dependencies(CanvasExtrasTest zpk)
+
+# the language test reads the English translation file itself
+target_compile_definitions(LanguageTest PRIVATE ZPK_ENGLISH_TS="${PROJECT_SOURCE_DIR}/translations/zpkview_en.ts")
 
 target_compile_definitions(ViewerStressTest PRIVATE
   ZPK_MALFORMED_DIR="${CMAKE_CURRENT_LIST_DIR}/../fixtures/malformed"

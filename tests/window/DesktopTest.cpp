@@ -1,0 +1,461 @@
+// The viewer on a desktop: the loaded file stays visible (File1's selection,
+// the canvas's tooltip), its keys, names that are not UTF-8, a File1 that
+// stays calm while other files change, remembered places, the pinned style,
+// accessible names and the inspector on screen and by keyboard.
+#include "ScriptedDialogs.h"
+#include "TestContainers.h"
+
+#include "window/CanvasMenu.h"
+#include "window/DetailWindow.h"
+#include "window/FileListBox.h"
+#include "window/MainWindow.h"
+#include "window/PalettePanel.h"
+#include "window/PictureCanvas.h"
+#include "window/RecentPlaces.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <fstream>
+#include <thread>
+
+#include <ctime>
+
+using namespace zpk;
+using namespace zpk::windowtest;
+
+namespace {
+
+const std::vector<Rgb> kTwo = {{10, 20, 30}, {200, 100, 50}};
+
+Bytes smallContainer(int width, int height)
+{
+    return containerBytes(
+        ContainerBuilder().entry(stripedImage(width, height, kTwo)).entry(solidImage(3, 3, {1, 2, 3})));
+}
+
+double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+void touch(const QByteArray& path)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << 'x';
+}
+
+}  // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startFileFromAnotherFolderIsSelected();
+    void loadsElsewhereClearTheSelection();
+    void failedLoadSelectsTheLoadedFileAgain();
+    void canvasToolTipNamesFileRowAndSize();
+    void nonUtf8NameIsListedAndOpened();
+    void unrelatedChangesCostNoRefresh();
+
+    void shortcutsWork();
+    void menuKeysOpenTheCanvasMenu();
+    void recentFilesAndPlacesAreRemembered();
+
+    void styleIsPinnedAndControlsAreDescribed();
+    void inspectorOpensOnScreenAndWalksThePalette();
+
+private:
+    QByteArray path(const char* name) const { return QFile::encodeName(m_dir->path()) + '/' + name; }
+    void makeWindow(const QByteArray& folder);
+    void activate();
+    FileListBox* file1() const { return m_window->findChild<FileListBox*>(QStringLiteral("File1")); }
+    QStringList selectedFiles() const
+    {
+        QStringList names;
+        for (QListWidgetItem* item : file1()->selectedItems()) names.append(item->text());
+        return names;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<MainWindow> m_window;
+    std::shared_ptr<ScriptedDialogs> m_dialogs;
+};
+
+void DesktopTest::initTestCase()
+{
+    // what the viewer remembers goes to a folder of the test's own
+    m_config = std::make_unique<QTemporaryDir>();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_config->path());
+}
+
+void DesktopTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QDir(m_dir->path()).mkpath(QStringLiteral("here"));
+    QDir(m_dir->path()).mkpath(QStringLiteral("there"));
+    writeBytes(QString::fromUtf8(path("here/a.zpk")), smallContainer(6, 4));
+    writeBytes(QString::fromUtf8(path("here/b.zpk")), smallContainer(5, 2));
+    writeBytes(QString::fromUtf8(path("there/c.zpk")), smallContainer(4, 4));
+    QFile bad(QString::fromUtf8(path("here/bad.zpk")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("xy");  // too short to be a container
+    bad.close();
+    RecentPlaces().clearFiles();
+}
+
+void DesktopTest::cleanup()
+{
+    m_window.reset();
+    m_dir.reset();
+}
+
+void DesktopTest::makeWindow(const QByteArray& folder)
+{
+    m_window = std::make_unique<MainWindow>(FolderPath{folder});
+    m_dialogs = std::make_shared<ScriptedDialogs>();
+    m_window->setDialogs(m_dialogs);
+}
+
+void DesktopTest::activate()
+{
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+// --- the loaded file is visible --------------------------------------------
+
+void DesktopTest::startFileFromAnotherFolderIsSelected()
+{
+    // as `zpkview DIR/here/b.zpk` started in another folder does it
+    const QByteArray start = path("here/b.zpk");
+    makeWindow(MainWindow::folderOf(start));
+    m_window->loadPath(start);
+    QCOMPARE(file1()->fileNames(), (QStringList{"a.zpk", "b.zpk", "bad.zpk"}));
+    QCOMPARE(selectedFiles(), QStringList{"b.zpk"});
+    QVERIFY(m_window->drawnEntry() != nullptr);
+    // a bare name lies in the working folder
+    QCOMPARE(MainWindow::folderOf("b.zpk"), QByteArray("."));
+    QCOMPARE(MainWindow::folderOf("/b.zpk"), QByteArray("/"));
+}
+
+void DesktopTest::loadsElsewhereClearTheSelection()
+{
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    QCOMPARE(selectedFiles(), QStringList{"a.zpk"});
+    // a file of another folder: File1 stays on its folder, with no row marked
+    m_window->loadPath(path("there/c.zpk"));
+    QCOMPARE(m_window->folder(), QString::fromUtf8(path("here")));
+    QVERIFY(selectedFiles().isEmpty());
+    // the same folder by another spelling still finds the row
+    m_window->loadPath(path("there/../here/b.zpk"));
+    QCOMPARE(selectedFiles(), QStringList{"b.zpk"});
+}
+
+void DesktopTest::failedLoadSelectsTheLoadedFileAgain()
+{
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    const int renders = m_window->renderCount();
+    // a click on the bad file: the load fails, a.zpk stays loaded and marked
+    const int badRow = static_cast<int>(file1()->fileNames().indexOf("bad.zpk"));
+    file1()->setCurrentRow(badRow);
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QCOMPARE(selectedFiles(), QStringList{"a.zpk"});
+    QCOMPARE(m_window->renderCount(), renders);
+    QCOMPARE(QByteArray::fromStdString(m_window->state().file.filePath), path("here/a.zpk"));
+}
+
+void DesktopTest::canvasToolTipNamesFileRowAndSize()
+{
+    makeWindow(path("here"));
+    QWidget* canvas = m_window->findChild<PictureCanvas*>(QStringLiteral("Picture1"));
+    QVERIFY(canvas->toolTip().isEmpty());
+    m_window->loadPath(path("here/a.zpk"));
+    QCOMPARE(canvas->toolTip(), QStringLiteral("a.zpk, 항목 0, 6 x 4"));
+    auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
+    list1->setCurrentRow(1);
+    QCOMPARE(canvas->toolTip(), QStringLiteral("a.zpk, 항목 1, 3 x 3"));
+    m_window->canvasMenu()->openDetailWindow();
+    QVERIFY(m_window->canvasMenu()->detailWindow()->windowTitle().contains(QStringLiteral("a.zpk, 항목 1")));
+}
+
+// --- names as bytes and a calm File1 ------------------------------------------
+
+void DesktopTest::nonUtf8NameIsListedAndOpened()
+{
+    // "그림" in EUC-KR: not valid UTF-8
+    const QByteArray name("\xb1\xd7\xb8\xb2.zpk");
+    const QByteArray full = path("here/") + name;
+    {
+        std::ofstream out(full.toStdString(), std::ios::binary);
+        const Bytes bytes = smallContainer(2, 2);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    makeWindow(path("here"));
+    QVERIFY(file1()->fileNameBytes().contains(name));
+    const int row = static_cast<int>(file1()->fileNameBytes().indexOf(name));
+    file1()->setCurrentRow(row);
+    QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->messages.join('\n')));
+    QCOMPARE(QByteArray::fromStdString(m_window->state().file.filePath), full);
+    QCOMPARE(m_window->drawnEntry()->image.imageWidth, 2);
+    m_window.reset();
+    std::remove(full.constData());  // a name QTemporaryDir cannot spell
+}
+
+void DesktopTest::unrelatedChangesCostNoRefresh()
+{
+    const QByteArray folder = path("here");
+    for (int i = 0; i < 2000; ++i) touch(folder + "/filler" + QByteArray::number(i) + ".txt");
+    makeWindow(folder);
+    const int reads = file1()->readCount();
+
+    // 1,000 changes to other files while the GUI thread waits for events
+    std::atomic<bool> done = false;
+    QEventLoop loop;
+    const double cpuBefore = threadSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    std::thread changer([&] {
+        for (int i = 0; i < 1000; ++i) {
+            const QByteArray name = folder + "/note" + QByteArray::number(i % 10) + ".txt";
+            if (i % 2 == 0) touch(name);
+            else std::remove(name.constData());
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        done = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    changer.join();
+    QTest::qWait(250);  // past the refresh delay: a refresh would have come
+    const double cpu = threadSeconds() - cpuBefore;
+    const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
+    QVERIFY(done);
+    QCOMPARE(file1()->readCount(), reads);
+    QVERIFY2(cpu < 0.05 * elapsed,
+             qPrintable(QStringLiteral("GUI thread busy %1 s of %2 s").arg(cpu).arg(elapsed)));
+
+    // a container coming and going is seen, in one read for a burst
+    touch(folder + "/new.ZPK");
+    touch(folder + "/new2.zpk");
+    QTRY_VERIFY(file1()->fileNames().contains("new.ZPK") && file1()->fileNames().contains("new2.zpk"));
+    QCOMPARE(file1()->readCount(), reads + 1);
+    std::remove((folder + "/new.ZPK").constData());
+    QTRY_VERIFY(!file1()->fileNames().contains("new.ZPK"));
+}
+
+// --- keys -------------------------------------------------------------------
+
+void DesktopTest::shortcutsWork()
+{
+    makeWindow(path("here"));
+    activate();
+    auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
+
+    // Ctrl+O: the open dialog, as Command2
+    int opened = 0;
+    m_dialogs->onChooseFile = [&](const QString&) -> std::optional<QString> {
+        ++opened;
+        return QString::fromUtf8(path("here/a.zpk"));
+    };
+    QTest::keyClick(list1, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(opened, 1);
+    QVERIFY(m_window->drawnEntry() != nullptr);
+
+    // Ctrl+S: the save dialog, from whichever control has the focus
+    int saves = 0;
+    m_dialogs->onChooseSavePath = [&](const QString&) -> std::optional<QString> {
+        ++saves;
+        return std::nullopt;
+    };
+    QTest::keyClick(list1, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(file1(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(saves, 2);
+
+    // Ctrl+Shift+C anywhere, Ctrl+C on the canvas: the image on the clipboard
+    QApplication::clipboard()->clear();
+    QTest::keyClick(list1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::clipboard()->image().size(), QSize(6, 4));
+    QApplication::clipboard()->clear();
+    auto* canvas = m_window->findChild<PictureCanvas*>(QStringLiteral("Picture1"));
+    canvas->setFocus();
+    QTest::keyClick(canvas, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->image().size(), QSize(6, 4));
+
+    // Ctrl+E: the export folder dialog; Ctrl+I: the inspector
+    int exports = 0;
+    m_dialogs->onChooseExportFolder = [&](const QString&) -> std::optional<QString> {
+        ++exports;
+        return std::nullopt;
+    };
+    QTest::keyClick(list1, Qt::Key_E, Qt::ControlModifier);
+    QCOMPARE(exports, 1);
+    QTest::keyClick(list1, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(m_window->canvasMenu()->detailWindow() != nullptr);
+    QVERIFY(m_window->canvasMenu()->detailWindow()->isVisible());
+    m_window->canvasMenu()->detailWindow()->close();
+    activate();
+
+    // F1: the short help, with the version and the libraries
+    QTest::keyClick(list1, Qt::Key_F1);
+    QCOMPARE(m_dialogs->infos.size(), 1);
+    QVERIFY(m_dialogs->infos.first().contains(QStringLiteral("MIT")));
+    QVERIFY(m_dialogs->infos.first().contains(QStringLiteral("libspng")));
+
+    // Ctrl+Q ends the window
+    QTest::keyClick(list1, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m_window->isVisible());
+}
+
+void DesktopTest::menuKeysOpenTheCanvasMenu()
+{
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    activate();
+    QMenu* menu = m_window->canvasMenu();
+    auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
+
+    QTest::keyClick(list1, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+
+    // the menu key, as the platform sends it: a context menu event from the keyboard
+    QContextMenuEvent fromKey(QContextMenuEvent::Keyboard, QPoint(4, 4), list1->mapToGlobal(QPoint(4, 4)));
+    QCoreApplication::sendEvent(list1->viewport(), &fromKey);
+    QTRY_VERIFY(menu->isVisible());
+    menu->hide();
+
+    // in a colour box the key keeps the box's own menu
+    auto* color1 = m_window->findChild<QLineEdit*>(QStringLiteral("color1"));
+    color1->setFocus();
+    QTimer::singleShot(0, [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    });
+    QTest::keyClick(color1, Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(!menu->isVisible());
+}
+
+void DesktopTest::recentFilesAndPlacesAreRemembered()
+{
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    m_window->loadPath(path("there/c.zpk"));
+    m_window->loadPath(path("here/bad.zpk"));  // a failed load is not recent
+    m_window->loadPath(path("here/a.zpk"));
+
+    RecentPlaces places;
+    QCOMPARE(places.files(), (QList<QByteArray>{path("here/a.zpk"), path("there/c.zpk")}));
+    for (int i = 0; i < RecentPlaces::kMaxFiles + 3; ++i) places.addFile(path("x") + QByteArray::number(i));
+    QCOMPARE(places.files().size(), RecentPlaces::kMaxFiles);
+    QCOMPARE(places.files().first(), path("x") + QByteArray::number(RecentPlaces::kMaxFiles + 2));
+    places.clearFiles();
+    places.addFile(path("there/c.zpk"));
+
+    // the submenu lists them and loads one again
+    QMenu* recent = m_window->canvasMenu()->recentMenu();
+    emit recent->aboutToShow();
+    QAction* first = recent->actions().first();
+    QVERIFY(first->text().contains(QStringLiteral("c.zpk")));
+    first->trigger();
+    QCOMPARE(QByteArray::fromStdString(m_window->state().file.filePath), path("there/c.zpk"));
+
+    // the open dialog starts where it was used last, and offers the recent folders
+    QString startedIn;
+    m_dialogs->onChooseFile = [&](const QString& folder) -> std::optional<QString> {
+        startedIn = folder;
+        return QString::fromUtf8(path("there/c.zpk"));
+    };
+    m_window->openFileDialog();
+    QCOMPARE(startedIn, QString::fromUtf8(path("here")));
+    m_window->openFileDialog();
+    QCOMPARE(startedIn, QString::fromUtf8(path("there")));
+    const auto dialog =
+        MainWindow::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
+    QVERIFY(dialog->history().contains(QString::fromUtf8(path("there"))));
+}
+
+// --- style, accessibility, the inspector -------------------------------------------
+
+void DesktopTest::styleIsPinnedAndControlsAreDescribed()
+{
+    // the user's style does not reach the fixed layout
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    makeWindow(path("here"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    for (QWidget* w : m_window->findChildren<QWidget*>()) {
+        if (w->isWindow()) continue;
+        QCOMPARE(w->style()->name().toLower(), QStringLiteral("fusion"));
+    }
+    for (const char* name : {"Picture1", "Command1", "Command2", "List1", "mode_clear", "mode_back",
+                             "check_color", "color1", "color2", "color3", "File1"}) {
+        auto* w = m_window->findChild<QWidget*>(QLatin1String(name));
+        QVERIFY2(w != nullptr, name);
+        QVERIFY2(!w->accessibleName().isEmpty(), name);
+        QVERIFY2(!w->accessibleDescription().isEmpty(), name);
+    }
+}
+
+void DesktopTest::inspectorOpensOnScreenAndWalksThePalette()
+{
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    const QRect area = m_window->screen()->availableGeometry();
+    m_window->move(area.right() - m_window->width() - 10, area.top());
+    m_window->show();
+    DetailWindow* detail = m_window->canvasMenu()->openDetailWindow();
+    QVERIFY2(area.contains(detail->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4 outside %5x%6")
+                                                               .arg(detail->x())
+                                                               .arg(detail->y())
+                                                               .arg(detail->width())
+                                                               .arg(detail->height())
+                                                               .arg(area.width())
+                                                               .arg(area.height()) +
+                                                           QStringLiteral(" at %1,%2 frame %3,%4")
+                                                               .arg(area.x())
+                                                               .arg(area.y())
+                                                               .arg(detail->frameGeometry().width())
+                                                               .arg(detail->frameGeometry().height())));
+
+    auto* panel = detail->findChild<PalettePanel*>(QStringLiteral("inspectorPalette"));
+    auto* status = detail->findChild<QLabel*>(QStringLiteral("status"));
+    QCOMPARE(panel->focusPolicy(), Qt::StrongFocus);
+    QSignalSpy hovered(panel, &PalettePanel::hoveredValue);
+    QTest::keyClick(panel, Qt::Key_Right);  // the first key shows where it starts
+    QTest::keyClick(panel, Qt::Key_Right);
+    QTest::keyClick(panel, Qt::Key_Down);
+    QCOMPARE(panel->hovered(), 17);
+    QCOMPARE(hovered.size(), 3);
+    QVERIFY(!status->text().isEmpty());
+    QTest::keyClick(panel, Qt::Key_End);
+    QCOMPARE(panel->hovered(), 255);
+    QTest::keyClick(panel, Qt::Key_Down);  // the edge holds
+    QCOMPARE(panel->hovered(), 255);
+}
+
+QTEST_MAIN(DesktopTest)
+#include "DesktopTest.moc"
