@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -32,6 +33,7 @@
 #include <atomic>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include <ctime>
 
@@ -83,6 +85,7 @@ private slots:
     void recentFilesAndPlacesAreRemembered();
 
     void styleIsPinnedAndControlsAreDescribed();
+    void commandLineNeedsNoDisplay();
     void inspectorOpensOnScreenAndWalksThePalette();
 
 private:
@@ -455,6 +458,41 @@ void DesktopTest::inspectorOpensOnScreenAndWalksThePalette()
     QCOMPARE(panel->hovered(), 255);
     QTest::keyClick(panel, Qt::Key_Down);  // the edge holds
     QCOMPARE(panel->hovered(), 255);
+}
+
+void DesktopTest::commandLineNeedsNoDisplay()
+{
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        bare.remove(QLatin1String(name));
+    const auto run = [&](const QStringList& arguments) {
+        QProcess viewer;
+        viewer.setProcessEnvironment(bare);
+        viewer.start(QStringLiteral(ZPKVIEW_BINARY), arguments);
+        if (!viewer.waitForFinished(10000)) {
+            viewer.kill();
+            viewer.waitForFinished();
+        }
+        return std::make_tuple(viewer.exitStatus() == QProcess::NormalExit ? viewer.exitCode() : -1,
+                               QString::fromUtf8(viewer.readAllStandardOutput()),
+                               QString::fromUtf8(viewer.readAllStandardError()));
+    };
+    const auto [helpStatus, help, helpErrors] = run({QStringLiteral("--help")});
+    QCOMPARE(helpStatus, 0);
+    QVERIFY2(help.startsWith(QStringLiteral("Usage: zpkview [options] [file]\n")), qPrintable(help));
+    QVERIFY(help.contains(QStringLiteral("--lang")));
+    const auto [versionStatus, version, versionErrors] = run({QStringLiteral("--version")});
+    QCOMPARE(versionStatus, 0);
+    QVERIFY(version.startsWith(QStringLiteral("zpkview ")));
+    // every usage error exits 2, naming the program and not its path
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--no-such-option")},
+                                     QStringList{QStringLiteral("a.zpk"), QStringLiteral("b.zpk")},
+                                     QStringList{QStringLiteral("--lang"), QStringLiteral("fr")}}) {
+        const auto [status, out, errors] = run(wrong);
+        QCOMPARE(status, 2);
+        QVERIFY2(errors.startsWith(QStringLiteral("zpkview: ")), qPrintable(errors));
+        QVERIFY(errors.contains(QStringLiteral("Usage: zpkview ")));
+    }
 }
 
 QTEST_MAIN(DesktopTest)

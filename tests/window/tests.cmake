@@ -20,6 +20,9 @@ foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtr
 endforeach()
 # the extras compare what the viewer saves with what the tool writes
 target_compile_definitions(CanvasExtrasTest PRIVATE ZPK_BINARY="$<TARGET_FILE:zpk>")
+# the viewer's command line is checked as a program, without a display
+target_compile_definitions(DesktopTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpkview>")
+add_dependencies(DesktopTest zpkview)
 add_dependencies(CanvasExtrasTest zpk)
 
 # the language test reads the English translation file itself
