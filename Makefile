@@ -1,17 +1,28 @@
 # Thin front door: everything real lives in CMake and the presets.
-#   make run    install what is missing, build, open the viewer on samples/
-#   make test   install what is missing, build, run every test
+#   make run    install what building and running need, build the two
+#               programs (preset run, build-run/), open the viewer on samples/
+#   make test   install what the tests need, build, run every test
+# Each target installs (Debian, apt-get) only the set of packages it uses:
+# scripts/install-deps run|test|fuzz.
 JOBS ?= $(shell nproc)
 WERROR ?= OFF
 FUZZ_SECONDS ?= 60
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test run asan test-asan bench fuzz format-check clean
+.PHONY: all deps deps-run deps-test deps-fuzz configure build test run asan test-asan bench fuzz format-check clean
 
 all: build
 
-deps:
-	scripts/install-deps
+deps: deps-test
+
+deps-run:
+	scripts/install-deps run
+
+deps-test:
+	scripts/install-deps test
+
+deps-fuzz:
+	scripts/install-deps fuzz
 
 configure:
 	cmake --preset default -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
@@ -19,33 +30,35 @@ configure:
 build: configure
 	cmake --build --preset default -j $(JOBS)
 
-test: deps
+test: deps-test
 	$(MAKE) build
 	ctest --preset default -j $(JOBS)
 
-run: deps
-	$(MAKE) build
-	cd samples && exec "$(CURDIR)/build/bin/zpkview"
+# Release, without tests and benchmarks: only zpkview and zpk are built
+run: deps-run
+	cmake --preset run $(CMAKE_ARGS)
+	cmake --build --preset run -j $(JOBS)
+	cd samples && exec "$(CURDIR)/build-run/bin/zpkview"
 
 asan:
 	cmake --preset asan -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
 	cmake --build --preset asan -j $(JOBS)
 
-test-asan: deps
+test-asan: deps-test
 	$(MAKE) asan
 	ctest --preset asan -j $(JOBS)
 
-bench: deps
+bench: deps-test
 	$(MAKE) build
 	@for b in build/bin/bench_*; do [ -x "$$b" ] && "$$b" || true; done
 
 # each libFuzzer target for FUZZ_SECONDS seconds (clang, ASan + UBSan)
-fuzz: deps
+fuzz: deps-fuzz
 	fuzz/run.sh $(FUZZ_SECONDS)
 
 # every C++ file formatted as .clang-format says (clang-format 14)
-format-check: deps
+format-check: deps-test
 	scripts/format-check
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-run

@@ -137,7 +137,12 @@ MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
 }
 
 // An export still running reads the loaded file: it ends before the file goes.
-MainWindow::~MainWindow() { m_canvasMenu->stopExport(); }
+MainWindow::~MainWindow()
+{
+    // QWidget's destructor moves the focus on: this part is gone by then
+    disconnect(m_focusWatch);
+    m_canvasMenu->stopExport();
+}
 
 void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
 {
@@ -262,7 +267,7 @@ void MainWindow::createShortcuts()
         QKeySequence(Qt::SHIFT | Qt::Key_F10), [this] { popupCanvasMenu(); }, Qt::WindowShortcut, this);
 
     // Command2 shows the focus frame of Command1, which it covers
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (old == m_command1 || now == m_command1) m_command2->update();
     });
 }

@@ -147,6 +147,7 @@ private:
     std::shared_ptr<const DrawnEntry> m_drawn;
     std::shared_ptr<WindowDialogs> m_dialogs;
     int m_renderCount = 0;
+    QMetaObject::Connection m_focusWatch;
     bool m_closing = false;
 
     PictureCanvas* m_picture1 = nullptr;

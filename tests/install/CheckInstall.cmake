@@ -16,6 +16,8 @@ set(expected
   share/man/man1/zpk.1
   share/man/man1/zpkview.1
   share/bash-completion/completions/zpk
+  share/metainfo/io.github.zpkview.zpkview.metainfo.xml
+  share/doc/zpkview/copyright
 )
 foreach(side 16 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${side}x${side}/apps/zpkview.png)

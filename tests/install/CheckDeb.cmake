@@ -1,0 +1,107 @@
+# Makes the Debian package of a build with cpack and checks what it holds,
+# that its programs are stripped, and what it depends on.
+#   cmake -DBUILD_DIR=... -DWORK=... -DCPACK=... -DAPPSTREAMCLI=... -DVERSION=... -P CheckDeb.cmake
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+# run(VAR COMMAND...): VAR is the command's standard output; a failure
+# stops the check
+function(run var)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    string(REPLACE ";" " " command "${ARGN}")
+    message(FATAL_ERROR "${command} failed (${status}):\n${out}\n${err}")
+  endif()
+  set(${var} "${out}" PARENT_SCOPE)
+endfunction()
+
+run(made "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -G DEB -B "${WORK}/out")
+file(GLOB debs "${WORK}/out/*.deb")
+list(LENGTH debs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "cpack made ${count} packages, not one:\n${made}")
+endif()
+set(deb "${debs}")
+
+# the control fields
+foreach(field Package Version Section Maintainer Depends Description)
+  run(value dpkg-deb --field "${deb}" ${field})
+  string(STRIP "${value}" value)
+  set(field_${field} "${value}")
+endforeach()
+if(NOT field_Package STREQUAL "zpkview" OR NOT field_Version STREQUAL "${VERSION}"
+   OR NOT field_Section STREQUAL "graphics")
+  message(FATAL_ERROR "package ${field_Package} ${field_Version}, section ${field_Section}: "
+                      "expected zpkview ${VERSION}, section graphics")
+endif()
+if(NOT field_Maintainer MATCHES "<.+@.+>")
+  message(FATAL_ERROR "the maintainer has no address: ${field_Maintainer}")
+endif()
+if(field_Description STREQUAL "")
+  message(FATAL_ERROR "the package has no description")
+endif()
+# the Hangul font and Qt's translations by hand, the libraries from
+# dpkg-shlibdeps: the Qt libraries the viewer links and libspng of the export
+foreach(need "fonts-nanum | fonts-noto-cjk" "qt6-translations-l10n" "libqt6widgets6" "libspng0" "libc6")
+  string(FIND "${field_Depends}" "${need}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "Depends does not name ${need}: ${field_Depends}")
+  endif()
+endforeach()
+
+# the files: every one under /usr, and each that a desktop looks for there
+run(listing dpkg-deb --contents "${deb}")
+string(REGEX MATCHALL "\\./[^\n]*" paths "${listing}")
+set(files "")
+foreach(path IN LISTS paths)
+  string(REGEX REPLACE " -> .*" "" path "${path}")
+  string(REGEX REPLACE "^\\./" "" path "${path}")
+  string(REGEX REPLACE "/$" "" path "${path}")
+  if(path STREQUAL "" OR path STREQUAL "usr")
+    continue()
+  endif()
+  if(NOT path MATCHES "^usr/(bin|share)(/|$)")
+    message(FATAL_ERROR "the package puts a file outside /usr/bin and /usr/share: /${path}")
+  endif()
+  list(APPEND files "${path}")
+endforeach()
+
+set(expected
+  usr/bin/zpkview
+  usr/bin/zpk
+  usr/share/applications/zpkview.desktop
+  usr/share/mime/packages/zpkview.xml
+  usr/share/metainfo/io.github.zpkview.zpkview.metainfo.xml
+  usr/share/man/man1/zpk.1.gz
+  usr/share/man/man1/zpkview.1.gz
+  usr/share/bash-completion/completions/zpk
+  usr/share/doc/zpkview/copyright
+  usr/share/doc/zpkview/changelog.gz
+)
+foreach(side 16 32 48 64 128 256)
+  list(APPEND expected usr/share/icons/hicolor/${side}x${side}/apps/zpkview.png)
+endforeach()
+foreach(path IN LISTS expected)
+  if(NOT path IN_LIST files)
+    message(FATAL_ERROR "not in the package: /${path}\n${listing}")
+  endif()
+endforeach()
+
+# unpacked: the programs stripped, the licence the project's, and the
+# metainfo valid together with the menu entry and the icon beside it
+set(root "${WORK}/root")
+run(ignored dpkg-deb --extract "${deb}" "${root}")
+foreach(program zpkview zpk)
+  run(kind file --brief "${root}/usr/bin/${program}")
+  if(NOT kind MATCHES "^ELF .*, stripped")
+    message(FATAL_ERROR "/usr/bin/${program} is not a stripped program: ${kind}")
+  endif()
+endforeach()
+file(READ "${root}/usr/share/doc/zpkview/copyright" licence)
+if(NOT licence MATCHES "MIT License" OR NOT licence MATCHES "The zpkview authors")
+  message(FATAL_ERROR "/usr/share/doc/zpkview/copyright is not the project's licence")
+endif()
+run(report "${APPSTREAMCLI}" validate-tree --no-net "${root}")
+
+file(REMOVE_RECURSE "${WORK}")
