@@ -117,6 +117,10 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
 %1
 %2</translation>
     </message>
+    <message>
+        <source>팔레트 파일이 아니거나 망가졌습니다.</source>
+        <translation>Not a palette file, or a damaged one.</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>

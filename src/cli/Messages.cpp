@@ -27,6 +27,7 @@ std::string errorReason(const Error& error)
                " pixels: nothing to draw";
     case ErrorCode::InvalidImage: return error.detail;
     case ErrorCode::CannotEncode: return "cannot encode PNG: " + error.detail;
+    case ErrorCode::InvalidPalette: return "not a palette file: " + error.detail;
     case ErrorCode::WriteFailed: return "cannot write: " + systemReason(error.systemError);
     case ErrorCode::Exists: return "exists already";
     case ErrorCode::CannotMakeFolder:

@@ -209,6 +209,12 @@ DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette, c
     const std::int64_t area = static_cast<std::int64_t>(image.imageWidth) * image.imageHeight;
     image.streamStart = readStoredPalette(bytes, image.entryStart, image.entryEnd - area + image.runExtra,
                                           palette, image.storedColours);
+    if (options.externalPalette) {
+        // the stored colours are still read past: the stream starts after them
+        const std::vector<Colour>& external = *options.externalPalette;
+        for (std::size_t v = 0; v + 2 < palette.size(); ++v)
+            palette[v + 2] = v < external.size() ? external[v] : makeColour(0, 0, 0);
+    }
     if (options.userColor) applyColourRamp(palette, options.color1, options.color2, options.color3);
 
     image.streamEnd = image.streamStart;

@@ -70,9 +70,10 @@ struct DecodedImage {
 };
 
 // Decodes the entry of list row `row` of `file`, updating `palette` in place
-// (stored triplets, then the ramp). Entries of the palette that this entry
-// does not reach keep their earlier colours.
-// Of the options only the ramp matters here.
+// (stored triplets, or the external palette of the options, then the ramp).
+// Entries of the palette that this entry does not reach keep their earlier
+// colours. Of the options only the colours (ramp, external palette) matter
+// here.
 DecodedImage decodeEntry(const ContainerFile& file, int row, Palette& palette,
                          const PictureOptions& options = {});
 

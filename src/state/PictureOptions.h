@@ -3,7 +3,11 @@
 // the pixels.
 #pragma once
 
+#include "state/ViewerState.h"
+
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace zpk {
 
@@ -27,6 +31,11 @@ struct PictureOptions {
     std::string color3 = "0";
     DropFirst dropFirst = DropFirst::Off;
     OutputForm form = OutputForm::Smallest;
+    // A palette from a file, used instead of the colours an entry stores:
+    // pixel value v shows colour v of the file (palette entry v + 2), and
+    // the values past the file's end show black. The ramp, when on, still
+    // takes its entries over. Nothing: the stored colours.
+    std::shared_ptr<const std::vector<Colour>> externalPalette{};
 };
 
 }  // namespace zpk

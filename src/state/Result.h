@@ -20,6 +20,7 @@ enum class ErrorCode {
     EmptyImage,        // width or height below 1: nothing to draw
     InvalidImage,      // the writer was given an image it cannot store (detail tells why)
     CannotEncode,      // the PNG encoder failed (detail: its own reason)
+    InvalidPalette,    // a palette file that is malformed, truncated or too long (detail tells where)
     WriteFailed,       // an output file could not be written (systemError tells why)
     Exists,            // the output exists already and was kept
     CannotMakeFolder,  // an output folder could not be made (systemError tells why)

@@ -1,5 +1,7 @@
 #include "fixtures/Fixtures.h"
 
+#include "decode/ColourRamp.h"
+
 #include <gtest/gtest.h>
 
 using namespace zpk;
@@ -217,4 +219,34 @@ TEST(Decoder, ManyTripletsOnlyFillUsefulEntries)
     const auto image = decodeOnly(entry);
     EXPECT_EQ(image.storedColours, 1001);
     EXPECT_EQ(image.produced, 1);
+}
+
+TEST(Decoder, ExternalPaletteTakesThePlaceOfTheStoredColours)
+{
+    Palette stored{};
+    const auto plain = decodeOnly(kWorkedEntry, &stored);
+
+    // colour v of the file shows for value v; values past its end are black
+    PictureOptions options;
+    options.externalPalette = std::make_shared<const std::vector<Colour>>(
+        std::vector<Colour>{makeColour(1, 2, 3), makeColour(4, 5, 6)});
+    Palette external{};
+    external.fill(makeColour(9, 9, 9));
+    const auto file = parsed(singleEntry(kWorkedEntry));
+    const auto image = decodeEntry(file, 0, external, options);
+    EXPECT_EQ(image.streamStart, plain.streamStart);  // the stored colours are still read past
+    EXPECT_EQ(producedPixels(image), producedPixels(plain));
+    EXPECT_EQ(external[2], makeColour(1, 2, 3));
+    EXPECT_EQ(external[3], makeColour(4, 5, 6));
+    EXPECT_EQ(external[4], makeColour(0, 0, 0));
+    EXPECT_EQ(external[257], makeColour(0, 0, 0));
+
+    // the ramp still takes its entries over
+    options.userColor = true;
+    options.color1 = "10";
+    Palette ramped{};
+    decodeEntry(file, 0, ramped, options);
+    Palette rampOnly{};
+    applyColourRamp(rampOnly, "10", "0", "0");
+    EXPECT_EQ(ramped[3], rampOnly[3]);
 }
