@@ -121,6 +121,10 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>팔레트 파일이 아니거나 망가졌습니다.</source>
         <translation>Not a palette file, or a damaged one.</translation>
     </message>
+    <message>
+        <source>컨테이너에 넣을 수 없는 그림입니다.</source>
+        <translation>This picture cannot go into a container.</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -131,6 +135,38 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
     <message>
         <source>모두 내보내기</source>
         <translation>Export all</translation>
+    </message>
+    <message>
+        <source>팔레트 불러오기</source>
+        <translation>Load palette</translation>
+    </message>
+    <message>
+        <source>팔레트 파일 (*.gpl *.pal *.act)</source>
+        <translation>Palette files (*.gpl *.pal *.act)</translation>
+    </message>
+    <message>
+        <source>모든 파일 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>GIMP 팔레트 (*.gpl)</source>
+        <translation>GIMP palette (*.gpl)</translation>
+    </message>
+    <message>
+        <source>JASC 팔레트 (*.pal)</source>
+        <translation>JASC palette (*.pal)</translation>
+    </message>
+    <message>
+        <source>Adobe 색상표 (*.act)</source>
+        <translation>Adobe Color Table (*.act)</translation>
+    </message>
+    <message>
+        <source>색 견본 이미지 (*.png)</source>
+        <translation>Swatch image (*.png)</translation>
+    </message>
+    <message>
+        <source>팔레트 저장</source>
+        <translation>Save palette</translation>
     </message>
 </context>
 <context>
@@ -201,6 +237,46 @@ Cancelled before the end.</translation>
         <translation>
 Entries skipped for having no image: %1</translation>
     </message>
+    <message>
+        <source>팔레트 불러오기…</source>
+        <translation>Load palette…</translation>
+    </message>
+    <message>
+        <source>팔레트 되돌리기</source>
+        <translation>Revert palette</translation>
+    </message>
+    <message>
+        <source>팔레트 저장…</source>
+        <translation>Save palette…</translation>
+    </message>
+    <message>
+        <source>팔레트를 불러올 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot load the palette.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.</source>
+        <translation>Cannot save the palette.
+%1
+The name must end in .gpl, .pal, .act or .png.</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot save the palette.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>모아 보기</source>
+        <translation>Gallery</translation>
+    </message>
 </context>
 <context>
     <name>zpk::DetailWindow</name>
@@ -255,6 +331,45 @@ Entries skipped for having no image: %1</translation>
     <message>
         <source>, 쓰이지 않음</source>
         <translation>, unused</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::GalleryWindow</name>
+    <message>
+        <source>모아 보기</source>
+        <translation>Gallery</translation>
+    </message>
+    <message>
+        <source>항목마다 작은 그림. 누르거나 Enter를 치면 본 창에 그립니다.</source>
+        <translation>A thumbnail of every entry. Click one or press Enter to draw it in the main window.</translation>
+    </message>
+    <message>
+        <source>크기</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>작은 그림의 크기, 32부터 256 픽셀까지. Ctrl + 휠로도 바꿉니다.</source>
+        <translation>The size of the thumbnails, 32 to 256 pixels. Ctrl + wheel changes it too.</translation>
+    </message>
+    <message>
+        <source>%1 픽셀</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>모아 보기 - %1</source>
+        <translation>Gallery - %1</translation>
+    </message>
+    <message>
+        <source>불러온 파일 없음</source>
+        <translation>No file loaded</translation>
+    </message>
+    <message>
+        <source>항목 %1개</source>
+        <translation>%1 entries</translation>
+    </message>
+    <message>
+        <source>항목 %1개, 그리는 중 %2개</source>
+        <translation>%1 entries, %2 being drawn</translation>
     </message>
 </context>
 <context>
@@ -352,6 +467,14 @@ Entries skipped for having no image: %1</translation>
         <translation>The zpk files in this folder. Choosing one opens it.</translation>
     </message>
     <message>
+        <source>zpkview 정보</source>
+        <translation>About zpkview</translation>
+    </message>
+    <message>
+        <source>%1, 항목 %2, %3 x %4</source>
+        <translation>%1, entry %2, %3 x %4</translation>
+    </message>
+    <message>
         <source>zpkview %1
 zpk 자원 파일의 그림을 보는 프로그램입니다.
 
@@ -359,23 +482,15 @@ MIT 라이선스로 배포됩니다.
 
 쓰는 라이브러리: Qt %2, %3
 
-단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, Ctrl+I 자세히 보기, Shift+F10 메뉴, Ctrl+Q 끝내기</source>
+단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Shift+F10 메뉴, Ctrl+Q 끝내기</source>
         <translation>zpkview %1
-A viewer for the images in zpk resource files.
+A viewer for the pictures in zpk resource files.
 
-Distributed under the MIT License.
+Released under the MIT licence.
 
 Libraries used: Qt %2, %3
 
-Shortcuts: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I inspect, Shift+F10 menu, Ctrl+Q quit</translation>
-    </message>
-    <message>
-        <source>zpkview 정보</source>
-        <translation>About zpkview</translation>
-    </message>
-    <message>
-        <source>%1, 항목 %2, %3 x %4</source>
-        <translation>%1, entry %2, %3 x %4</translation>
+Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I inspect, Ctrl+G gallery, Shift+F10 menu, Ctrl+Q quit</translation>
     </message>
 </context>
 <context>
@@ -391,6 +506,35 @@ Shortcuts: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+
     <message>
         <source>값 0부터 255까지의 색. 화살표 키로 색을 하나씩 살펴봅니다.</source>
         <translation>The colors of values 0 to 255. The arrow keys step through them one at a time.</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ThumbnailModel</name>
+    <message>
+        <source>항목 %1</source>
+        <translation>Entry %1</translation>
+    </message>
+    <message>
+        <source>항목 %1
+%2 x %3</source>
+        <translation>Entry %1
+%2 x %3</translation>
+    </message>
+    <message>
+        <source>%1, 항목 %2, 자료 없음</source>
+        <translation>%1, entry %2, no data</translation>
+    </message>
+    <message>
+        <source>%1, 항목 %2, %3 x %4</source>
+        <translation>%1, entry %2, %3 x %4</translation>
+    </message>
+    <message>
+        <source>자료 없음</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>그림 없음</source>
+        <translation>No image</translation>
     </message>
 </context>
 </TS>

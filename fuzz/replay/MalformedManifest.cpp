@@ -41,6 +41,7 @@ const char* codeName(ErrorCode code)
     case ErrorCode::InvalidImage: return "InvalidImage";
     case ErrorCode::CannotEncode: return "CannotEncode";
     case ErrorCode::InvalidPalette: return "InvalidPalette";
+    case ErrorCode::CannotPack: return "CannotPack";
     case ErrorCode::WriteFailed: return "WriteFailed";
     case ErrorCode::Exists: return "Exists";
     case ErrorCode::CannotMakeFolder: return "CannotMakeFolder";

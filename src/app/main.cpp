@@ -1,7 +1,8 @@
-// zpkview [--lang ko|en] [--inspect] [FILE]: the viewer. Its file list shows
-// the container files of the working folder, or of FILE's folder when FILE
-// is given; FILE is then loaded at start as a click in that list would
-// load it, and stays selected there.
+// zpkview [--lang ko|en] [--inspect] [--gallery] [FILE]: the viewer. Its
+// file list shows the container files of the working folder, or of FILE's
+// folder when FILE is given; FILE is then loaded at start as a click in that
+// list would load it, and stays selected there. --gallery opens the gallery
+// once the file is loaded (at start without a FILE).
 #include "export/TemporaryFiles.h"
 #include "window/CanvasMenu.h"
 #include "window/FirstPaintReport.h"
@@ -21,6 +22,7 @@
 #include <optional>
 #include <variant>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,7 @@ struct StartOptions {
     std::optional<QByteArray> file;  // as the system gives it: bytes
     zpk::Language language = zpk::Language::Korean;
     bool inspect = false;
+    bool gallery = false;
 };
 
 QString helpText(const QCommandLineParser& parser)
@@ -90,7 +93,10 @@ std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
         QStringLiteral("ko|en"));
     const QCommandLineOption inspect(QStringLiteral("inspect"),
                                      QStringLiteral("Open the inspector once the file is drawn."));
-    parser.addOptions({help, version, lang, inspect});
+    const QCommandLineOption gallery(
+        QStringLiteral("gallery"),
+        QStringLiteral("Open the gallery, every entry as a thumbnail, once the file is loaded."));
+    parser.addOptions({help, version, lang, inspect, gallery});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A container file to open at start."),
                                  QStringLiteral("[file]"));
     if (!parser.parse(arguments)) return usageError(parser.errorText());
@@ -105,6 +111,7 @@ std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
 
     StartOptions options;
     options.inspect = parser.isSet(inspect);
+    options.gallery = parser.isSet(gallery);
     if (parser.isSet(lang)) {
         const std::optional<zpk::Language> chosen = zpk::parseLanguage(parser.value(lang));
         if (!chosen)
@@ -119,6 +126,14 @@ std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
     return options;
 }
 
+// Files and pictures of several megabytes come and go with every load. By
+// default the C library raises its threshold for mapping a buffer of its own
+// to the size of the largest one freed, after which such buffers come from
+// the heap and their pages stay with the process when freed: the resident
+// set grows by a picture's size at every load. A fixed threshold keeps every
+// large buffer mapped, and returned to the system when it goes.
+void keepLargeBuffersMapped() { mallopt(M_MMAP_THRESHOLD, 1 << 20); }
+
 // The working folder as the system names it.
 QByteArray workingFolder()
 {
@@ -130,6 +145,7 @@ QByteArray workingFolder()
 
 int main(int argc, char* argv[])
 {
+    keepLargeBuffersMapped();
     const auto read = readCommandLine(argc, argv);
     if (const int* status = std::get_if<int>(&read)) return *status;
     const StartOptions& options = std::get<StartOptions>(read);
@@ -151,10 +167,12 @@ int main(int argc, char* argv[])
         // the window to stand in front of
         const QByteArray path = *options.file;
         const bool showDetails = options.inspect;
+        const bool showGallery = options.gallery;
         const bool reportFirstPaint = zpk::FirstPaintReport::wanted();
-        QTimer::singleShot(0, &window, [&window, path, showDetails, reportFirstPaint] {
+        QTimer::singleShot(0, &window, [&window, path, showDetails, showGallery, reportFirstPaint] {
             window.loadPath(path);
             if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
+            if (showGallery) window.canvasMenu()->openGallery();
             if (reportFirstPaint) {
                 // the load drew the image and asked for a paint: the next
                 // paint of the canvas shows it
@@ -167,6 +185,8 @@ int main(int argc, char* argv[])
                 canvas->installEventFilter(new zpk::FirstPaintReport(canvas));
             }
         });
+    } else if (options.gallery) {
+        QTimer::singleShot(0, &window, [&window] { window.canvasMenu()->openGallery(); });
     }
     return QApplication::exec();
 }

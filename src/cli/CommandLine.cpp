@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "decode/ColourRamp.h"
+#include "export/PaletteFile.h"
 
 #include <algorithm>
 
@@ -32,6 +33,10 @@ enum class OptionId {
     SkipExisting,
     Quiet,
     Format,
+    Palette,
+    Size,
+    Columns,
+    Labels,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };
@@ -45,30 +50,58 @@ struct OptionSpec {
 
 constexpr OptionSpec kHelpOption{"help", 'h', Takes::Nothing, OptionId::Help};
 constexpr OptionSpec kQuietOption{"quiet", 'q', Takes::Nothing, OptionId::Quiet};
+constexpr OptionSpec kEntryOption{"entry", 0, Takes::Value, OptionId::Entry};
+constexpr OptionSpec kOutputOption{"output", 'o', Takes::Value, OptionId::Output};
+constexpr OptionSpec kDropFirstOption{"drop-first", 0, Takes::Nothing, OptionId::DropFirst};
+constexpr OptionSpec kPaletteOption{"palette", 0, Takes::Value, OptionId::Palette};
 
-constexpr std::array<OptionSpec, 3> kListOptions{{
-    kHelpOption,
-    kQuietOption,
-    {"format", 0, Takes::Value, OptionId::Format},
-}};
-constexpr std::array<OptionSpec, 2> kInfoOptions{kHelpOption, kQuietOption};
-constexpr std::array<OptionSpec, 16> kExportOptions{{
-    kHelpOption,
-    kQuietOption,
-    {"entry", 0, Takes::Value, OptionId::Entry},
-    {"output", 'o', Takes::Value, OptionId::Output},
+// What every command takes.
+constexpr std::array<OptionSpec, 2> kCommonOptions{kHelpOption, kQuietOption};
+// What every command that draws takes: the ramp and a palette file.
+constexpr std::array<OptionSpec, 5> kColourOptions{{
     {"user-color", 0, Takes::Nothing, OptionId::UserColor},
     {"color1", 0, Takes::Value, OptionId::Color1},
     {"color2", 0, Takes::Value, OptionId::Color2},
     {"color3", 0, Takes::Value, OptionId::Color3},
-    {"drop-first", 0, Takes::Nothing, OptionId::DropFirst},
-    {"indexed", 0, Takes::Nothing, OptionId::Indexed},
-    {"rgba", 0, Takes::Nothing, OptionId::Rgba},
-    {"all", 0, Takes::Nothing, OptionId::All},
-    {"jobs", 'j', Takes::Value, OptionId::Jobs},
-    {"force", 0, Takes::Nothing, OptionId::Force},
-    {"skip-existing", 0, Takes::Nothing, OptionId::SkipExisting},
+    kPaletteOption,
 }};
+
+// The options of several lists, in their order.
+template <std::size_t... N>
+constexpr std::array<OptionSpec, (N + ...)> joined(const std::array<OptionSpec, N>&... parts)
+{
+    std::array<OptionSpec, (N + ...)> out{};
+    auto to = out.begin();
+    ((to = std::copy(parts.begin(), parts.end(), to)), ...);
+    return out;
+}
+
+constexpr auto kListOptions =
+    joined(kCommonOptions, std::array<OptionSpec, 1>{{{"format", 0, Takes::Value, OptionId::Format}}});
+constexpr auto kInfoOptions = kCommonOptions;
+constexpr auto kExportOptions = joined(kCommonOptions, kColourOptions,
+                                       std::array<OptionSpec, 9>{{
+                                           kEntryOption,
+                                           kOutputOption,
+                                           kDropFirstOption,
+                                           {"indexed", 0, Takes::Nothing, OptionId::Indexed},
+                                           {"rgba", 0, Takes::Nothing, OptionId::Rgba},
+                                           {"all", 0, Takes::Nothing, OptionId::All},
+                                           {"jobs", 'j', Takes::Value, OptionId::Jobs},
+                                           {"force", 0, Takes::Nothing, OptionId::Force},
+                                           {"skip-existing", 0, Takes::Nothing, OptionId::SkipExisting},
+                                       }});
+constexpr auto kThumbnailOptions = joined(
+    kCommonOptions, std::array<OptionSpec, 2>{{kPaletteOption, {"size", 0, Takes::Value, OptionId::Size}}});
+constexpr auto kSheetOptions = joined(kCommonOptions, kColourOptions,
+                                      std::array<OptionSpec, 4>{{
+                                          kOutputOption,
+                                          kDropFirstOption,
+                                          {"columns", 0, Takes::Value, OptionId::Columns},
+                                          {"labels", 0, Takes::Nothing, OptionId::Labels},
+                                      }});
+constexpr auto kPaletteOptions =
+    joined(kCommonOptions, kColourOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
 
 using SeenOptions = std::bitset<static_cast<std::size_t>(OptionId::Count)>;
 
@@ -78,6 +111,9 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::List: return kListOptions;
     case Command::Info: return kInfoOptions;
     case Command::Export: return kExportOptions;
+    case Command::Thumbnail: return kThumbnailOptions;
+    case Command::Sheet: return kSheetOptions;
+    case Command::Palette: return kPaletteOptions;
     default: return {};
     }
 }
@@ -87,6 +123,9 @@ std::optional<Command> commandNamed(std::string_view name)
     if (name == "list") return Command::List;
     if (name == "info") return Command::Info;
     if (name == "export") return Command::Export;
+    if (name == "thumbnail") return Command::Thumbnail;
+    if (name == "sheet") return Command::Sheet;
+    if (name == "palette") return Command::Palette;
     if (name == "help") return Command::Help;
     return std::nullopt;
 }
@@ -141,25 +180,32 @@ const OptionSpec* optionWithValue(std::span<const OptionSpec> options, int value
 
 // A colour text on the command line must be a number; the window's text
 // boxes are looser (a text that is not a number leaves the stored colours).
-std::optional<UsageError> checkColour(const OptionSpec& option, std::string_view value)
+std::optional<UsageError> checkColour(const OptionSpec& option, std::string_view value, Command command)
 {
     if (RampNumber::parse(value)) return std::nullopt;
     return usageError(dashed(option.longName) + " needs a number such as 12, -3 or 2.5, not " + quoted(value),
-                      Command::Export);
+                      command);
+}
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> numberWithin(std::string_view value, int low, int high)
+{
+    const auto number = parseRowNumber(value);
+    if (!number || *number < low || *number > high) return std::nullopt;
+    return number;
 }
 
 // Stores one option's effect; a value that does not read is the only error here.
 std::optional<UsageError> apply(const OptionSpec& option, std::string_view value, Invocation& invocation)
 {
     ExportSettings& settings = invocation.exportSettings;
+    const Command command = invocation.command;
     switch (option.id) {
     case OptionId::Help: break;  // handled by the caller
     case OptionId::Count: break;
     case OptionId::Entry: {
         const auto row = parseRowNumber(value);
-        if (!row)
-            return usageError("--entry needs a row number (0 or more), not " + quoted(value),
-                              Command::Export);
+        if (!row) return usageError("--entry needs a row number (0 or more), not " + quoted(value), command);
         settings.row = *row;
         break;
     }
@@ -168,7 +214,7 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
     case OptionId::Color1:
     case OptionId::Color2:
     case OptionId::Color3: {
-        if (auto error = checkColour(option, value)) return error;
+        if (auto error = checkColour(option, value, command)) return error;
         std::string& text = option.id == OptionId::Color1   ? settings.picture.color1
                             : option.id == OptionId::Color2 ? settings.picture.color2
                                                             : settings.picture.color3;
@@ -190,6 +236,33 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
     case OptionId::Force: settings.overwrite = Overwrite::Replace; break;
     case OptionId::SkipExisting: settings.skipExisting = true; break;
     case OptionId::Quiet: settings.progress = ProgressOutput::Quiet; break;
+    case OptionId::Palette: {
+        const auto format = paletteFormatOf(std::string(value));
+        if (!format || *format == PaletteFormat::Png)
+            return usageError(
+                "--palette needs a palette file ending in .gpl, .pal or .act, not " + quoted(value), command);
+        settings.paletteFile = std::string(value);
+        break;
+    }
+    case OptionId::Size: {
+        const auto size = numberWithin(value, kMinThumbnailSize, kMaxThumbnailSize);
+        if (!size)
+            return usageError("--size needs a number of pixels from " + std::to_string(kMinThumbnailSize) +
+                                  " to " + std::to_string(kMaxThumbnailSize) + ", not " + quoted(value),
+                              command);
+        settings.thumbnailSize = *size;
+        break;
+    }
+    case OptionId::Columns: {
+        const auto columns = numberWithin(value, 1, kMaxEntries);
+        if (!columns)
+            return usageError("--columns needs a number from 1 to " + std::to_string(kMaxEntries) + ", not " +
+                                  quoted(value),
+                              command);
+        settings.columns = *columns;
+        break;
+    }
+    case OptionId::Labels: settings.labels = true; break;
     case OptionId::Format:
         if (value == "text") {
             invocation.listFormat = ListFormat::Text;
@@ -226,6 +299,17 @@ std::optional<UsageError> checkExport(const Invocation& invocation, const SeenOp
             return usageError("option " + quoted(dashed(optionWithId(id).longName)) + " goes with --all only",
                               Command::Export);
     }
+    return std::nullopt;
+}
+
+// A palette's output names its format.
+std::optional<UsageError> checkPaletteOutput(const std::string& output)
+{
+    if (output.empty()) return usageError("missing -o OUT: the palette file to write", Command::Palette);
+    if (!paletteFormatOf(output))
+        return usageError("-o needs a name ending in .gpl, .pal, .act or .png (the format), not " +
+                              quoted(output),
+                          Command::Palette);
     return std::nullopt;
 }
 
@@ -320,9 +404,19 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     // what follows "--"
     for (int i = ::optind; i < argc; ++i) operands.emplace_back(argv[static_cast<std::size_t>(i)]);
     if (operands.empty()) return usageError("missing FILE", command);
-    const bool severalFiles = command != Command::Export || invocation.exportSettings.all;
+    if (command == Command::Thumbnail) {
+        // FILE OUT.png
+        if (operands.size() < 2) return usageError("missing OUT.png", command);
+        invocation.exportSettings.output = std::string(operands[1]);
+        operands.erase(operands.begin() + 1);
+    }
+    const bool severalFiles =
+        command == Command::List || command == Command::Info || invocation.exportSettings.all;
     if (operands.size() > 1 && !severalFiles)
         return usageError("unexpected argument " + quoted(operands[1]), command);
+    if (command == Command::Palette) {
+        if (auto error = checkPaletteOutput(invocation.exportSettings.output)) return *error;
+    }
     invocation.files.assign(operands.begin(), operands.end());
     invocation.file = invocation.files.front();
     return invocation;

@@ -5,7 +5,11 @@
 //   zpk export FILE [--entry K] [-o OUT.png|-] [PICTURE OPTIONS]
 //   zpk export FILE... --all [-o DIR] [-j N] [--force|--skip-existing] [PICTURE OPTIONS]
 //       PICTURE OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T]
-//                        [--drop-first] [--indexed]
+//                        [--drop-first] [--indexed] [--rgba] [--palette P]
+//   zpk thumbnail FILE OUT.png [--size N] [--palette P]
+//   zpk sheet FILE [-o OUT.png|-] [--columns N] [--labels] [COLOUR OPTIONS] [--drop-first]
+//   zpk palette FILE [--entry K] -o OUT.gpl|.pal|.act|.png [COLOUR OPTIONS]
+//       COLOUR OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T] [--palette P]
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
 // Every command takes -q (--quiet) and -h (--help). A long option takes its
@@ -18,6 +22,7 @@
 
 #include "cli/Listing.h"
 #include "export/FileOutput.h"
+#include "export/Thumbnail.h"
 #include "state/PictureOptions.h"
 
 #include <optional>
@@ -29,7 +34,7 @@
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Info, Export };
+enum class Command { Help, Version, List, Info, Export, Thumbnail, Sheet, Palette };
 
 enum class ProgressOutput {
     Shown,  // a bar on a terminal, a line per file otherwise
@@ -37,26 +42,37 @@ enum class ProgressOutput {
 };
 
 struct ExportSettings {
-    int row = 0;  // the list row to export, counted from 0
+    int row = 0;  // the list row to export (palette: to take the palette of), counted from 0
     // One entry: the PNG to write (empty: STEM-K.png in the current folder).
     // --all: the folder to write into (empty: the current folder).
+    // thumbnail: the PNG to write (its second operand). sheet: the PNG
+    // (empty: STEM-sheet.png in the current folder). palette: the palette file.
     std::string output;
     PictureOptions picture;  // the ramp and its three texts, drop-first, RGBA or indexed
-    bool all = false;        // --all: every entry of every FILE
+    // --palette: a palette file whose colours take the place of the stored
+    // ones (read when the command runs, into picture.externalPalette).
+    std::string paletteFile;
+    bool all = false;  // --all: every entry of every FILE
     // The following go with --all only.
     int jobs = 0;  // worker threads; 0: one per hardware thread
     Overwrite overwrite = Overwrite::Refuse;
     bool skipExisting = false;
     ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line
+    // thumbnail: --size, the longest side
+    int thumbnailSize = kDefaultThumbnailSize;
+    // sheet: --columns (0: as many as make the grid square) and --labels
+    int columns = 0;
+    bool labels = false;
 };
 
 struct Invocation {
     Command command = Command::Help;
     // Command::Help: whose help to show (Command::Help for the general one).
     Command helpTopic = Command::Help;
-    // List, Info and Export: the (first) container to read.
+    // Every command but help: the (first) container to read.
     std::string file;
-    // Every FILE operand, in order (one but for export --all).
+    // Every FILE operand, in order (one but for list, info and export --all;
+    // thumbnail's OUT is exportSettings.output).
     std::vector<std::string> files;
     ExportSettings exportSettings;
     ListFormat listFormat = ListFormat::Text;

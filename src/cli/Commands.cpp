@@ -10,8 +10,12 @@
 #include "export/EntryFacts.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
+#include "export/PaletteFile.h"
+#include "export/Sheet.h"
+#include "export/Thumbnail.h"
 
 #include <cstring>
+#include <memory>
 #include <unistd.h>
 
 #ifndef ZPK_VERSION
@@ -100,51 +104,101 @@ ExitStatus runInfo(const Invocation& invocation, std::ostream& out, std::ostream
     return status;
 }
 
-ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostream& err)
+// The picture options of a command, with the colours of --palette read
+// into them; nothing (reported) when that file cannot be read.
+std::optional<PictureOptions> pictureOptions(const ExportSettings& settings, std::ostream& err)
+{
+    PictureOptions picture = settings.picture;
+    if (settings.paletteFile.empty()) return picture;
+    auto colours = readPaletteFile(settings.paletteFile);
+    if (!colours) {
+        report(err, settings.paletteFile, errorReason(colours.error()));
+        return std::nullopt;
+    }
+    picture.externalPalette = std::make_shared<const std::vector<Colour>>(std::move(*colours));
+    return picture;
+}
+
+// What a command that draws the entries of one container starts from.
+struct Drawing {
+    PictureOptions picture;  // with the colours of --palette
+    ContainerFile file;
+};
+
+// Reads --palette's file and the container, and checks the row asked for
+// when `checkRow`; nothing, with the reason reported, when one of them fails.
+std::optional<Drawing> startDrawing(const Invocation& invocation, bool checkRow, std::ostream& err)
 {
     const ExportSettings& settings = invocation.exportSettings;
-    const std::string& path = invocation.file;
-    const bool toStandardOutput = settings.output == "-";
-    if (toStandardOutput && ::isatty(STDOUT_FILENO)) {
-        err << "zpk: refusing to write a PNG to a terminal: redirect standard output, or give -o FILE\n";
-        return ExitStatus::Usage;
-    }
-    const auto loaded = load(path);
+    auto picture = pictureOptions(settings, err);
+    if (!picture) return std::nullopt;
+    auto loaded = load(invocation.file);
     if (!loaded) {
-        report(err, path, errorReason(loaded.error()));
-        return ExitStatus::Failure;
+        report(err, invocation.file, errorReason(loaded.error()));
+        return std::nullopt;
     }
-    const ContainerFile& file = *loaded;
-    if (settings.row >= file.rowCount()) {
-        report(err, path,
-               "no " + rowText(settings.row) + ": the list has " + std::to_string(file.rowCount()) +
-                   (file.rowCount() == 1 ? " row (0)"
-                                         : " rows (0 to " + std::to_string(file.rowCount() - 1) + ")"));
-        return ExitStatus::Failure;
+    if (checkRow && settings.row >= loaded->rowCount()) {
+        report(err, invocation.file, missingRowText(settings.row, loaded->rowCount()));
+        return std::nullopt;
     }
+    return Drawing{std::move(*picture), std::move(*loaded)};
+}
 
-    const auto exported = exportEntry(file, settings.row, settings.picture);
-    if (!exported) {
-        report(err, path, entryProblemText(settings.row, exported.error()));
-        return ExitStatus::Failure;
-    }
-    const ExportedEntry& entry = *exported;
-    if (toStandardOutput) {
-        // the PNG is the output: anything said about it goes to standard error
+// Output "-" is standard output, which a PNG must not be written to while
+// it is a terminal; true (reported) then.
+bool refusesTerminal(const std::string& output, std::ostream& err)
+{
+    if (output != "-" || !::isatty(STDOUT_FILENO)) return false;
+    err << "zpk: refusing to write a PNG to a terminal: redirect standard output, or give -o FILE\n";
+    return true;
+}
+
+// Writes a command's whole output: to standard output for "-", else to the
+// file `output` (replaced, or written through a link, as FileOutput does).
+ExitStatus writeOutput(const std::string& output, std::span<const std::uint8_t> bytes, std::ostream& out,
+                       std::ostream& err)
+{
+    if (output == "-") {
+        // the bytes are the output: anything said about them goes to standard error
         out.flush();
-        if (const int failed = writeAll(STDOUT_FILENO, entry.png); failed != 0) {
+        if (const int failed = writeAll(STDOUT_FILENO, bytes); failed != 0) {
             err << "zpk: write error: " << std::strerror(failed) << '\n';
             return ExitStatus::Failure;
         }
         return ExitStatus::Success;
     }
-    const std::string output = settings.output.empty() ? defaultPngName(path, settings.row) : settings.output;
-    const auto written = writeFileReplacing(output, entry.png);
+    const auto written = writeFileReplacing(output, bytes);
     if (!written) {
         report(err, output, errorReason(written.error()));
         return ExitStatus::Failure;
     }
-    if (settings.progress == ProgressOutput::Quiet) return ExitStatus::Success;
+    return ExitStatus::Success;
+}
+
+// Whether the closing line is said: not with -q, nor when the output is
+// standard output.
+bool tells(const ExportSettings& settings)
+{
+    return settings.progress != ProgressOutput::Quiet && settings.output != "-";
+}
+
+ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    if (refusesTerminal(settings.output, err)) return ExitStatus::Usage;
+    const auto drawing = startDrawing(invocation, true, err);
+    if (!drawing) return ExitStatus::Failure;
+    const auto exported = exportEntry(drawing->file, settings.row, drawing->picture);
+    if (!exported) {
+        report(err, path, entryProblemText(settings.row, exported.error()));
+        return ExitStatus::Failure;
+    }
+    const ExportedEntry& entry = *exported;
+    const std::string output = settings.output.empty() ? defaultPngName(path, settings.row) : settings.output;
+    if (const ExitStatus status = writeOutput(output, entry.png, out, err); status != ExitStatus::Success)
+        return status;
+    if (!tells(settings)) return ExitStatus::Success;
 
     out << "wrote " << terminalName(output) << ": " << entry.width << " x " << entry.height << " pixels";
     if (entry.clipped()) out << " (clipped from " << entry.imageWidth << " x " << entry.imageHeight << ")";
@@ -157,6 +211,100 @@ ExitStatus runExport(const Invocation& invocation, std::ostream& out, std::ostre
     return ExitStatus::Success;
 }
 
+ExitStatus runThumbnail(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    ThumbnailSettings thumbnail;  // the time limit counts from here
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    if (refusesTerminal(settings.output, err)) return ExitStatus::Usage;
+    const auto picture = pictureOptions(settings, err);
+    if (!picture) return ExitStatus::Failure;
+    thumbnail.size = settings.thumbnailSize;
+    thumbnail.picture = *picture;
+    const auto made = makeContainerThumbnail(path, thumbnail);
+    if (!made) {
+        report(err, path, errorReason(made.error()));
+        return ExitStatus::Failure;
+    }
+    if (made->status != ThumbnailStatus::Made) {
+        report(err, path, thumbnailProblemText(made->status, made->fileLength));
+        return ExitStatus::Failure;
+    }
+    if (const ExitStatus status = writeOutput(settings.output, made->png, out, err);
+        status != ExitStatus::Success)
+        return status;
+    if (!tells(settings)) return ExitStatus::Success;
+    out << "wrote " << terminalName(settings.output) << ": " << made->width << " x " << made->height
+        << " pixels, ";
+    if (made->rows.size() == 1) {
+        out << rowText(made->rows.front());
+    } else {
+        out << made->rows.size() << " entries (rows " << made->rows.front() << " to " << made->rows.back()
+            << ")";
+    }
+    out << '\n';
+    return ExitStatus::Success;
+}
+
+ExitStatus runSheet(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    if (refusesTerminal(settings.output, err)) return ExitStatus::Usage;
+    const auto drawing = startDrawing(invocation, false, err);
+    if (!drawing) return ExitStatus::Failure;
+    const ContainerFile& file = drawing->file;
+    SheetSettings sheet;
+    sheet.columns = settings.columns;
+    sheet.labels = settings.labels;
+    sheet.picture = drawing->picture;
+    const SheetLayout layout = layoutSheet(file, sheet);
+    if (!layout.fits()) {
+        report(err, path, sheetTooLargeText(layout));
+        return ExitStatus::Failure;
+    }
+    const auto png = encodeSheet(file, layout, sheet);
+    if (!png) {
+        report(err, path, errorReason(png.error()));
+        return ExitStatus::Failure;
+    }
+    const std::string output = settings.output.empty() ? containerStem(path) + "-sheet.png" : settings.output;
+    if (const ExitStatus status = writeOutput(output, *png, out, err); status != ExitStatus::Success)
+        return status;
+    if (!tells(settings)) return ExitStatus::Success;
+    out << "wrote " << terminalName(output) << ": " << layout.width << " x " << layout.height << " pixels, "
+        << file.rowCount() << (file.rowCount() == 1 ? " entry" : " entries") << " in " << layout.columns
+        << (layout.columns == 1 ? " column" : " columns") << '\n';
+    return ExitStatus::Success;
+}
+
+ExitStatus runPalette(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    const auto drawing = startDrawing(invocation, true, err);
+    if (!drawing) return ExitStatus::Failure;
+    Palette palette{};  // fresh, as for an export
+    const DecodedImage image = decodeEntry(drawing->file, settings.row, palette, drawing->picture);
+    if (!image.hasData) {
+        report(err, path, entryProblemText(settings.row, makeError(ErrorCode::NoData)));
+        return ExitStatus::Failure;
+    }
+    const auto format = paletteFormatOf(settings.output);  // checked by the parser
+    const auto bytes = encodePalette(drawnColours(palette), format.value_or(PaletteFormat::Gpl));
+    if (!bytes) {
+        report(err, settings.output, errorReason(bytes.error()));
+        return ExitStatus::Failure;
+    }
+    if (const ExitStatus status = writeOutput(settings.output, *bytes, out, err);
+        status != ExitStatus::Success)
+        return status;
+    if (tells(settings))
+        out << "wrote " << terminalName(settings.output) << ": the 256 colours of " << rowText(settings.row)
+            << '\n';
+    return ExitStatus::Success;
+}
+
 ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::ostream& err,
                         ErrStream errStream)
 {
@@ -164,7 +312,9 @@ ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::os
     BatchSettings batch;
     batch.files = invocation.files;
     batch.outputFolder = settings.output;
-    batch.options = settings.picture;
+    const auto picture = pictureOptions(settings, err);
+    if (!picture) return ExitStatus::Failure;
+    batch.options = *picture;
     batch.overwrite = settings.overwrite;
     batch.skipExisting = settings.skipExisting;
     batch.jobs = settings.jobs;
@@ -205,6 +355,9 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
     case Command::Export:
         if (invocation.exportSettings.all) return runExportAll(invocation, out, err, errStream);
         return runExport(invocation, out, err);
+    case Command::Thumbnail: return runThumbnail(invocation, out, err);
+    case Command::Sheet: return runSheet(invocation, out, err);
+    case Command::Palette: return runPalette(invocation, out, err);
     }
     return ExitStatus::Usage;
 }

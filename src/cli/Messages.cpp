@@ -28,6 +28,7 @@ std::string errorReason(const Error& error)
     case ErrorCode::InvalidImage: return error.detail;
     case ErrorCode::CannotEncode: return "cannot encode PNG: " + error.detail;
     case ErrorCode::InvalidPalette: return "not a palette file: " + error.detail;
+    case ErrorCode::CannotPack: return "cannot pack: " + error.detail;
     case ErrorCode::WriteFailed: return "cannot write: " + systemReason(error.systemError);
     case ErrorCode::Exists: return "exists already";
     case ErrorCode::CannotMakeFolder:
@@ -55,6 +56,39 @@ std::string entryProblemText(int row, const Error& error)
                " is not a regular file, and is left as it is";
     default: return rowText(row) + ": " + errorReason(error);
     }
+}
+
+std::string missingRowText(int row, int rowCount)
+{
+    return "no " + rowText(row) + ": the list has " + std::to_string(rowCount) +
+           (rowCount == 1 ? " row (0)" : " rows (0 to " + std::to_string(rowCount - 1) + ")");
+}
+
+std::string thumbnailProblemText(ThumbnailStatus status, std::int64_t fileLength)
+{
+    if (status == ThumbnailStatus::OutOfTime) {
+        const bool large = fileLength > kLargeFileLength;
+        const auto limit = large ? kLargeFileTimeLimit : kThumbnailTimeLimit;
+        return "no thumbnail: gave up after " + std::to_string(limit.count() / 1000) +
+               " s, the time a thumbnail" +
+               (large ? " of a file over " + std::to_string(kLargeFileLength >> 20) + " MiB"
+                      : std::string()) +
+               " may take";
+    }
+    return "no thumbnail: no entry draws a pixel (entries that need more than " +
+           std::to_string(kMaxThumbnailWindow >> 20) + " MiB of the file are passed over)";
+}
+
+std::string sheetTooLargeText(const SheetLayout& layout)
+{
+    const bool wide = layout.width > kMaxSheetSide;
+    const bool tall = layout.height > kMaxSheetSide;
+    const std::string advice = wide && tall ? "the entries are too large for one sheet"
+                               : wide       ? "give fewer --columns"
+                                            : "give more --columns";
+    return "the sheet would be " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+           " pixels, larger than " + std::to_string(kMaxSheetSide) + " x " + std::to_string(kMaxSheetSide) +
+           ": " + advice;
 }
 
 std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount)

@@ -4,6 +4,8 @@
 
 #include "export/BatchExport.h"
 #include "export/EntryFacts.h"
+#include "export/Sheet.h"
+#include "export/Thumbnail.h"
 #include "state/Result.h"
 
 #include <string>
@@ -23,6 +25,16 @@ std::string rowText(int row);
 // "entry row K is 0 x 4 pixels: nothing to draw",
 // "entry row K: out/a/007.png exists already (--force replaces it)".
 std::string entryProblemText(int row, const Error& error);
+
+// A row past the list: "no entry row 9: the list has 7 rows (0 to 6)".
+std::string missingRowText(int row, int rowCount);
+
+// Why no thumbnail was made of a file of `fileLength` bytes (NothingToDraw
+// or OutOfTime).
+std::string thumbnailProblemText(ThumbnailStatus status, std::int64_t fileLength);
+
+// Why a sheet is refused: "the sheet would be 20000 x 300 pixels, ...".
+std::string sheetTooLargeText(const SheetLayout& layout);
 
 // Why an indexed export came out as RGBA: "written as RGBA: the pixel
 // stream ends after P of N pixels".

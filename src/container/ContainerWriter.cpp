@@ -3,71 +3,275 @@
 #include "state/ViewerState.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 namespace zpk {
 
 namespace {
 
-constexpr int kMinRun = 5;  // a run code takes five bytes
-constexpr int kMaxSide = 32767;
+constexpr std::int64_t kCodeBytes = 5;        // 0xFF 0xFE value lengthLow lengthHigh
 constexpr std::size_t kMaxEntrySize = 65535;  // sizes are 16-bit
 constexpr std::size_t kHeaderBytes = 30;
 
 Error invalid(std::string detail) { return makeDetailedError(ErrorCode::InvalidImage, std::move(detail)); }
 
-class StreamWriter {
-public:
-    explicit StreamWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
+// --- the pixel stream ---------------------------------------------------------
 
-    void run(std::uint8_t value, std::int64_t length)
+// What a piece of stream costs: its bytes first, then its literal bytes, so
+// that of two streams of one length the one with more run codes wins.
+struct Cost {
+    std::int64_t bytes = 0;
+    std::int64_t literals = 0;
+    friend auto operator<=>(const Cost&, const Cost&) = default;
+    Cost operator+(const Cost& other) const { return {bytes + other.bytes, literals + other.literals}; }
+};
+
+// Whether one run code of `value` may carry `length` pixels: a value 0xFF
+// followed by a length low byte 0xFE would read as a second code.
+bool codeCarries(std::uint8_t value, std::int64_t length)
+{
+    return length >= 1 && length <= kMaxWrittenRun && !(value == 0xFF && (length & 0xFF) == 0xFE);
+}
+
+// A maximal run of equal pixels: every token of the stream lies inside one.
+struct Segment {
+    std::uint8_t value = 0;
+    std::int64_t length = 0;
+};
+
+// How a segment is written: `codes` run codes carrying all but `literals`
+// of its pixels, and `literals` literal bytes, the codes in front of the
+// literal bytes or behind them.
+struct SegmentPlan {
+    std::int64_t codes = 0;
+    std::int64_t literals = 0;
+    bool codesFirst = true;
+    Cost cost() const { return {kCodeBytes * codes + literals, literals}; }
+    // The stream's last byte is a literal 0xFF.
+    bool endsInLiteralFF(std::uint8_t value) const
     {
-        while (length > 0) {
-            int chunk = static_cast<int>(std::min<std::int64_t>(length, kMaxWrittenRun));
-            // value 0xFF then a length low byte 0xFE would read as a second code
-            while (value == 0xFF && (chunk & 0xFF) == 0xFE) --chunk;
-            m_out.insert(m_out.end(), {0xFF, 0xFE, value, static_cast<std::uint8_t>(chunk & 0xFF),
-                                       static_cast<std::uint8_t>(chunk >> 8)});
-            length -= chunk;
-        }
+        return value == 0xFF && literals > 0 && (codesFirst || codes == 0);
     }
+};
 
-    void literal(std::uint8_t value)
+// The cheapest plan for `segment` with at least `minCodes` run codes and
+// `minLiterals` literal bytes. A code costs five bytes whatever it carries,
+// so only the counts around length / kMaxWrittenRun can be cheapest.
+SegmentPlan cheapestPlan(const Segment& segment, std::int64_t minCodes, std::int64_t minLiterals,
+                         bool codesFirst)
+{
+    SegmentPlan best{0, segment.length, codesFirst};
+    bool found = false;
+    const std::int64_t full = segment.length / kMaxWrittenRun;
+    for (std::int64_t k = std::max(minCodes, full - 1); k <= full + 2; ++k) {
+        std::int64_t carried = k == 0 ? 0 : std::min(segment.length - minLiterals, k * kMaxWrittenRun);
+        // one code of 0xFF cannot carry a length whose low byte is 0xFE;
+        // several can always share it out (see writeCodes)
+        if (k == 1 && carried >= 1 && !codeCarries(segment.value, carried)) --carried;
+        if (carried < k) continue;
+        const SegmentPlan plan{k, segment.length - carried, codesFirst};
+        if (!found || plan.cost() < best.cost()) best = plan;
+        found = true;
+    }
+    assert(found);
+    return best;
+}
+
+// The cheapest plan for `segment` behind a literal 0xFF (or a palette
+// ending in 0xFF) when `afterFF`, and, when `endInCode`, one whose last
+// token is a run code (so that a 0xFE may follow).
+SegmentPlan planFor(const Segment& segment, bool afterFF, bool endInCode)
+{
+    if (segment.value == 0xFE && afterFF) return cheapestPlan(segment, 1, 0, true);     // a code first
+    if (segment.value == 0xFF && endInCode) return cheapestPlan(segment, 1, 0, false);  // a code last
+    return cheapestPlan(segment, 0, 0, true);
+}
+
+// Splits `total` pixels of `value` over `codes` run codes and appends them.
+void writeCodes(std::vector<std::uint8_t>& out, std::uint8_t value, std::int64_t total, std::int64_t codes)
+{
+    std::int64_t left = total;
+    for (std::int64_t k = codes; k > 0; --k) {
+        std::int64_t n = k == 1 ? left : std::min<std::int64_t>(kMaxWrittenRun, left - (k - 1));
+        // the codes behind this one must still carry the rest
+        auto restFits = [&](std::int64_t rest) {
+            if (k == 1) return rest == 0;
+            if (k == 2) return codeCarries(value, rest);
+            return rest >= k - 1 && rest <= (k - 1) * kMaxWrittenRun;
+        };
+        while (k > 1 && n > 1 && !(codeCarries(value, n) && restFits(left - n))) --n;
+        assert(codeCarries(value, n) && restFits(left - n));
+        out.insert(out.end(), {0xFF, 0xFE, value, static_cast<std::uint8_t>(n & 0xFF),
+                               static_cast<std::uint8_t>(n >> 8)});
+        left -= n;
+    }
+}
+
+void writeSegment(std::vector<std::uint8_t>& out, const Segment& segment, const SegmentPlan& plan)
+{
+    const auto literals = static_cast<std::size_t>(plan.literals);
+    const std::int64_t carried = segment.length - plan.literals;
+    if (!plan.codesFirst) out.insert(out.end(), literals, segment.value);
+    writeCodes(out, segment.value, carried, plan.codes);
+    if (plan.codesFirst) out.insert(out.end(), literals, segment.value);
+}
+
+// Reads the pixels as maximal runs of equal values.
+class Segments {
+public:
+    explicit Segments(const std::vector<std::uint8_t>& pixels) : m_pixels(pixels) {}
+    std::optional<Segment> next()
     {
-        if (value == 0xFE && !m_out.empty() && m_out.back() == 0xFF) run(value, 1);
-        else m_out.push_back(value);
+        if (m_at >= m_pixels.size()) return std::nullopt;
+        std::size_t end = m_at + 1;
+        while (end < m_pixels.size() && m_pixels[end] == m_pixels[m_at]) ++end;
+        const Segment segment{m_pixels[m_at], static_cast<std::int64_t>(end - m_at)};
+        m_at = end;
+        return segment;
     }
 
 private:
-    std::vector<std::uint8_t>& m_out;
+    const std::vector<std::uint8_t>& m_pixels;
+    std::size_t m_at = 0;
 };
 
-bool hasPair(const std::vector<std::uint8_t>& bytes, std::size_t from, std::size_t to)
+// Appends the shortest stream of `pixels`. A token never spans two
+// segments, and the only choice one segment's plan passes to the next is
+// whether it ends in a literal 0xFF, which matters only when a segment of
+// 0xFE (or a next entry starting with 0xFE) follows: so each segment of
+// 0xFF is planned together with what follows it, and every other segment
+// on its own. `afterFF`: the byte before the stream is 0xFF.
+void writeStream(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& pixels, bool afterFF,
+                 int nextByte)
 {
-    for (std::size_t i = from; i + 1 < to; ++i) {
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xFE) return true;
+    Segments segments(pixels);
+    std::optional<Segment> current = segments.next();
+    while (current) {
+        const std::optional<Segment> following = segments.next();
+        SegmentPlan plan = planFor(*current, afterFF, false);
+        if (current->value == 0xFF) {
+            const bool feFollows = following ? following->value == 0xFE : nextByte == 0xFE;
+            const SegmentPlan endsInCode = planFor(*current, false, true);
+            if (feFollows) {
+                // a code last, and the 0xFE free; or whatever is cheapest,
+                // and the 0xFE behind it in a code when it is a literal 0xFF
+                Cost withCode = endsInCode.cost();
+                Cost cheapest = plan.cost();
+                if (following) {
+                    withCode = withCode + planFor(*following, false, false).cost();
+                    cheapest = cheapest + planFor(*following, plan.endsInLiteralFF(0xFF), false).cost();
+                }
+                if (withCode <= cheapest || (!following && plan.endsInLiteralFF(0xFF))) plan = endsInCode;
+            }
+        }
+        writeSegment(out, *current, plan);
+        afterFF = plan.endsInLiteralFF(current->value);
+        current = following;
     }
-    return false;
 }
 
-int firstByte(const std::variant<WriterImage, std::vector<std::uint8_t>>& entry)
+// --- colours --------------------------------------------------------------------
+
+bool endsInFF(const Rgb& c) { return c.blue == 0xFF; }
+bool startsWithFE(const Rgb& c) { return c.red == 0xFE; }
+
+// Whether `rest` (colours by kind) can follow a colour that ends in 0xFF
+// (`afterFF`) or not, with no pair: every colour that starts with 0xFE
+// needs a place behind one that does not end in 0xFF. Those that do both
+// each take such a place and leave none behind them, so each needs a colour
+// of neither kind in front (or the start, when not afterFF); those that only
+// start with 0xFE can queue behind any such place; those that only end in
+// 0xFF go last.
+struct ColourKinds {
+    int neither = 0;
+    int startsOnly = 0;
+    int both = 0;
+};
+bool canOrder(const ColourKinds& rest, bool afterFF)
 {
-    if (const auto* image = std::get_if<WriterImage>(&entry)) return image->width & 0xFF;
-    const auto& raw = std::get<std::vector<std::uint8_t>>(entry);
-    return raw.empty() ? -1 : raw.front();
+    const int places = rest.neither + (afterFF ? 0 : 1);
+    return rest.both <= places && (rest.startsOnly == 0 || places >= 1);
+}
+
+void tally(ColourKinds& kinds, const Rgb& c, int by)
+{
+    if (startsWithFE(c) && endsInFF(c)) kinds.both += by;
+    else if (startsWithFE(c)) kinds.startsOnly += by;
+    else if (!endsInFF(c)) kinds.neither += by;
 }
 
 }  // namespace
 
+bool holdsMarkerPair(const Rgb& colour)
+{
+    return (colour.red == 0xFF && colour.green == 0xFE) || (colour.green == 0xFF && colour.blue == 0xFE);
+}
+
+int markerPairAt(const std::vector<Rgb>& colours)
+{
+    for (std::size_t k = 0; k < colours.size(); ++k) {
+        if (holdsMarkerPair(colours[k])) return static_cast<int>(k);
+        if (k + 1 < colours.size() && endsInFF(colours[k]) && startsWithFE(colours[k + 1]))
+            return static_cast<int>(k);
+    }
+    return -1;
+}
+
+std::optional<std::vector<int>> markerFreeOrder(const std::vector<Rgb>& colours, int fixed)
+{
+    const int n = static_cast<int>(colours.size());
+    fixed = std::clamp(fixed, 0, n);
+    std::vector<int> order;
+    for (int k = 0; k < fixed; ++k) order.push_back(k);
+    std::vector<Rgb> front(colours.begin(), colours.begin() + fixed);
+    if (markerPairAt(front) >= 0) return std::nullopt;
+    ColourKinds rest;
+    std::vector<int> waiting;
+    for (int k = fixed; k < n; ++k) {
+        if (holdsMarkerPair(colours[static_cast<std::size_t>(k)])) return std::nullopt;
+        tally(rest, colours[static_cast<std::size_t>(k)], 1);
+        waiting.push_back(k);
+    }
+    bool afterFF = !front.empty() && endsInFF(front.back());
+    if (!canOrder(rest, afterFF)) return std::nullopt;
+    while (!waiting.empty()) {
+        // the earliest colour that makes no pair and leaves an order for the rest
+        auto pick = waiting.begin();
+        for (; pick != waiting.end(); ++pick) {
+            const Rgb& c = colours[static_cast<std::size_t>(*pick)];
+            if (afterFF && startsWithFE(c)) continue;
+            ColourKinds left = rest;
+            tally(left, c, -1);
+            if (canOrder(left, endsInFF(c))) break;
+        }
+        assert(pick != waiting.end());  // canOrder held for the whole rest
+        const Rgb& c = colours[static_cast<std::size_t>(*pick)];
+        tally(rest, c, -1);
+        afterFF = endsInFF(c);
+        order.push_back(*pick);
+        waiting.erase(pick);
+    }
+    return order;
+}
+
 Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int nextByte)
 {
-    if (image.width < 0 || image.width > kMaxSide || image.height < 0 || image.height > kMaxSide)
+    if (image.width < 0 || image.width > kMaxImageSide || image.height < 0 || image.height > kMaxImageSide)
         return invalid("width and height must lie between 0 and 32767");
     const std::size_t area = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
     if (image.pixels.size() != area) return invalid("the pixel count is not width x height");
     if (image.colours.size() > 256) return invalid("more than 256 colours");
     for (std::uint8_t v : image.pixels) {
         if (v >= image.colours.size()) return invalid("pixel value " + std::to_string(v) + " has no colour");
+    }
+    // the palette loop stops at the first pair behind the height's high byte
+    if (const int at = markerPairAt(image.colours); at >= 0) {
+        const std::string which =
+            holdsMarkerPair(image.colours[static_cast<std::size_t>(at)])
+                ? "colour " + std::to_string(at) + " holds"
+                : "colours " + std::to_string(at) + " and " + std::to_string(at + 1) + " hold";
+        return invalid(which + " the bytes 0xFF 0xFE, which end the palette");
     }
 
     std::vector<std::uint8_t> out;
@@ -77,29 +281,11 @@ Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int next
                 static_cast<std::uint8_t>(image.height & 0xFF), static_cast<std::uint8_t>(image.height >> 8),
                 0, 0});
     for (const Rgb& c : image.colours) out.insert(out.end(), {c.red, c.green, c.blue});
-    // the palette loop stops at the first pair behind the height's high byte
-    if (hasPair(out, 3, out.size()))
-        return invalid("the colours hold the bytes 0xFF 0xFE, which end the palette");
-    const std::size_t streamStart = out.size();
-
-    StreamWriter stream(out);
-    for (std::size_t i = 0; i < area;) {
-        std::size_t j = i + 1;
-        while (j < area && image.pixels[j] == image.pixels[i]) ++j;
-        if (j - i >= kMinRun) {
-            stream.run(image.pixels[i], static_cast<std::int64_t>(j - i));
-        } else {
-            for (std::size_t k = i; k < j; ++k) stream.literal(image.pixels[k]);
-        }
-        i = j;
-    }
     // the pre-scan reads on into the next entry's first byte
-    if (nextByte == 0xFE && out.back() == 0xFF) {
-        if (out.size() == streamStart)
-            return invalid("the last colour ends in 0xFF and the next entry starts with 0xFE");
-        out.pop_back();  // a literal: runs never end in 0xFF
-        stream.run(0xFF, 1);
-    }
+    const bool paletteEndsInFF = !image.colours.empty() && endsInFF(image.colours.back());
+    if (area == 0 && paletteEndsInFF && nextByte == 0xFE)
+        return invalid("the last colour ends in 0xFF and the next entry starts with 0xFE");
+    writeStream(out, image.pixels, paletteEndsInFF, nextByte);
     return out;
 }
 
@@ -115,6 +301,13 @@ ContainerBuilder& ContainerBuilder::rawEntry(std::vector<std::uint8_t> bytes)
     return *this;
 }
 
+ContainerBuilder& ContainerBuilder::header(const ContainerLabel& label, std::uint8_t byte29)
+{
+    m_label = label;
+    m_byte29 = byte29;
+    return *this;
+}
+
 std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& sizes)
 {
     std::vector<std::uint8_t> out(kHeaderBytes, 0);
@@ -126,32 +319,49 @@ std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& size
     return out;
 }
 
-Result<std::vector<std::uint8_t>> ContainerBuilder::build() const
+Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) const
 {
-    if (m_entries.size() > static_cast<std::size_t>(kMaxEntries)) return invalid("more than 255 entries");
+    auto fail = [&](std::size_t entry, std::string detail) {
+        if (failedEntry) *failedEntry = static_cast<int>(entry);
+        return invalid(std::move(detail));
+    };
+    if (m_entries.size() > static_cast<std::size_t>(kMaxEntries))
+        return fail(static_cast<std::size_t>(kMaxEntries),
+                    std::to_string(m_entries.size()) + " entries: a container holds at most 255");
+    // the first byte of the entries from j on: an image's is its width's low
+    // byte; a raw entry without bytes leaves the next one's behind it
+    auto firstByteFrom = [&](std::size_t j) {
+        for (; j < m_entries.size(); ++j) {
+            if (const auto* image = std::get_if<WriterImage>(&m_entries[j])) return image->width & 0xFF;
+            const auto& raw = std::get<std::vector<std::uint8_t>>(m_entries[j]);
+            if (!raw.empty()) return static_cast<int>(raw.front());
+        }
+        return -1;
+    };
     std::vector<std::vector<std::uint8_t>> encoded(m_entries.size());
     for (std::size_t j = 0; j < m_entries.size(); ++j) {
-        const int next = j + 1 < m_entries.size() ? firstByte(m_entries[j + 1]) : -1;
         if (const auto* image = std::get_if<WriterImage>(&m_entries[j])) {
-            auto bytes = encodeEntry(*image, next);
-            if (!bytes) {
-                Error e = bytes.error();
-                e.detail = "entry " + std::to_string(j) + ": " + e.detail;
-                return e;
-            }
+            auto bytes = encodeEntry(*image, firstByteFrom(j + 1));
+            if (!bytes) return fail(j, "entry " + std::to_string(j) + ": " + bytes.error().detail);
             encoded[j] = std::move(*bytes);
         } else {
             encoded[j] = std::get<std::vector<std::uint8_t>>(m_entries[j]);
         }
         if (j + 1 < m_entries.size() && encoded[j].size() > kMaxEntrySize)
-            return invalid("entry " + std::to_string(j) + " is larger than 65535 bytes and not the last");
+            return fail(j, "entry " + std::to_string(j) + " is " + std::to_string(encoded[j].size()) +
+                               " bytes, larger than 65535, and not the last");
     }
 
     std::vector<std::uint16_t> sizes;
     for (const auto& bytes : encoded) sizes.push_back(static_cast<std::uint16_t>(bytes.size() & 0xFFFF));
     std::vector<std::uint8_t> out = containerHeader(sizes);
-    const std::string label = "zpkview container";
-    std::copy(label.begin(), label.end(), out.begin());
+    if (m_label) {
+        std::copy(m_label->begin(), m_label->end(), out.begin());
+        out[29] = m_byte29;
+    } else {
+        const std::string label = "zpkview container";
+        std::copy(label.begin(), label.end(), out.begin());
+    }
     for (const auto& bytes : encoded) out.insert(out.end(), bytes.begin(), bytes.end());
     return out;
 }

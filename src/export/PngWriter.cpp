@@ -41,7 +41,8 @@ int appendBytes(spng_ctx* /*ctx*/, void* user, void* data, std::size_t length)
 
 // An encoder to memory (`out`) for an image of this size and colour type.
 // The settings are fixed, so the bytes depend on the image alone.
-Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, std::vector<std::uint8_t>& out)
+Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, std::vector<std::uint8_t>& out,
+                           Compression compression = Compression::Default)
 {
     Encoder ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!ctx) return pngError("out of memory");
@@ -54,8 +55,27 @@ Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, std::
     ihdr.color_type = colourType;
     ihdr.interlace_method = SPNG_INTERLACE_NONE;
     if (ret == 0) ret = spng_set_ihdr(ctx.get(), &ihdr);
+    if (ret == 0 && compression == Compression::Fast)
+        ret = spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1);
     if (ret != 0) return spngError(ret);
     return ctx;
+}
+
+// Feeds `height` rows of `rowBytes` bytes, as `nextRow` writes them, to an
+// encoder set up for them; false from `nextRow` stops it (no PNG).
+Result<bool> encodeRows(spng_ctx* ctx, std::size_t rowBytes, int height,
+                        const std::function<bool(int y, std::uint8_t* out)>& nextRow)
+{
+    int ret =
+        spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    if (ret != 0) return spngError(ret);
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = 0; y < height; ++y) {
+        if (!nextRow(y, row.data())) return false;
+        ret = spng_encode_row(ctx, row.data(), row.size());
+        if (ret != 0 && !(ret == SPNG_EOI && y + 1 == height)) return spngError(ret);
+    }
+    return true;
 }
 
 // Encodes the rows (already in the encoder's format) into `out`.
@@ -116,18 +136,31 @@ Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
     auto ctx = newEncoder(rows.width(), rows.height(),
                           rows.indexed() ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, out);
     if (!ctx) return ctx.error();
-    int ret = rows.indexed() ? setPalette(ctx->get(), rows.colours(), rows.alpha()) : 0;
-    if (ret == 0)
-        ret = spng_encode_image(ctx->get(), nullptr, 0, SPNG_FMT_PNG,
-                                SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
+    const int ret = rows.indexed() ? setPalette(ctx->get(), rows.colours(), rows.alpha()) : 0;
     if (ret != 0) return spngError(ret);
-    std::vector<std::uint8_t> row(rows.rowBytes());
-    for (int y = 0; y < rows.height(); ++y) {
-        rows.row(y, row.data());
-        ret = spng_encode_row(ctx->get(), row.data(), row.size());
-        if (ret != 0 && !(ret == SPNG_EOI && y + 1 == rows.height())) return spngError(ret);
-    }
+    const auto encoded =
+        encodeRows(ctx->get(), rows.rowBytes(), rows.height(), [&](int y, std::uint8_t* row) {
+            rows.row(y, row);
+            return true;
+        });
+    if (!encoded) return encoded.error();
     return out;
+}
+
+Result<EncodedRows> encodeRgbaRows(int width, int height,
+                                   const std::function<RowStep(int y, std::uint8_t* out)>& nextRow,
+                                   Compression compression)
+{
+    if (width < 1 || height < 1) return pngError("the image has no pixels");
+    EncodedRows encoded;
+    auto ctx = newEncoder(width, height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, encoded.png, compression);
+    if (!ctx) return ctx.error();
+    const auto finished =
+        encodeRows(ctx->get(), static_cast<std::size_t>(width) * 4, height,
+                   [&](int y, std::uint8_t* row) { return nextRow(y, row) == RowStep::Written; });
+    if (!finished) return finished.error();
+    if (!*finished) return EncodedRows{true, {}};
+    return encoded;
 }
 
 std::string pngLibraries()

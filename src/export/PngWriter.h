@@ -8,6 +8,7 @@
 #include "state/ViewerState.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,31 @@ Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows);
 // more than 256 colours, more alpha values than colours, or an index past
 // the colours is an error (ErrorCode::CannotEncode).
 Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image);
+
+// What a row source says after it was asked for a row.
+enum class RowStep {
+    Written,  // the row is in the buffer
+    Stop,     // give up: no PNG is made
+};
+
+// A PNG encoded row by row, or nothing when the source stopped.
+struct EncodedRows {
+    bool stopped = false;
+    std::vector<std::uint8_t> png;
+};
+
+// How hard the encoder tries to make the file small.
+enum class Compression {
+    Default,  // zlib's default level
+    Fast,     // zlib's fastest level: for pictures made against a deadline
+};
+
+// Encodes an RGBA image of width x height (each 1 or more) whose rows
+// `nextRow(y, out)` writes, in order, into a buffer of width x 4 bytes,
+// handing each row to the encoder before the next is asked for.
+Result<EncodedRows> encodeRgbaRows(int width, int height,
+                                   const std::function<RowStep(int y, std::uint8_t* out)>& nextRow,
+                                   Compression compression = Compression::Default);
 
 // The PNG and compression libraries the encoder runs on, with their
 // versions: "libspng 0.7.3, zlib 1.2.13".

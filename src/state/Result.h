@@ -21,6 +21,7 @@ enum class ErrorCode {
     InvalidImage,      // the writer was given an image it cannot store (detail tells why)
     CannotEncode,      // the PNG encoder failed (detail: its own reason)
     InvalidPalette,    // a palette file that is malformed, truncated or too long (detail tells where)
+    CannotPack,        // a picture or entry cannot go into a container (detail tells why)
     WriteFailed,       // an output file could not be written (systemError tells why)
     Exists,            // the output exists already and was kept
     CannotMakeFolder,  // an output folder could not be made (systemError tells why)

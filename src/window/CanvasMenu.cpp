@@ -4,8 +4,10 @@
 #include "export/EntryExport.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
+#include "export/PaletteFile.h"
 #include "window/DetailWindow.h"
 #include "window/ExportRunner.h"
+#include "window/GalleryWindow.h"
 #include "window/MainWindow.h"
 #include "window/Messages.h"
 #include "window/WindowDialogs.h"
@@ -66,6 +68,32 @@ CanvasMenu::CanvasMenu(MainWindow* window)
     m_inspectAction = action("inspect", tr("자세히 보기"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] {
         if (m_drawn) openDetailWindow();
     });
+    m_galleryAction =
+        action("gallery", tr("모아 보기"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { openGallery(); });
+    addSeparator();
+    m_loadPaletteAction = action("loadPalette", tr("팔레트 불러오기…"), QKeySequence(), [this] {
+        const QString folder =
+            m_paletteFolder.isEmpty() ? m_window->places().openFolder(m_window->folder()) : m_paletteFolder;
+        if (const auto path = m_window->dialogs().choosePaletteFile(m_window, folder);
+            path && !path->isEmpty())
+            loadPalette(*path);
+        // the click toggled the check mark; it shows whether a palette is in use
+        updatePaletteActions();
+    });
+    m_loadPaletteAction->setCheckable(true);
+    m_revertPaletteAction =
+        action("revertPalette", tr("팔레트 되돌리기"), QKeySequence(), [this] { revertPalette(); });
+    m_savePaletteAction = action("savePalette", tr("팔레트 저장…"), QKeySequence(), [this] {
+        if (!m_drawn) return;
+        const QString folder =
+            m_paletteFolder.isEmpty() ? m_window->places().saveFolder(m_window->folder()) : m_paletteFolder;
+        const QString name =
+            QFileInfo(m_drawn->defaultFileName()).completeBaseName() + QStringLiteral(".gpl");
+        if (const auto path =
+                m_window->dialogs().choosePaletteSavePath(m_window, QDir(folder).filePath(name));
+            path && !path->isEmpty() && savePalette(*path))
+            m_paletteFolder = QFileInfo(*path).absolutePath();
+    });
     addSeparator();
     m_recentMenu = addMenu(tr("최근 파일"));
     m_recentMenu->setObjectName(QStringLiteral("recentFiles"));
@@ -109,6 +137,61 @@ void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
     for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction})
         a->setEnabled(m_drawn != nullptr);
     if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
+    m_savePaletteAction->setEnabled(m_drawn != nullptr);
+    updatePaletteActions();
+}
+
+void CanvasMenu::updatePaletteActions()
+{
+    const bool inUse = m_window->externalPalette() != nullptr;
+    m_loadPaletteAction->setChecked(inUse);
+    m_revertPaletteAction->setEnabled(inUse);
+}
+
+bool CanvasMenu::loadPalette(const QString& path)
+{
+    auto colours = readPaletteFile(encoded(path));
+    if (!colours) {
+        m_window->dialogs().showMessage(
+            m_window, MainWindow::caption(),
+            tr("팔레트를 불러올 수 없습니다.\n%1\n%2").arg(path, Messages::reason(colours.error())));
+        return false;
+    }
+    m_paletteFolder = QFileInfo(path).absolutePath();
+    m_window->setExternalPalette(std::make_shared<const std::vector<Colour>>(std::move(*colours)));
+    updatePaletteActions();
+    return true;
+}
+
+void CanvasMenu::revertPalette()
+{
+    m_window->setExternalPalette(nullptr);
+    updatePaletteActions();
+}
+
+bool CanvasMenu::savePalette(const QString& path)
+{
+    if (!m_drawn) return false;
+    const std::optional<PaletteFormat> format = paletteFormatOf(encoded(path));
+    if (!format) {
+        m_window->dialogs().showMessage(
+            m_window, MainWindow::caption(),
+            tr("팔레트를 저장할 수 없습니다.\n%1\n이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.")
+                .arg(path));
+        return false;
+    }
+    auto written = [&]() -> Result<WrittenFile> {
+        const auto bytes = encodePalette(drawnColours(m_drawn->palette), *format);
+        if (!bytes) return bytes.error();
+        return writeFileReplacing(encoded(path), *bytes);
+    }();
+    if (!written) {
+        m_window->dialogs().showMessage(
+            m_window, MainWindow::caption(),
+            tr("팔레트를 저장할 수 없습니다.\n%1\n%2").arg(path, Messages::reason(written.error())));
+        return false;
+    }
+    return true;
 }
 
 bool CanvasMenu::saveImage(const QString& path)
@@ -263,6 +346,13 @@ DetailWindow* CanvasMenu::openDetailWindow()
     m_detailWindow->raise();
     m_detailWindow->activateWindow();
     return m_detailWindow;
+}
+
+GalleryWindow* CanvasMenu::openGallery()
+{
+    if (!m_gallery) m_gallery = new GalleryWindow(m_window);
+    m_gallery->present();
+    return m_gallery;
 }
 
 }  // namespace zpk

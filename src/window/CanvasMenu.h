@@ -1,10 +1,12 @@
 // The canvas menu (right button or the menu key on Picture1): save the drawn
 // entry as PNG, copy it, export every entry of the file, open the
-// inspector. Each command does nothing while no image is drawn.
+// inspector, draw with a palette file and save the drawn palette. Each
+// command on the drawn image does nothing while no image is drawn.
 #pragma once
 
 #include "window/DetailWindow.h"
 #include "window/DrawnEntry.h"
+#include "window/GalleryWindow.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -49,11 +51,31 @@ public:
     // Shows the inspector, made on first use; it follows every render.
     DetailWindow* openDetailWindow();
     DetailWindow* detailWindow() const { return m_detailWindow; }
+    // Shows the gallery, made on first use; it follows every load and render.
+    GalleryWindow* openGallery();
+    GalleryWindow* gallery() const { return m_gallery; }
+
+    // Reads a palette file (.gpl, .pal, .act) and draws every entry with it
+    // from now on, instead of the colours the entries store; false (after a
+    // message, with nothing changed) when the file cannot be read or is
+    // malformed.
+    bool loadPalette(const QString& path);
+    // Draws with the entries' stored colours again.
+    void revertPalette();
+    // Saves the 256 colours the drawn entry was drawn with (pixel values 0
+    // to 255) as a palette file in the format of the name's extension
+    // (.gpl, .pal, .act, or .png swatches); false (after a message) on failure.
+    bool savePalette(const QString& path);
 
     QAction* saveAction() const { return m_saveAction; }
     QAction* copyAction() const { return m_copyAction; }
     QAction* exportAllAction() const { return m_exportAllAction; }
     QAction* inspectAction() const { return m_inspectAction; }
+    QAction* galleryAction() const { return m_galleryAction; }
+    // Checked while a palette file is drawn with.
+    QAction* loadPaletteAction() const { return m_loadPaletteAction; }
+    QAction* revertPaletteAction() const { return m_revertPaletteAction; }
+    QAction* savePaletteAction() const { return m_savePaletteAction; }
     // "최근 파일": the files opened last; a click loads one again.
     QMenu* recentMenu() const { return m_recentMenu; }
 
@@ -65,6 +87,7 @@ private:
     void exportEnded(const BatchResult& result, const QString& target);
     void fillRecentMenu();
     void placeDetailWindow();
+    void updatePaletteActions();
 
     MainWindow* m_window;
     std::shared_ptr<const DrawnEntry> m_drawn;
@@ -72,8 +95,15 @@ private:
     QAction* m_copyAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_inspectAction = nullptr;
+    QAction* m_galleryAction = nullptr;
+    QAction* m_loadPaletteAction = nullptr;
+    QAction* m_revertPaletteAction = nullptr;
+    QAction* m_savePaletteAction = nullptr;
+    // Where a palette file was last opened or saved in this run.
+    QString m_paletteFolder;
     QMenu* m_recentMenu = nullptr;
     QPointer<DetailWindow> m_detailWindow;
+    QPointer<GalleryWindow> m_gallery;
     ExportRunner* m_exporter = nullptr;
     QPointer<QProgressDialog> m_progress;
 };

@@ -142,8 +142,8 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
     for (int y = 0; y < image.clippedHeight; ++y)
         for (int x = 0; x < image.clippedWidth; ++x)
             if (m_entry->isDrawn(x, y)) m_used.set(image.at(x, y));
-    m_image = m_entry->toQImage();
-    m_view->setImage(m_image);
+    m_image = QImage();
+    if (isVisible()) makeImage();
     m_palette->showPalette(m_entry->palette, m_used);
     m_palette->setHighlight(-1);
 
@@ -209,11 +209,43 @@ void DetailWindow::highlightValue(int value)
     }
 }
 
+void DetailWindow::makeImage()
+{
+    // the decoded pixels themselves where they show the picture as it is
+    // exported; a copy only where some pixel was never produced
+    if (m_entry && m_image.isNull()) m_image = sharedIndexedImage(m_entry);
+    if (m_entry && m_image.isNull()) m_image = m_entry->toQImage();
+    m_view->setImage(m_image);
+}
+
+void DetailWindow::showEvent(QShowEvent* event)
+{
+    makeImage();
+    QWidget::showEvent(event);
+}
+
+void DetailWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_image = QImage();
+    m_view->setImage(m_image);
+}
+
 QImage DetailWindow::highlighted(int value) const
 {
     // the pixels of `value` as they are, every other drawn pixel faded
     // towards the checkerboard
-    if (!m_entry) return m_image;
+    if (!m_entry || m_image.isNull()) return m_image;
+    if (m_image.format() == QImage::Format_Indexed8) {
+        // one index a value: fading is a change of the colour table
+        QList<QRgb> table = m_image.colorTable();
+        for (qsizetype i = 0; i < table.size(); ++i)
+            if (i != value)
+                table[i] = qRgba(qRed(table[i]), qGreen(table[i]), qBlue(table[i]), qAlpha(table[i]) / 5);
+        QImage out = m_image;
+        out.setColorTable(table);
+        return out;
+    }
     QImage out = m_image.convertToFormat(QImage::Format_RGBA8888);
     const DecodedImage& image = m_entry->image;
     for (int y = 0; y < out.height(); ++y) {

@@ -57,12 +57,17 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The picture is held only while the window shows: made when it
+    // opens, let go when it closes.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void pointAt(QPoint point);
     void highlightValue(int value);
     void stepZoom(int step);
     QImage highlighted(int value) const;
+    void makeImage();
 
     std::shared_ptr<const DrawnEntry> m_entry;
     QImage m_image;  // the entry as exported

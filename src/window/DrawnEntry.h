@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
 namespace zpk {
 
 struct DrawnEntry {
@@ -29,6 +31,12 @@ struct DrawnEntry {
     // "STEM-ROW.png", the name `zpk export` gives it by default.
     QString defaultFileName() const;
 };
+
+// The entry's decoded pixels themselves as an indexed QImage, without a
+// copy: the image keeps `entry` alive and shows what toQImage() shows.
+// Null when some pixel was never produced (that needs a colour of its own:
+// use toQImage()).
+QImage sharedIndexedImage(const std::shared_ptr<const DrawnEntry>& entry);
 
 // A QImage holding a copy of `image`'s RGBA bytes.
 QImage toQImage(const RgbaImage& image);

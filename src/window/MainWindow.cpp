@@ -258,6 +258,9 @@ void MainWindow::createShortcuts()
         QKeySequence(Qt::CTRL | Qt::Key_I), [this] { m_canvasMenu->inspectAction()->trigger(); },
         Qt::WindowShortcut, this);
     shortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_G), [this] { m_canvasMenu->galleryAction()->trigger(); },
+        Qt::WindowShortcut, this);
+    shortcut(
         QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }, Qt::WindowShortcut, this);
     shortcut(
         QKeySequence(Qt::Key_F1), [this] { showAbout(); }, Qt::WindowShortcut, this);
@@ -363,7 +366,7 @@ void MainWindow::showAbout()
                             "MIT 라이선스로 배포됩니다.\n\n"
                             "쓰는 라이브러리: Qt %2, %3\n\n"
                             "단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, "
-                            "Ctrl+I 자세히 보기, Shift+F10 메뉴, Ctrl+Q 끝내기")
+                            "Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Shift+F10 메뉴, Ctrl+Q 끝내기")
                              .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
                                   QString::fromStdString(pngLibraries()));
     m_dialogs->showInfo(this, tr("zpkview 정보"), text);
@@ -455,6 +458,7 @@ void MainWindow::loadPath(const QByteArray& path)
     m_file1->showLoaded(path);
     m_places.addFile(path);
     fillList1();
+    emit fileLoaded();
     requestRender();
 }
 
@@ -532,7 +536,14 @@ PictureOptions MainWindow::pictureOptions() const
     options.color2 = m_color2->text().toStdString();
     options.color3 = m_color3->text().toStdString();
     options.dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+    options.externalPalette = m_externalPalette;
     return options;
+}
+
+void MainWindow::setExternalPalette(std::shared_ptr<const std::vector<Colour>> colours)
+{
+    m_externalPalette = std::move(colours);
+    requestRender();
 }
 
 // --- dropping a file ----------------------------------------------------------

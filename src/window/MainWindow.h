@@ -22,6 +22,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QContextMenuEvent;
@@ -74,8 +75,13 @@ public:
     // The entry the last render drew, or nothing when it drew no image (no
     // file, no data, width or height below 1).
     std::shared_ptr<const DrawnEntry> drawnEntry() const { return m_drawn; }
-    // The picture options the controls set now.
+    // The picture options the controls set now, with the external palette.
     PictureOptions pictureOptions() const;
+    // A palette from a file that entries are drawn with instead of their
+    // stored colours (UserColor still takes precedence); nothing: the stored
+    // colours. Setting it draws the selected entry again.
+    void setExternalPalette(std::shared_ptr<const std::vector<Colour>> colours);
+    std::shared_ptr<const std::vector<Colour>> externalPalette() const { return m_externalPalette; }
     // The folder File1 lists.
     QString folder() const;
     CanvasMenu* canvasMenu() const { return m_canvasMenu; }
@@ -108,6 +114,9 @@ public:
     void popupCanvasMenu();
 
 signals:
+    // A file was loaded: state().file is the new one (its first entry is
+    // drawn next).
+    void fileLoaded();
     // A render passed the busy gate and prepared the canvas; the entry is
     // decoded next.
     void renderStarted();
@@ -145,6 +154,7 @@ private:
     RecentPlaces m_places;
     ViewerState m_state;
     std::shared_ptr<const DrawnEntry> m_drawn;
+    std::shared_ptr<const std::vector<Colour>> m_externalPalette;
     std::shared_ptr<WindowDialogs> m_dialogs;
     int m_renderCount = 0;
     QMetaObject::Connection m_focusWatch;

@@ -67,6 +67,7 @@ QString Messages::reason(const Error& error)
     case ErrorCode::CannotEncode: return withDetail(tr("PNG로 바꿀 수 없습니다."), error.detail);
     case ErrorCode::InvalidPalette:
         return withDetail(tr("팔레트 파일이 아니거나 망가졌습니다."), error.detail);
+    case ErrorCode::CannotPack: return withDetail(tr("컨테이너에 넣을 수 없는 그림입니다."), error.detail);
     case ErrorCode::Internal: return withDetail(tr("예상하지 못한 오류입니다."), error.detail);
     case ErrorCode::CannotOpen:
         return error.systemError != 0 ? systemReason(error.systemError) : tr("읽을 수 없습니다.");

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <memory>
 
 namespace zpk {
@@ -45,6 +47,36 @@ std::optional<QString> QtDialogs::chooseExportFolder(QWidget* parent, const QStr
     const QString chosen = QFileDialog::getExistingDirectory(parent, tr("모두 내보내기"), folder);
     if (chosen.isEmpty()) return std::nullopt;
     return chosen;
+}
+
+std::optional<QString> QtDialogs::choosePaletteFile(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, tr("팔레트 불러오기"), folder,
+                       tr("팔레트 파일 (*.gpl *.pal *.act)") + QStringLiteral(";;") + tr("모든 파일 (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtDialogs::choosePaletteSavePath(QWidget* parent, const QString& suggested)
+{
+    // each filter's extension is the one a name without an extension gets
+    const QStringList filters{tr("GIMP 팔레트 (*.gpl)"), tr("JASC 팔레트 (*.pal)"),
+                              tr("Adobe 색상표 (*.act)"), tr("색 견본 이미지 (*.png)")};
+    const QStringList suffixes{QStringLiteral("gpl"), QStringLiteral("pal"), QStringLiteral("act"),
+                               QStringLiteral("png")};
+    QFileDialog dialog(parent, tr("팔레트 저장"), suggested, filters.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString chosenSuffix = QFileInfo(suggested).suffix().toLower();
+    const qsizetype start = std::max<qsizetype>(suffixes.indexOf(chosenSuffix), 0);
+    dialog.selectNameFilter(filters[start]);
+    dialog.setDefaultSuffix(suffixes[start]);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
 }
 
 void QtDialogs::showMessage(QWidget* parent, const QString& title, const QString& text)

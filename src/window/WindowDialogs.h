@@ -24,6 +24,12 @@ public:
     virtual std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) = 0;
     // The folder dialog of "모두 내보내기…", starting in `folder`.
     virtual std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) = 0;
+    // The open dialog of "팔레트 불러오기…": a palette file (*.gpl, *.pal,
+    // *.act), starting in `folder`.
+    virtual std::optional<QString> choosePaletteFile(QWidget* parent, const QString& folder) = 0;
+    // The save dialog of "팔레트 저장…", starting at `suggested`; the
+    // extension of the name chosen (.gpl, .pal, .act, .png) picks the format.
+    virtual std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) = 0;
     // A warning: something failed.
     virtual void showMessage(QWidget* parent, const QString& title, const QString& text) = 0;
     // A report of something done.
@@ -42,6 +48,8 @@ public:
                                       const QStringList& recentFolders) override;
     std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) override;
     std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) override;
+    std::optional<QString> choosePaletteFile(QWidget* parent, const QString& folder) override;
+    std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) override;
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showInfo(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;

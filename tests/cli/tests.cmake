@@ -9,11 +9,18 @@ add_executable(cli_tests
   cli/CommandLineTest.cpp
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
+  cli/LimitsTest.cpp
   cli/ListFormatTest.cpp
   cli/ListIndexTest.cpp
   cli/OutputTest.cpp
+  cli/PaletteCommandTest.cpp
+  cli/PackLibraryTest.cpp
+  cli/PaletteFileTest.cpp
   cli/PngWriterTest.cpp
+  cli/SheetTest.cpp
   cli/SmallestFormTest.cpp
+  cli/SubCommandTest.cpp
+  cli/ThumbnailTest.cpp
 )
 target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

@@ -76,6 +76,7 @@ set(expected
   usr/share/man/man1/zpk.1.gz
   usr/share/man/man1/zpkview.1.gz
   usr/share/bash-completion/completions/zpk
+  usr/share/thumbnailers/zpkview.thumbnailer
   usr/share/doc/zpkview/copyright
   usr/share/doc/zpkview/changelog.gz
 )

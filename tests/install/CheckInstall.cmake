@@ -16,6 +16,7 @@ set(expected
   share/man/man1/zpk.1
   share/man/man1/zpkview.1
   share/bash-completion/completions/zpk
+  share/thumbnailers/zpkview.thumbnailer
   share/metainfo/io.github.zpkview.zpkview.metainfo.xml
   share/doc/zpkview/copyright
 )

@@ -16,6 +16,8 @@ public:
     std::function<std::optional<QString>(const QString& folder)> onChooseFile;
     std::function<std::optional<QString>(const QString& suggested)> onChooseSavePath;
     std::function<std::optional<QString>(const QString& folder)> onChooseExportFolder;
+    std::function<std::optional<QString>(const QString& folder)> onChoosePaletteFile;
+    std::function<std::optional<QString>(const QString& suggested)> onChoosePaletteSavePath;
     std::function<bool(const QString& title, const QString& text)> onAskYesNo;
     std::function<void(const QString& title, const QString& text)> onMessage;
 
@@ -33,6 +35,14 @@ public:
     std::optional<QString> chooseExportFolder(QWidget*, const QString& folder) override
     {
         return onChooseExportFolder ? onChooseExportFolder(folder) : std::nullopt;
+    }
+    std::optional<QString> choosePaletteFile(QWidget*, const QString& folder) override
+    {
+        return onChoosePaletteFile ? onChoosePaletteFile(folder) : std::nullopt;
+    }
+    std::optional<QString> choosePaletteSavePath(QWidget*, const QString& suggested) override
+    {
+        return onChoosePaletteSavePath ? onChoosePaletteSavePath(suggested) : std::nullopt;
     }
     void showMessage(QWidget*, const QString& title, const QString& text) override
     {

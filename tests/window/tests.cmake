@@ -10,7 +10,7 @@ set(ZPK_WINDOW_TEST_ENV
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
 )
 
-foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest)
+foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest GalleryTest PaletteMenuTest)
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
@@ -23,6 +23,9 @@ target_compile_definitions(CanvasExtrasTest PRIVATE ZPK_BINARY="$<TARGET_FILE:zp
 # the viewer's command line is checked as a program, without a display
 target_compile_definitions(DesktopTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpkview>")
 add_dependencies(DesktopTest zpkview)
+# the gallery test runs `zpkview --gallery` too
+target_compile_definitions(GalleryTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpkview>")
+add_dependencies(GalleryTest zpkview)
 add_dependencies(CanvasExtrasTest zpk)
 
 # the language test reads the English translation file itself

@@ -1,0 +1,240 @@
+#include "export/Pack.h"
+
+#include "container/Container.h"
+#include "decode/Decoder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <variant>
+
+namespace zpk {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Error packError(const std::string& path, std::string detail)
+{
+    Error e = makeDetailedError(ErrorCode::CannotPack, std::move(detail));
+    e.path = path;
+    return e;
+}
+
+// The writer's refusals, as a refusal to pack `path`.
+Error asPackError(Error e, const std::string& path)
+{
+    if (e.code == ErrorCode::InvalidImage) e.code = ErrorCode::CannotPack;
+    e.path = path;
+    return e;
+}
+
+std::string threeDigits(int k)
+{
+    std::string digits = std::to_string(k);
+    return std::string(3 - std::min<std::size_t>(3, digits.size()), '0') + digits;
+}
+
+// The number of a name of three digits and ".png", or -1.
+int exportNumber(const std::string& name)
+{
+    if (name.size() != 7 || name.compare(3, 4, ".png") != 0) return -1;
+    int number = 0;
+    for (int i = 0; i < 3; ++i) {
+        const char c = name[static_cast<std::size_t>(i)];
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// [begin, end) of list row `row`'s bytes in the file; begin may lie past
+// the end of the file when the size table says so.
+struct Range {
+    std::int64_t begin = 0;
+    std::int64_t end = 0;
+};
+Range rangeOf(const ContainerFile& file, int row)
+{
+    const std::int64_t begin = file.entryOffset(row);
+    const std::int64_t end = row + 1 < file.rowCount() ? file.entryOffset(row + 1) : file.fileLength;
+    return {begin, std::min<std::int64_t>(end, file.fileLength)};
+}
+
+std::vector<std::uint8_t> bytesOf(const ContainerFile& file, const Range& range)
+{
+    const auto span = file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
+    return {span.begin(), span.end()};
+}
+
+// What a decode of one row shows, to tell whether two decodes agree.
+struct Decoded {
+    DecodedImage image;
+    Palette palette{};
+};
+Decoded decodeRow(const ContainerFile& file, int row)
+{
+    Decoded out;
+    out.image = decodeEntry(file, row, out.palette);
+    return out;
+}
+
+// Whether the stream of a decoded entry gave every pixel and ended exactly
+// at the entry's end.
+bool decodedExactly(const DecodedImage& image)
+{
+    return image.hasData && image.pixelCount() > 0 && image.produced == image.pixelCount() &&
+           image.streamEnd == image.entryEnd;
+}
+
+bool sameDecode(const Decoded& a, const Decoded& b)
+{
+    return a.image.imageWidth == b.image.imageWidth && a.image.imageHeight == b.image.imageHeight &&
+           a.image.produced == b.image.produced && a.image.storedColours == b.image.storedColours &&
+           a.image.runCodes == b.image.runCodes && a.image.pixels == b.image.pixels && a.palette == b.palette;
+}
+
+// Whether a decode shows exactly `image`: every pixel (of the part the
+// decoder stores), and its colours.
+bool showsImage(const Decoded& got, const WriterImage& image)
+{
+    const std::int64_t area = static_cast<std::int64_t>(image.width) * image.height;
+    if (!got.image.hasData || got.image.imageWidth != image.width || got.image.imageHeight != image.height)
+        return false;
+    if (area == 0) return true;
+    if (got.image.produced != area || got.image.streamEnd != got.image.entryEnd) return false;
+    for (int y = 0; y < got.image.clippedHeight; ++y) {
+        const auto* want =
+            image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
+        const auto* have = got.image.pixels.data() +
+                           static_cast<std::size_t>(y) * static_cast<std::size_t>(got.image.clippedWidth);
+        if (!std::equal(have, have + got.image.clippedWidth, want)) return false;
+    }
+    for (std::size_t v = 0; v < image.colours.size(); ++v) {
+        const Rgb& c = image.colours[v];
+        if (got.palette[v + 2] != makeColour(c.red, c.green, c.blue)) return false;
+    }
+    return true;
+}
+
+using NewEntry = std::variant<const WriterImage*, const std::vector<std::uint8_t>*>;
+
+Result<std::vector<std::uint8_t>> replace(const ContainerFile& file, int row, NewEntry replacement)
+{
+    const std::string& path = file.filePath;
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount())
+        return packError(path, "there is no entry row " + std::to_string(row) + " (the file lists " +
+                                   std::to_string(file.rowCount()) + ")");
+    for (int j = 0; j < file.rowCount(); ++j) {
+        if (file.entryOffset(j) > file.fileLength)
+            return packError(path, "the size table puts entry row " + std::to_string(j) + " at byte " +
+                                       std::to_string(file.entryOffset(j)) + ", past the end of the file (" +
+                                       std::to_string(file.fileLength) +
+                                       " bytes), so its rows cannot be rewritten");
+    }
+
+    const ByteReader bytes = file.reader();
+    ContainerLabel label{};
+    for (std::size_t i = 0; i < label.size(); ++i)
+        label[i] = bytes.at(static_cast<std::int64_t>(i)).value_or(0);
+    ContainerBuilder builder;
+    builder.header(label, bytes.at(29).value_or(0));
+    for (int j = 0; j < file.rowCount(); ++j) {
+        if (j != row) builder.rawEntry(bytesOf(file, rangeOf(file, j)));
+        else if (const auto* image = std::get_if<const WriterImage*>(&replacement)) builder.entry(**image);
+        else builder.rawEntry(*std::get<const std::vector<std::uint8_t>*>(replacement));
+    }
+    auto built = builder.build();
+    if (!built) return asPackError(built.error(), path);
+
+    auto rebuilt = parseContainer(*built, path);
+    if (!rebuilt) return asPackError(rebuilt.error(), path);
+    if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
+        if (!showsImage(decodeRow(*rebuilt, row), **image))
+            return packError(path,
+                             "entry row " + std::to_string(row) +
+                                 " would not decode back to the new picture: the entry behind it starts "
+                                 "with 0xFF 0xFE, which its decode would count as its own");
+    }
+    // the nearest entry in front that has bytes reads up to the new one's first two
+    int before = row - 1;
+    while (before >= 0 && rangeOf(file, before).end <= rangeOf(file, before).begin) --before;
+    if (before >= 0) {
+        const Decoded old = decodeRow(file, before);
+        if (decodedExactly(old.image) && !sameDecode(old, decodeRow(*rebuilt, before)))
+            return packError(path,
+                             "entry row " + std::to_string(before) +
+                                 " would no longer decode as before: it ends in 0xFF, and the new entry's "
+                                 "first byte makes that a run code");
+    }
+    return std::move(*built);
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> listExportedPngs(const std::string& folder)
+{
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) return makeError(ErrorCode::CannotOpen, folder, ec.value());
+    std::vector<bool> present(1000, false);
+    int highest = -1;
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        if (ec) break;
+        const int number = exportNumber(it->path().filename().string());
+        if (number < 0) continue;
+        present[static_cast<std::size_t>(number)] = true;
+        highest = std::max(highest, number);
+    }
+    if (ec) return makeError(ErrorCode::CannotOpen, folder, ec.value());
+    if (highest < 0) return packError(folder, "holds no 000.png");
+    if (highest >= kMaxEntries)
+        return packError(folder, "holds pictures up to " + threeDigits(highest) +
+                                     ".png; a container holds at most 255 entries (000.png to 254.png)");
+    std::vector<std::string> paths;
+    for (int k = 0; k <= highest; ++k) {
+        if (!present[static_cast<std::size_t>(k)])
+            return packError(folder, threeDigits(k) +
+                                         ".png is missing: the pictures must run from 000.png to " +
+                                         threeDigits(highest) + ".png without a gap");
+        paths.push_back((fs::path(folder) / (threeDigits(k) + ".png")).string());
+    }
+    return paths;
+}
+
+Result<std::vector<std::uint8_t>> packContainer(const std::vector<WriterImage>& images,
+                                                const std::vector<std::string>& names)
+{
+    ContainerBuilder builder;
+    for (const WriterImage& image : images) builder.entry(image);
+    int failed = -1;
+    auto built = builder.build(&failed);
+    if (!built) {
+        const auto k = static_cast<std::size_t>(failed);
+        return asPackError(built.error(), failed >= 0 && k < names.size() ? names[k] : std::string());
+    }
+    return built;
+}
+
+Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
+{
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount())
+        return packError(file.filePath, "there is no entry row " + std::to_string(row) + " (the file lists " +
+                                            std::to_string(file.rowCount()) + ")");
+    const Range range = rangeOf(file, row);
+    if (range.begin > file.fileLength) return makeError(ErrorCode::NoData, file.filePath);
+    return bytesOf(file, range);
+}
+
+Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row, const WriterImage& image)
+{
+    return replace(file, row, &image);
+}
+
+Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row,
+                                               const std::vector<std::uint8_t>& newEntryBytes)
+{
+    return replace(file, row, &newEntryBytes);
+}
+
+}  // namespace zpk

@@ -1,0 +1,51 @@
+// One entry of a container as the gallery shows it: decoded on a fresh
+// palette, as `zpk export` draws it, so that a thumbnail never depends on
+// which entries were drawn before it; drawn pixels opaque, the rest
+// transparent; at 1x when it fits into the gallery's square, scaled down
+// (an average over each target pixel's area) when it does not. Safe to call
+// on any thread: it only reads `file` and `options`.
+#pragma once
+
+#include "state/PictureOptions.h"
+#include "state/ViewerState.h"
+
+#include <QImage>
+#include <QSize>
+
+namespace zpk {
+
+// The side of the square a thumbnail fits into, in pixels.
+constexpr int kMinThumbnailSide = 32;
+constexpr int kMaxThumbnailSide = 256;
+
+struct Thumbnail {
+    enum class Kind {
+        Picture,        // `image` holds it
+        NoData,         // the width and height bytes lie past the end of the file
+        NothingToDraw,  // width or height below 1
+    };
+    Kind kind = Kind::NoData;
+    int row = 0;
+    int side = 0;           // the square it was made for
+    bool fullSize = false;  // `image` is the entry at 1x: it fits into any square of its size or more
+    // At most side x side pixels, in Format_RGB32 when every pixel is
+    // opaque, else in Format_ARGB32_Premultiplied; null unless kind is
+    // Picture.
+    QImage image;
+};
+
+// The size an image of `width` x `height` pixels takes in a square of
+// `side`: itself when it fits, otherwise scaled down to fit with its
+// proportions kept, at least 1 x 1.
+QSize fittedSize(int width, int height, int side);
+
+// The thumbnail of list row `row` of `file` for a square of `side` pixels
+// (clamped to kMinThumbnailSide..kMaxThumbnailSide), drawn with `options`
+// (ramp, external palette, drop-first) on a fresh palette.
+Thumbnail makeThumbnail(const ContainerFile& file, int row, const PictureOptions& options, int side);
+
+// Whether two sets of options give the same thumbnails: the ramp (its texts
+// only while it is on), drop-first and the external palette's colours.
+bool sameThumbnailOptions(const PictureOptions& a, const PictureOptions& b);
+
+}  // namespace zpk

@@ -1,0 +1,90 @@
+// The gallery's rows: one per list row of the loaded container, with its
+// caption (row, width x height), what it holds (a picture, no data,
+// nothing to draw) and its thumbnail once made. Widths and heights come
+// from each entry's first four bytes, read when the file is set; the
+// thumbnails from the loader.
+//
+// Thumbnails are kept per row for one file, one set of options and one
+// size. Their memory stays within rowCount() x side² x 4 bytes: a new size
+// keeps what still fits into it (a 1x thumbnail is exact at any size it
+// fits, a scaled one is shown until its replacement comes) and drops the
+// rest.
+#pragma once
+
+#include "decode/Decoder.h"
+#include "window/Thumbnail.h"
+
+#include <QAbstractListModel>
+#include <QImage>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace zpk {
+
+class ThumbnailModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum class State {
+        Waiting,        // a picture whose thumbnail is not made yet
+        Picture,        // its thumbnail is there (perhaps made for another size)
+        NoData,         // the width and height bytes lie past the end of the file
+        NothingToDraw,  // width or height below 1
+    };
+    enum Role {
+        StateRole = Qt::UserRole + 1,  // State, as int
+        ImageRole,                     // QImage: the thumbnail, or a null image
+        FullSizeRole,                  // bool: the image is the entry at 1x
+        DrawnRole,                     // bool: the row the main window drew last
+        StatusTextRole,                // QString: what the picture's place says instead of a picture
+    };
+
+    explicit ThumbnailModel(QObject* parent = nullptr);
+
+    // The rows of `file` (nothing when no file is loaded); every thumbnail
+    // goes. `fileName` is what tooltips call the file.
+    void setFile(const ContainerFile& file, const QString& fileName);
+    // Every thumbnail goes (the options changed); the rows stay.
+    void dropThumbnails();
+    void setSide(int side);
+    int side() const { return m_side; }
+    // Keeps a thumbnail made for the current size; false (and nothing
+    // kept) for one of another size, or of a row that does not exist.
+    bool setThumbnail(const Thumbnail& thumbnail);
+    void setDrawnRow(int row);
+    int drawnRow() const { return m_drawnRow; }
+
+    // Rows whose picture still wants a thumbnail for the current size, and
+    // how many there are.
+    std::vector<int> rowsToMake() const;
+    int waitingCount() const { return m_waiting; }
+    bool needsRow(int row) const;
+    State state(int row) const;
+    QImage image(int row) const;
+    // The bytes of every thumbnail kept.
+    qint64 cachedBytes() const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    struct Row {
+        std::optional<EntrySize> size;  // nothing: no data
+        State state = State::NoData;
+        QImage image;
+        bool fullSize = false;
+        bool current = false;  // made for the current size (or exact at it)
+    };
+    void changed(int row);
+    void countWaiting();
+
+    std::vector<Row> m_rows;
+    QString m_fileName;
+    int m_side = 128;
+    int m_drawnRow = -1;
+    int m_waiting = 0;  // rows for which needsRow() holds
+};
+
+}  // namespace zpk

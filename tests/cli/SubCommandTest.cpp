@@ -1,0 +1,241 @@
+// The command lines of thumbnail, sheet and palette and of --palette, their
+// help, and the bash completion, which must offer what the parser takes
+// and what the help names.
+#include "cli/CliSupport.h"
+
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace zpk::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using fs::path;
+
+Invocation parsedOk(std::initializer_list<std::string_view> args)
+{
+    const std::vector<std::string_view> list(args);
+    const ParsedCommandLine parsed = parseCommandLine(list);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        ADD_FAILURE() << "usage error: " << error->message;
+        return {};
+    }
+    return std::get<Invocation>(parsed);
+}
+
+// The message of a usage error, and the command whose usage goes with it.
+std::pair<std::string, Command> refused(std::initializer_list<std::string_view> args)
+{
+    const std::vector<std::string_view> list(args);
+    const ParsedCommandLine parsed = parseCommandLine(list);
+    const auto* error = std::get_if<UsageError>(&parsed);
+    if (error == nullptr) {
+        ADD_FAILURE() << "accepted";
+        return {};
+    }
+    return {error->message, error->command};
+}
+
+TEST(SubCommands, ThumbnailTakesFileAndOutput)
+{
+    const Invocation plain = parsedOk({"thumbnail", "a.zpk", "b.png"});
+    EXPECT_EQ(plain.command, Command::Thumbnail);
+    EXPECT_EQ(plain.files, std::vector<std::string>{"a.zpk"});
+    EXPECT_EQ(plain.exportSettings.output, "b.png");
+    EXPECT_EQ(plain.exportSettings.thumbnailSize, 256);
+    EXPECT_EQ(plain.exportSettings.paletteFile, "");
+
+    const Invocation sized = parsedOk({"thumbnail", "--size", "16", "a.zpk", "--pal=night.GPL", "b.png"});
+    EXPECT_EQ(sized.exportSettings.thumbnailSize, 16);
+    EXPECT_EQ(sized.exportSettings.paletteFile, "night.GPL");
+    EXPECT_EQ(sized.exportSettings.output, "b.png");
+    EXPECT_EQ(parsedOk({"thumbnail", "a", "b", "--size=1024"}).exportSettings.thumbnailSize, 1024);
+
+    EXPECT_EQ(refused({"thumbnail", "a.zpk"}),
+              std::make_pair(std::string("missing OUT.png"), Command::Thumbnail));
+    EXPECT_EQ(refused({"thumbnail", "a", "b", "c"}).first, "unexpected argument 'c'");
+    for (const std::string_view size : {"15", "1025", "-1", "2.5", "", "x"})
+        EXPECT_EQ(refused({"thumbnail", "a", "b", "--size", size}).first,
+                  "--size needs a number of pixels from 16 to 1024, not '" + std::string(size) + "'");
+    EXPECT_EQ(refused({"thumbnail", "a", "b", "-o", "c"}).first, "unknown option '-o'");
+}
+
+TEST(SubCommands, SheetTakesTheGridAndThePictureOptions)
+{
+    const Invocation sheet =
+        parsedOk({"sheet", "a.zpk", "--columns", "12", "--labels", "-o", "s.png", "--drop-first",
+                  "--user-color", "--color1", "-3", "--palette", "p.act"});
+    EXPECT_EQ(sheet.command, Command::Sheet);
+    EXPECT_EQ(sheet.file, "a.zpk");
+    EXPECT_EQ(sheet.exportSettings.columns, 12);
+    EXPECT_TRUE(sheet.exportSettings.labels);
+    EXPECT_EQ(sheet.exportSettings.output, "s.png");
+    EXPECT_EQ(sheet.exportSettings.picture.dropFirst, DropFirst::On);
+    EXPECT_TRUE(sheet.exportSettings.picture.userColor);
+    EXPECT_EQ(sheet.exportSettings.picture.color1, "-3");
+    EXPECT_EQ(sheet.exportSettings.paletteFile, "p.act");
+    EXPECT_EQ(parsedOk({"sheet", "a.zpk"}).exportSettings.columns, 0);
+
+    EXPECT_EQ(refused({"sheet", "a", "--columns", "0"}).first,
+              "--columns needs a number from 1 to 255, not '0'");
+    EXPECT_EQ(refused({"sheet", "a", "--columns", "256"}).first,
+              "--columns needs a number from 1 to 255, not '256'");
+    EXPECT_EQ(refused({"sheet", "a", "--color2", "x"}),
+              std::make_pair(std::string("--color2 needs a number such as 12, -3 or 2.5, not 'x'"),
+                             Command::Sheet));
+    EXPECT_EQ(refused({"sheet", "a", "--rgba"}).first, "unknown option '--rgba'");
+    EXPECT_EQ(refused({"sheet", "a", "--c", "3"}).first,
+              "option '--c' is ambiguous (--color1, --color2, --color3, --columns)");
+    EXPECT_EQ(refused({"sheet"}).first, "missing FILE");
+}
+
+TEST(SubCommands, PaletteNamesItsFormatByTheOutput)
+{
+    const Invocation palette =
+        parsedOk({"palette", "a.zpk", "--entry", "3", "-o", "x.ACT", "--palette", "in.pal"});
+    EXPECT_EQ(palette.command, Command::Palette);
+    EXPECT_EQ(palette.exportSettings.row, 3);
+    EXPECT_EQ(palette.exportSettings.output, "x.ACT");
+    EXPECT_EQ(palette.exportSettings.paletteFile, "in.pal");
+    for (const std::string_view name : {"x.gpl", "x.pal", "dir/x.png"})
+        EXPECT_EQ(parsedOk({"palette", "a", "-o", name}).exportSettings.output, name);
+
+    EXPECT_EQ(refused({"palette", "a.zpk"}),
+              std::make_pair(std::string("missing -o OUT: the palette file to write"), Command::Palette));
+    EXPECT_EQ(refused({"palette", "a", "-o", "x.txt"}).first,
+              "-o needs a name ending in .gpl, .pal, .act or .png (the format), not 'x.txt'");
+    EXPECT_EQ(refused({"palette", "a", "-o", "x.gpl", "--entry", "-1"}).first,
+              "--entry needs a row number (0 or more), not '-1'");
+    EXPECT_EQ(refused({"palette", "a", "-o", "x.gpl", "--drop-first"}).first,
+              "unknown option '--drop-first'");
+}
+
+TEST(SubCommands, PaletteFilesAreReadOnlyInTheFormatsThatCanBeRead)
+{
+    EXPECT_EQ(parsedOk({"export", "a", "--palette", "x.gpl"}).exportSettings.paletteFile, "x.gpl");
+    EXPECT_EQ(parsedOk({"export", "a", "b", "--all", "--palette", "x.act"}).exportSettings.paletteFile,
+              "x.act");
+    for (const std::string_view name : {"x.png", "x", "x.txt", "gpl"})
+        EXPECT_EQ(refused({"export", "a", "--palette", name}),
+                  std::make_pair("--palette needs a palette file ending in .gpl, .pal or .act, not '" +
+                                     std::string(name) + "'",
+                                 Command::Export));
+}
+
+// Every "--name" a text mentions.
+std::set<std::string> longOptionsIn(std::string_view text)
+{
+    std::set<std::string> out;
+    const std::string copy(text);
+    const std::regex option("--[a-z][a-z0-9-]*");
+    for (auto it = std::sregex_iterator(copy.begin(), copy.end(), option); it != std::sregex_iterator(); ++it)
+        out.insert(it->str());
+    return out;
+}
+
+constexpr std::array<Command, 6> kCommands{Command::List,      Command::Info,  Command::Export,
+                                           Command::Thumbnail, Command::Sheet, Command::Palette};
+constexpr std::array<std::string_view, 6> kCommandNames{"list",      "info",  "export",
+                                                        "thumbnail", "sheet", "palette"};
+
+TEST(SubCommands, HelpNamesEveryCommandAndFitsATerminal)
+{
+    const Invocation topic = parsedOk({"help", "thumbnail"});
+    EXPECT_EQ(topic.helpTopic, Command::Thumbnail);
+    EXPECT_EQ(parsedOk({"sheet", "--help"}).helpTopic, Command::Sheet);
+    EXPECT_EQ(parsedOk({"palette", "a", "-h"}).helpTopic, Command::Palette);
+    for (std::size_t i = 0; i < kCommands.size(); ++i) {
+        const std::string usage = "usage: zpk " + std::string(kCommandNames[i]);
+        EXPECT_EQ(helpText(kCommands[i]).rfind(usage, 0), 0u) << usage;
+        EXPECT_EQ(usageLine(kCommands[i]).rfind(usage, 0), 0u) << usage;
+        EXPECT_NE(helpText(Command::Help).find("  " + std::string(kCommandNames[i]) + " FILE"),
+                  std::string::npos)
+            << kCommandNames[i];
+        EXPECT_NE(usageLine(Command::Help).find(kCommandNames[i]), std::string::npos) << kCommandNames[i];
+    }
+    for (const std::string_view option : {"--size", "--palette", "%i %o --size %s"})
+        EXPECT_NE(helpText(Command::Thumbnail).find(option), std::string_view::npos) << option;
+    for (const std::string_view option : {"--columns", "--labels", "16384"})
+        EXPECT_NE(helpText(Command::Sheet).find(option), std::string_view::npos) << option;
+    EXPECT_NE(helpText(Command::Export).find("--palette P"), std::string_view::npos);
+    std::vector<Command> all(kCommands.begin(), kCommands.end());
+    all.push_back(Command::Help);
+    for (const Command c : all) {
+        for (std::string_view text : {helpText(c), usageLine(c)}) {
+            while (!text.empty()) {
+                const auto end = text.find('\n');
+                EXPECT_LE(text.substr(0, end).size(), 79u) << text.substr(0, end);
+                text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+            }
+        }
+    }
+}
+
+// What the completion offers after `words` (the last one being completed),
+// run in `cwd`.
+std::set<std::string> completions(const std::vector<std::string>& words, const testing::TempDir& dir)
+{
+    std::string script = "source '" + (path(ZPK_SOURCE_DIR) / "data/zpk.bash-completion").string() + "'\n";
+    script += "COMP_WORDS=(";
+    for (const std::string& word : words) script += "'" + word + "' ";
+    script += ")\nCOMP_CWORD=" + std::to_string(words.size() - 1) + "\n";
+    // compopt is refused outside a real completion; what it would change
+    // does not matter here
+    script += "compopt() { :; }\n_zpk\nprintf '%s\\n' \"${COMPREPLY[@]}\"\n";
+    testing::writeBytes(dir / "complete.sh", testing::Bytes(script.begin(), script.end()));
+    const std::string log = (dir / "complete.out").string();
+    const std::string command = "cd '" + dir.path().string() + "' && bash complete.sh > complete.out 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << testing::readText(log);
+    std::set<std::string> out;
+    for (const std::string& line : testing::lines(testing::readText(log)))
+        if (!line.empty()) out.insert(line);
+    fs::remove(dir / "complete.sh");
+    fs::remove(log);
+    return out;
+}
+
+TEST(SubCommands, TheCompletionOffersWhatTheParserTakes)
+{
+    testing::TempDir dir;
+    const auto commands = completions({"zpk", ""}, dir);
+    for (const std::string_view name : kCommandNames)
+        EXPECT_EQ(commands.count(std::string(name)), 1u) << name;
+    EXPECT_EQ(completions({"zpk", "help", ""}, dir).count("thumbnail"), 1u);
+
+    for (std::size_t i = 0; i < kCommands.size(); ++i) {
+        const std::string name(kCommandNames[i]);
+        const auto offered = completions({"zpk", name, "--"}, dir);
+        // every option the usage and the help's option lines name is offered
+        std::set<std::string> named = longOptionsIn(usageLine(kCommands[i]));
+        for (const std::string& line : testing::lines(std::string(helpText(kCommands[i])))) {
+            if (!line.starts_with("  -")) continue;
+            const auto more = longOptionsIn(line);
+            named.insert(more.begin(), more.end());
+        }
+        for (const std::string& option : named) EXPECT_EQ(offered.count(option), 1u) << name << " " << option;
+        // and everything offered is an option of the command
+        for (const std::string& option : offered) {
+            const std::string withValue = option + "=1";
+            const std::vector<std::string_view> args{name, withValue, "a.zpk", "b.png"};
+            const ParsedCommandLine parsed = parseCommandLine(args);
+            if (const auto* error = std::get_if<UsageError>(&parsed)) {
+                EXPECT_EQ(error->message.find("unknown option"), std::string::npos) << name << " " << option;
+                EXPECT_EQ(error->message.find("ambiguous"), std::string::npos) << name << " " << option;
+            }
+        }
+    }
+    // palette files after --palette, only the kinds that can be read
+    for (const std::string file : {"night.gpl", "day.PAL", "old.act", "swatch.png", "notes.txt"})
+        testing::writeBytes(dir / file, {1});
+    fs::create_directory(dir / "palettes");
+    EXPECT_EQ(completions({"zpk", "sheet", "a.zpk", "--palette", ""}, dir),
+              (std::set<std::string>{"night.gpl", "day.PAL", "old.act", "palettes"}));
+    // a thumbnail's second operand is the PNG to write: any name
+    EXPECT_EQ(completions({"zpk", "thumbnail", "a.zpk", "s"}, dir), (std::set<std::string>{"swatch.png"}));
+}
+
+}  // namespace
+}  // namespace zpk::cli
