@@ -15,6 +15,9 @@
 // bytes and the forms (palette or RGBA) of the PNGs it wrote. No baseline:
 // a figure to compare between versions of the tool, such as a change of the
 // default PNG form.
+// Then the other direction: `zpk pack` of the 255 PNGs an export wrote of
+// that container, against `zpk export --all -j 1` of it (target: pack no
+// slower than export).
 //
 // The PNGs go to a folder under $TMPDIR, or /tmp. Every iteration replaces
 // 5100 files, each synced before its rename, and both sides of the -j ratio
@@ -320,9 +323,55 @@ void BM_ExportProcess(benchmark::State& state)
                  text);
 }
 
+// `zpk pack OUT --from DIR` of the 255 palette PNGs that `zpk export --all
+// --indexed` wrote of the same container (each PNG read and decoded, its
+// shortest pixel stream found, one container written) against `zpk export
+// FILE --all -j 1` of that container (each entry decoded, encoded as PNG and
+// written): the two directions of the same pictures, each a whole process on
+// one thread, in alternating order. Target: pack no slower than export.
+void BM_PackVsExportProcess(benchmark::State& state)
+{
+    std::mt19937 sizes(3);
+    const Bytes bytes = buildOrDie(spriteContainer(kProcessEntries, kProcessSide, kProcessSide, sizes, 500));
+    const fs::path folder = scratch().path();
+    const std::string input = (folder / "pack-sprites256.zpk").string();
+    writeFileOrDie(input, bytes);
+    const std::string zpk = (fs::path(ZPK_BIN_DIR) / "zpk").string();
+    const fs::path pictures = folder / "pack-pictures";
+    // the pictures to pack: pack-pictures/pack-sprites256/000.png ...
+    runChild({zpk, "export", input, "--all", "--indexed", "-q", "--force", "-o", pictures.string()});
+    const fs::path from = pictures / "pack-sprites256";
+    const PngFolder written = pngsIn(from);
+    check(written.files == kProcessEntries && written.palette == kProcessEntries, "255 palette PNGs");
+
+    const std::string packed = (folder / "packed.zpk").string();
+    const std::vector<std::string> pack{zpk, "pack", packed, "--from", from.string(), "--force", "-q"};
+    const std::vector<std::string> exportAll{
+        zpk, "export", input, "--all", "-j", "1", "-q", "--force", "-o", (folder / "pack-export").string()};
+    runChild(pack);  // once untimed each: the folders exist, the program's pages are cached
+    runChild(exportAll);
+    check(fs::file_size(packed) > 0, "pack wrote the container");
+
+    PairedSamples samples;
+    for (auto _ : state)
+        samples.run(
+            state, [&] { runChild(pack); }, [&] { runChild(exportAll); });
+    report(state, samples, "zpk pack of 255 PNGs 256x256 (process)",
+           "zpk export --all -j 1 of the same container (process)", 1.0,
+           static_cast<std::int64_t>(bytes.size()),
+           std::int64_t{kProcessEntries} * kProcessSide * kProcessSide);
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "pack median %.0f ms, export median %.0f ms, export/pack %.2f (target >= 1: pack no "
+                  "slower than export)",
+                  samples.medianSubject() * 1e3, samples.medianBaseline() * 1e3, samples.ratio());
+    recordFigure("zpk pack vs zpk export --all -j 1, 255 sprites 256x256", text);
+}
+
 BENCHMARK(BM_ExportThreads)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExportOneThreadVsQImage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExportProcess)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
+BENCHMARK(BM_PackVsExportProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 
 }  // namespace
 }  // namespace zpk::bench

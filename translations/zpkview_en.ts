@@ -125,6 +125,14 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>컨테이너에 넣을 수 없는 그림입니다.</source>
         <translation>This picture cannot go into a container.</translation>
     </message>
+    <message>
+        <source>항목을 바꿀 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot replace the entry.
+%1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -167,6 +175,22 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
     <message>
         <source>팔레트 저장</source>
         <translation>Save palette</translation>
+    </message>
+    <message>
+        <source>바꿀 그림</source>
+        <translation>Replacement picture</translation>
+    </message>
+    <message>
+        <source>PNG 그림 (*.png)</source>
+        <translation>PNG pictures (*.png)</translation>
+    </message>
+    <message>
+        <source>다른 이름으로 저장</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>zpk 파일 (*.zpk)</source>
+        <translation>zpk files (*.zpk)</translation>
     </message>
 </context>
 <context>
@@ -276,6 +300,14 @@ The name must end in .gpl, .pal, .act or .png.</translation>
     <message>
         <source>모아 보기</source>
         <translation>Gallery</translation>
+    </message>
+    <message>
+        <source>바꾸기…</source>
+        <translation>Replace…</translation>
+    </message>
+    <message>
+        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
+        <translation>An entry cannot be replaced while Export All is running.</translation>
     </message>
 </context>
 <context>
@@ -506,6 +538,51 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     <message>
         <source>값 0부터 255까지의 색. 화살표 키로 색을 하나씩 살펴봅니다.</source>
         <translation>The colors of values 0 to 255. The arrow keys step through them one at a time.</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ReplaceDialog</name>
+    <message>
+        <source>%1 x %2, 색 %3개</source>
+        <translation>%1 x %2, %3 colours</translation>
+    </message>
+    <message>
+        <source>항목 바꾸기</source>
+        <translation>Replace Entry</translation>
+    </message>
+    <message>
+        <source>%1 의 %2번 항목을 이 그림으로 바꿀까요?</source>
+        <translation>Replace entry %2 of %1 with this picture?</translation>
+    </message>
+    <message>
+        <source>지금 항목</source>
+        <translation>Current entry</translation>
+    </message>
+    <message>
+        <source>새 그림: %1</source>
+        <translation>New picture: %1</translation>
+    </message>
+    <message>
+        <source>투명한 픽셀은 값 0으로</source>
+        <translation>Transparent pixels as value 0</translation>
+    </message>
+    <message>
+        <source>바꾸기</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>다른 이름으로 저장…</source>
+        <translation>Save As…</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>이 그림으로는 바꿀 수 없습니다.
+%1</source>
+        <translation>This picture cannot replace the entry.
+%1</translation>
     </message>
 </context>
 <context>

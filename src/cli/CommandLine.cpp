@@ -37,6 +37,8 @@ enum class OptionId {
     Size,
     Columns,
     Labels,
+    From,
+    TransparentIndex0,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };
@@ -102,6 +104,17 @@ constexpr auto kSheetOptions = joined(kCommonOptions, kColourOptions,
                                       }});
 constexpr auto kPaletteOptions =
     joined(kCommonOptions, kColourOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
+constexpr OptionSpec kTransparentIndex0Option{"transparent-index0", 0, Takes::Nothing,
+                                              OptionId::TransparentIndex0};
+constexpr auto kPackOptions = joined(kCommonOptions, std::array<OptionSpec, 3>{{
+                                                         {"from", 0, Takes::Value, OptionId::From},
+                                                         {"force", 0, Takes::Nothing, OptionId::Force},
+                                                         kTransparentIndex0Option,
+                                                     }});
+constexpr auto kReplaceOptions = joined(
+    kCommonOptions, std::array<OptionSpec, 3>{{kEntryOption, kOutputOption, kTransparentIndex0Option}});
+constexpr auto kExtractOptions =
+    joined(kCommonOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
 
 using SeenOptions = std::bitset<static_cast<std::size_t>(OptionId::Count)>;
 
@@ -114,6 +127,9 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::Thumbnail: return kThumbnailOptions;
     case Command::Sheet: return kSheetOptions;
     case Command::Palette: return kPaletteOptions;
+    case Command::Pack: return kPackOptions;
+    case Command::Replace: return kReplaceOptions;
+    case Command::Extract: return kExtractOptions;
     default: return {};
     }
 }
@@ -126,6 +142,9 @@ std::optional<Command> commandNamed(std::string_view name)
     if (name == "thumbnail") return Command::Thumbnail;
     if (name == "sheet") return Command::Sheet;
     if (name == "palette") return Command::Palette;
+    if (name == "pack") return Command::Pack;
+    if (name == "replace") return Command::Replace;
+    if (name == "extract") return Command::Extract;
     if (name == "help") return Command::Help;
     return std::nullopt;
 }
@@ -263,6 +282,11 @@ std::optional<UsageError> apply(const OptionSpec& option, std::string_view value
         break;
     }
     case OptionId::Labels: settings.labels = true; break;
+    case OptionId::From:
+        if (value.empty()) return usageError("--from needs a folder", command);
+        invocation.packSettings.fromFolder = std::string(value);
+        break;
+    case OptionId::TransparentIndex0: invocation.packSettings.options.transparentIndex0 = true; break;
     case OptionId::Format:
         if (value == "text") {
             invocation.listFormat = ListFormat::Text;
@@ -310,6 +334,51 @@ std::optional<UsageError> checkPaletteOutput(const std::string& output)
         return usageError("-o needs a name ending in .gpl, .pal, .act or .png (the format), not " +
                               quoted(output),
                           Command::Palette);
+    return std::nullopt;
+}
+
+// The operands of pack, replace and extract, with what they need.
+std::optional<UsageError> takePackOperands(Invocation& invocation,
+                                           const std::vector<std::string_view>& operands,
+                                           const SeenOptions& seen)
+{
+    const Command command = invocation.command;
+    ExportSettings& settings = invocation.exportSettings;
+    PackSettings& pack = invocation.packSettings;
+    if (command == Command::Pack) {
+        // OUT.zpk IMAGE..., or OUT.zpk with --from DIR
+        if (operands.empty()) return usageError("missing OUT.zpk: the container to write", command);
+        if (operands.front() == "-") return usageError("pack writes a file: give OUT.zpk, not '-'", command);
+        settings.output = std::string(operands.front());
+        pack.pictures.assign(operands.begin() + 1, operands.end());
+        if (!pack.fromFolder.empty() && !pack.pictures.empty())
+            return usageError("--from DIR and IMAGE operands exclude each other (unexpected argument " +
+                                  quoted(pack.pictures.front()) + ")",
+                              command);
+        if (pack.fromFolder.empty() && pack.pictures.empty())
+            return usageError("missing IMAGE...: the PNGs to pack (or --from DIR)", command);
+        return std::nullopt;
+    }
+    if (operands.empty()) return usageError("missing FILE", command);
+    invocation.files.assign(operands.begin(), operands.begin() + 1);
+    invocation.file = invocation.files.front();
+    if (command == Command::Replace) {
+        // FILE IMAGE, --entry K needed: a default row would replace an entry by chance
+        if (operands.size() < 2)
+            return usageError("missing IMAGE: the PNG to put in the entry's place", command);
+        if (operands.size() > 2) return usageError("unexpected argument " + quoted(operands[2]), command);
+        if (!seen.test(static_cast<std::size_t>(OptionId::Entry)))
+            return usageError("missing --entry K: the row to replace", command);
+        if (settings.output.empty() && invocation.file == "-")
+            return usageError("FILE - (standard input) cannot be replaced: give -o OUT", command);
+        pack.pictures.assign(operands.begin() + 1, operands.end());
+        return std::nullopt;
+    }
+    // extract FILE -o OUT
+    if (operands.size() > 1) return usageError("unexpected argument " + quoted(operands[1]), command);
+    if (settings.output.empty())
+        return usageError("missing -o OUT: the file to write the entry's bytes to (- for standard output)",
+                          command);
     return std::nullopt;
 }
 
@@ -403,6 +472,10 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     }
     // what follows "--"
     for (int i = ::optind; i < argc; ++i) operands.emplace_back(argv[static_cast<std::size_t>(i)]);
+    if (command == Command::Pack || command == Command::Replace || command == Command::Extract) {
+        if (auto error = takePackOperands(invocation, operands, seen)) return *error;
+        return invocation;
+    }
     if (operands.empty()) return usageError("missing FILE", command);
     if (command == Command::Thumbnail) {
         // FILE OUT.png

@@ -10,6 +10,10 @@
 //   zpk sheet FILE [-o OUT.png|-] [--columns N] [--labels] [COLOUR OPTIONS] [--drop-first]
 //   zpk palette FILE [--entry K] -o OUT.gpl|.pal|.act|.png [COLOUR OPTIONS]
 //       COLOUR OPTIONS: [--user-color] [--color1 T] [--color2 T] [--color3 T] [--palette P]
+//   zpk pack OUT.zpk IMAGE... [--force] [--transparent-index0]
+//   zpk pack OUT.zpk --from DIR [--force] [--transparent-index0]
+//   zpk replace FILE --entry K IMAGE [-o OUT] [--transparent-index0]
+//   zpk extract FILE [--entry K] -o OUT|-
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
 // Every command takes -q (--quiet) and -h (--help). A long option takes its
@@ -22,6 +26,7 @@
 
 #include "cli/Listing.h"
 #include "export/FileOutput.h"
+#include "export/PngReader.h"
 #include "export/Thumbnail.h"
 #include "state/PictureOptions.h"
 
@@ -34,7 +39,7 @@
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Info, Export, Thumbnail, Sheet, Palette };
+enum class Command { Help, Version, List, Info, Export, Thumbnail, Sheet, Palette, Pack, Replace, Extract };
 
 enum class ProgressOutput {
     Shown,  // a bar on a terminal, a line per file otherwise
@@ -47,6 +52,8 @@ struct ExportSettings {
     // --all: the folder to write into (empty: the current folder).
     // thumbnail: the PNG to write (its second operand). sheet: the PNG
     // (empty: STEM-sheet.png in the current folder). palette: the palette file.
+    // pack: the container to write (its first operand). replace: the container
+    // to write (empty: FILE itself, replaced). extract: the file for the bytes.
     std::string output;
     PictureOptions picture;  // the ramp and its three texts, drop-first, RGBA or indexed
     // --palette: a palette file whose colours take the place of the stored
@@ -54,8 +61,8 @@ struct ExportSettings {
     std::string paletteFile;
     bool all = false;  // --all: every entry of every FILE
     // The following go with --all only.
-    int jobs = 0;  // worker threads; 0: one per hardware thread
-    Overwrite overwrite = Overwrite::Refuse;
+    int jobs = 0;                             // worker threads; 0: one per hardware thread
+    Overwrite overwrite = Overwrite::Refuse;  // also pack's --force
     bool skipExisting = false;
     ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line
     // thumbnail: --size, the longest side
@@ -65,16 +72,28 @@ struct ExportSettings {
     bool labels = false;
 };
 
+// What pack and replace read pictures with.
+struct PackSettings {
+    // pack: the PNGs to pack, in order (empty with --from); replace: the one
+    // PNG that takes the entry's place.
+    std::vector<std::string> pictures;
+    std::string fromFolder;  // pack --from DIR: DIR/000.png, 001.png, ... as export --all writes them
+    PackOptions options;     // --transparent-index0
+};
+
 struct Invocation {
     Command command = Command::Help;
     // Command::Help: whose help to show (Command::Help for the general one).
     Command helpTopic = Command::Help;
-    // Every command but help: the (first) container to read.
+    // Every command but help: the (first) container to read (pack: none;
+    // the container it writes is exportSettings.output).
     std::string file;
     // Every FILE operand, in order (one but for list, info and export --all;
-    // thumbnail's OUT is exportSettings.output).
+    // thumbnail's OUT is exportSettings.output; pack has none, its pictures
+    // are in packSettings).
     std::vector<std::string> files;
     ExportSettings exportSettings;
+    PackSettings packSettings;
     ListFormat listFormat = ListFormat::Text;
 };
 

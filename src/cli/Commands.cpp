@@ -10,11 +10,14 @@
 #include "export/EntryFacts.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
+#include "export/Pack.h"
 #include "export/PaletteFile.h"
+#include "export/PngReader.h"
 #include "export/Sheet.h"
 #include "export/Thumbnail.h"
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -119,6 +122,23 @@ std::optional<PictureOptions> pictureOptions(const ExportSettings& settings, std
     return picture;
 }
 
+// The container at `path`, which must list row `row` (a negative row: any
+// container will do); nothing, with the reason reported, when it cannot be
+// read or lists fewer rows.
+std::optional<ContainerFile> loadWithRow(const std::string& path, int row, std::ostream& err)
+{
+    auto loaded = load(path);
+    if (!loaded) {
+        report(err, path, errorReason(loaded.error()));
+        return std::nullopt;
+    }
+    if (row >= loaded->rowCount()) {
+        report(err, path, missingRowText(row, loaded->rowCount()));
+        return std::nullopt;
+    }
+    return std::move(*loaded);
+}
+
 // What a command that draws the entries of one container starts from.
 struct Drawing {
     PictureOptions picture;  // with the colours of --palette
@@ -132,25 +152,25 @@ std::optional<Drawing> startDrawing(const Invocation& invocation, bool checkRow,
     const ExportSettings& settings = invocation.exportSettings;
     auto picture = pictureOptions(settings, err);
     if (!picture) return std::nullopt;
-    auto loaded = load(invocation.file);
-    if (!loaded) {
-        report(err, invocation.file, errorReason(loaded.error()));
-        return std::nullopt;
-    }
-    if (checkRow && settings.row >= loaded->rowCount()) {
-        report(err, invocation.file, missingRowText(settings.row, loaded->rowCount()));
-        return std::nullopt;
-    }
+    auto loaded = loadWithRow(invocation.file, checkRow ? settings.row : -1, err);
+    if (!loaded) return std::nullopt;
     return Drawing{std::move(*picture), std::move(*loaded)};
 }
 
-// Output "-" is standard output, which a PNG must not be written to while
-// it is a terminal; true (reported) then.
-bool refusesTerminal(const std::string& output, std::ostream& err)
+// Output "-" is standard output, which a PNG (or other binary output, `what`)
+// must not be written to while it is a terminal; true (reported) then.
+bool refusesTerminal(const std::string& output, std::ostream& err, std::string_view what = "a PNG")
 {
     if (output != "-" || !::isatty(STDOUT_FILENO)) return false;
-    err << "zpk: refusing to write a PNG to a terminal: redirect standard output, or give -o FILE\n";
+    err << "zpk: refusing to write " << what << " to a terminal: redirect standard output, or give -o FILE\n";
     return true;
+}
+
+// Reports an error of the pack library, which names the file at fault (a
+// picture, a folder, a container) in its path; `fallback` when it names none.
+void reportPackError(std::ostream& err, const Error& error, const std::string& fallback)
+{
+    report(err, error.path.empty() ? fallback : error.path, errorReason(error));
 }
 
 // Writes a command's whole output: to standard output for "-", else to the
@@ -305,6 +325,120 @@ ExitStatus runPalette(const Invocation& invocation, std::ostream& out, std::ostr
     return ExitStatus::Success;
 }
 
+// Reads every picture, checks every limit, and only then writes OUT.
+ExitStatus runPack(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const PackSettings& pack = invocation.packSettings;
+    const std::string& output = settings.output;
+    // an existing OUT is kept without --force: refused before any picture is read
+    // (and again by the write itself, should one appear meanwhile)
+    std::error_code ec;
+    if (settings.overwrite == Overwrite::Refuse && std::filesystem::exists(output, ec)) {
+        report(err, output, packOutputExistsText());
+        return ExitStatus::Failure;
+    }
+    std::vector<std::string> pictures = pack.pictures;
+    if (!pack.fromFolder.empty()) {
+        auto listed = listExportedPngs(pack.fromFolder);
+        if (!listed) {
+            reportPackError(err, listed.error(), pack.fromFolder);
+            return ExitStatus::Failure;
+        }
+        pictures = std::move(*listed);
+    }
+    if (pictures.size() > static_cast<std::size_t>(kMaxEntries)) {
+        // told before 256 pictures are read for nothing
+        report(err, pictures[static_cast<std::size_t>(kMaxEntries)],
+               "cannot pack: one picture too many: a container holds at most " + std::to_string(kMaxEntries) +
+                   " entries");
+        return ExitStatus::Failure;
+    }
+    std::vector<WriterImage> images;
+    images.reserve(pictures.size());
+    for (const std::string& picture : pictures) {
+        auto image = readPackImage(picture, pack.options);
+        if (!image) {
+            reportPackError(err, image.error(), picture);
+            return ExitStatus::Failure;
+        }
+        images.push_back(std::move(*image));
+    }
+    const auto container = packContainer(images, pictures);
+    if (!container) {
+        reportPackError(err, container.error(), output);
+        return ExitStatus::Failure;
+    }
+    const auto written = writeFileAtomically(output, *container, settings.overwrite);
+    if (!written) {
+        report(err, output,
+               written.error().code == ErrorCode::Exists ? packOutputExistsText()
+                                                         : errorReason(written.error()));
+        return ExitStatus::Failure;
+    }
+    if (settings.progress != ProgressOutput::Quiet)
+        out << "wrote " << terminalName(output) << ": " << entryCountText(images.size()) << ", "
+            << container->size() << " bytes\n";
+    return ExitStatus::Success;
+}
+
+// The container rebuilt with one entry new; FILE itself is replaced (the
+// old file stays whole until the new one is complete) unless -o names
+// another file.
+ExitStatus runReplace(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    const std::string& picture = invocation.packSettings.pictures.front();  // checked by the parser
+    if (refusesTerminal(settings.output, err, "a container")) return ExitStatus::Usage;
+    const auto loaded = loadWithRow(path, settings.row, err);
+    if (!loaded) return ExitStatus::Failure;
+    const auto image = readPackImage(picture, invocation.packSettings.options);
+    if (!image) {
+        reportPackError(err, image.error(), picture);
+        return ExitStatus::Failure;
+    }
+    const auto rebuilt = replaceEntry(*loaded, settings.row, *image);
+    if (!rebuilt) {
+        reportPackError(err, rebuilt.error(), path);
+        return ExitStatus::Failure;
+    }
+    const std::string output = settings.output.empty() ? path : settings.output;
+    if (const ExitStatus status = writeOutput(output, *rebuilt, out, err); status != ExitStatus::Success)
+        return status;
+    if (!tells(settings)) return ExitStatus::Success;
+    const auto oldBytes = entryBytes(*loaded, settings.row);
+    const auto newFile = parseContainer(*rebuilt, output);
+    const auto newBytes = newFile ? entryBytes(*newFile, settings.row) : oldBytes;
+    out << "wrote " << terminalName(output) << ": " << rowText(settings.row) << " replaced by "
+        << terminalName(picture) << " (" << image->width << " x " << image->height << " pixels, "
+        << (newBytes ? newBytes->size() : 0) << " bytes, was " << (oldBytes ? oldBytes->size() : 0) << "), "
+        << rebuilt->size() << " bytes in all\n";
+    return ExitStatus::Success;
+}
+
+// The bytes of one entry as the file holds them.
+ExitStatus runExtract(const Invocation& invocation, std::ostream& out, std::ostream& err)
+{
+    const ExportSettings& settings = invocation.exportSettings;
+    const std::string& path = invocation.file;
+    if (refusesTerminal(settings.output, err, "an entry's bytes")) return ExitStatus::Usage;
+    const auto loaded = loadWithRow(path, settings.row, err);
+    if (!loaded) return ExitStatus::Failure;
+    const auto bytes = entryBytes(*loaded, settings.row);
+    if (!bytes) {
+        report(err, path, entryProblemText(settings.row, bytes.error()));
+        return ExitStatus::Failure;
+    }
+    if (const ExitStatus status = writeOutput(settings.output, *bytes, out, err);
+        status != ExitStatus::Success)
+        return status;
+    if (tells(settings))
+        out << "wrote " << terminalName(settings.output) << ": " << rowText(settings.row) << ", "
+            << bytes->size() << " bytes\n";
+    return ExitStatus::Success;
+}
+
 ExitStatus runExportAll(const Invocation& invocation, std::ostream& out, std::ostream& err,
                         ErrStream errStream)
 {
@@ -358,6 +492,9 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
     case Command::Thumbnail: return runThumbnail(invocation, out, err);
     case Command::Sheet: return runSheet(invocation, out, err);
     case Command::Palette: return runPalette(invocation, out, err);
+    case Command::Pack: return runPack(invocation, out, err);
+    case Command::Replace: return runReplace(invocation, out, err);
+    case Command::Extract: return runExtract(invocation, out, err);
     }
     return ExitStatus::Usage;
 }

@@ -22,7 +22,14 @@ std::string_view usageLine(Command command)
     case Command::Palette:
         return "usage: zpk palette FILE [--entry K] -o OUT.(gpl|pal|act|png) [--palette P]\n"
                "                   [--user-color --color1 T --color2 T --color3 T]";
-    default: return "usage: zpk {list|info|export|thumbnail|sheet|palette|help} ... (see zpk --help)";
+    case Command::Pack:
+        return "usage: zpk pack OUT.zpk IMAGE... [--force] [--transparent-index0]\n"
+               "       zpk pack OUT.zpk --from DIR [--force] [--transparent-index0]";
+    case Command::Replace: return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--transparent-index0]";
+    case Command::Extract: return "usage: zpk extract FILE [--entry K] -o OUT|-";
+    default:
+        return "usage: zpk COMMAND ... (list, info, export, thumbnail, sheet, palette, pack,\n"
+               "       replace, extract, help; see zpk --help)";
     }
 }
 
@@ -223,10 +230,77 @@ std::string_view helpText(Command command)
                "Exit status: 0 when OUT was written; 1, with nothing written, when FILE or the\n"
                "palette file P cannot be read, the row does not exist or its entry has no\n"
                "data, or OUT cannot be written; 2 for a wrong command line.\n";
+    case Command::Pack:
+        return "usage: zpk pack OUT.zpk IMAGE... [--force] [--transparent-index0]\n"
+               "       zpk pack OUT.zpk --from DIR [--force] [--transparent-index0]\n"
+               "\n"
+               "Writes the container OUT.zpk of the PNG pictures IMAGE..., one entry each, in\n"
+               "order. A palette PNG keeps its palette and its indices: PLTE entry v colours\n"
+               "pixel value v, so what `zpk export --indexed` wrote packs back to the same\n"
+               "pixel values and colours. Any other PNG gets a palette of its colours in the\n"
+               "order they first appear. Each entry's pixel stream is the shortest one that\n"
+               "decodes exactly.\n"
+               "\n"
+               "  --from DIR         pack DIR/000.png, DIR/001.png, ..., the names an export\n"
+               "                     of every entry writes; other files of DIR are left\n"
+               "                     alone. The numbers must run from 000 without a gap\n"
+               "  --transparent-index0\n"
+               "                     fully transparent pixels become value 0, kept for them\n"
+               "                     and coloured black (for drawing with --drop-first);\n"
+               "                     without it a transparent pixel is an error\n"
+               "  --force            replace an existing OUT.zpk; without it an existing file\n"
+               "                     is kept and nothing is written\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "The format's limits, checked for every picture before anything is written:\n"
+               "  255 entries; 65,535 bytes for every entry but the last, once encoded;\n"
+               "  0 to 32,767 pixels a side; 256 colours (255 with --transparent-index0).\n"
+               "Pixels that are neither opaque nor fully transparent are refused.\n"
+               "\n"
+               "Exit status: 0 when OUT.zpk was written; 1, with nothing written, when a\n"
+               "picture cannot be read or breaks a limit (the message names the file), DIR\n"
+               "has a gap, OUT.zpk exists or cannot be written; 2 for a wrong command line.\n";
+    case Command::Replace:
+        return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--transparent-index0]\n"
+               "\n"
+               "Rebuilds the container FILE with entry row K made from the PNG IMAGE (read as\n"
+               "pack reads it); every other entry keeps its bytes exactly, the size table is\n"
+               "written anew, so the rows behind K move (zpk list shows their offsets).\n"
+               "\n"
+               "  --entry K          the list row to replace, counted from 0 (needed)\n"
+               "  -o, --output OUT   write the new container to OUT (- for standard output)\n"
+               "                     instead of replacing FILE\n"
+               "  --transparent-index0\n"
+               "                     fully transparent pixels become value 0, as for pack\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "Without -o, FILE is replaced as every output is: the new container goes to a\n"
+               "temporary file that is renamed over FILE once complete, so FILE stays as it\n"
+               "was after any failure. A new entry larger than 65,535 bytes is refused unless\n"
+               "it is the last, as is one that would change how its neighbours decode.\n"
+               "\n"
+               "Exit status: 0 when the container was written; 1, with nothing written, when\n"
+               "FILE or IMAGE cannot be read, the row does not exist, the picture breaks a\n"
+               "limit, or the output cannot be written; 2 for a wrong command line.\n";
+    case Command::Extract:
+        return "usage: zpk extract FILE [--entry K] -o OUT|-\n"
+               "\n"
+               "Writes the bytes of entry row K of the container FILE as the file holds them:\n"
+               "from the row's offset up to the next row's (the last row: up to the end of\n"
+               "the file), the bytes zpk list's offset and size columns describe.\n"
+               "\n"
+               "  --entry K          the list row, counted from 0 (default 0)\n"
+               "  -o, --output OUT   the file to write (needed); - writes to standard output\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "Exit status: 0 when OUT was written; 1, with nothing written, when FILE\n"
+               "cannot be read, the row does not exist or starts past the end of the file,\n"
+               "or OUT cannot be written; 2 for a wrong command line.\n";
     default:
         return "usage: zpk COMMAND [ARGS]\n"
                "\n"
-               "Lists and exports the images packed in zpk resource containers.\n"
+               "Lists and exports the images packed in zpk resource containers, and packs\n"
+               "pictures into them.\n"
                "\n"
                "Commands:\n"
                "  list FILE...       show the entries of containers (as text, CSV or JSON)\n"
@@ -240,6 +314,12 @@ std::string_view helpText(Command command)
                "  palette FILE -o OUT\n"
                "                     write the colours an entry is drawn with as a palette\n"
                "                     file (.gpl, .pal, .act or .png)\n"
+               "  pack OUT.zpk IMAGE...\n"
+               "                     write a container of PNG pictures (or --from DIR)\n"
+               "  replace FILE --entry K IMAGE\n"
+               "                     put a PNG picture in the place of one entry\n"
+               "  extract FILE -o OUT\n"
+               "                     write the bytes of one entry as the file holds them\n"
                "  help [COMMAND]     show this help, or a command's\n"
                "\n"
                "Options:\n"
@@ -269,7 +349,9 @@ std::string_view helpText(Command command)
                "  zpk sheet samples/demo.zpk --labels -o demo-sheet.png\n"
                "                     every entry on one PNG, each with its row number\n"
                "  zpk palette samples/demo.zpk --entry 2 -o demo-2.gpl\n"
-               "                     the colours row 2 is drawn with, as a GIMP palette\n";
+               "                     the colours row 2 is drawn with, as a GIMP palette\n"
+               "  zpk pack new.zpk --from sprites/demo\n"
+               "                     a container of what export --all --indexed wrote\n";
     }
 }
 

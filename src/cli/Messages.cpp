@@ -112,6 +112,15 @@ std::string planConflictText(const PlanConflict& conflict)
            named(conflict.folder) + " (export them in separate runs, each with its own -o DIR)";
 }
 
+std::string packOutputExistsText() { return "exists already (--force replaces it)"; }
+
+std::string entryCountText(std::size_t count)
+{
+    std::string out = std::to_string(count);
+    out += count == 1 ? " entry" : " entries";
+    return out;
+}
+
 std::string_view statusWord(EntryStatus status)
 {
     switch (status) {

@@ -43,6 +43,12 @@ std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount);
 // Two files of a batch that would share a folder.
 std::string planConflictText(const PlanConflict& conflict);
 
+// Why pack did not write OUT: "exists already (--force replaces it)".
+std::string packOutputExistsText();
+
+// "3 entries" / "1 entry".
+std::string entryCountText(std::size_t count);
+
 // "ok", "short", "empty", "no-data".
 std::string_view statusWord(EntryStatus status);
 

@@ -4,7 +4,9 @@
 #include "export/EntryExport.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
+#include "export/Pack.h"
 #include "export/PaletteFile.h"
+#include "export/PngReader.h"
 #include "window/DetailWindow.h"
 #include "window/ExportRunner.h"
 #include "window/GalleryWindow.h"
@@ -18,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QProgressDialog>
 #include <QScreen>
 
@@ -58,6 +61,13 @@ CanvasMenu::CanvasMenu(MainWindow* window)
     });
     m_copyAction = action("copyImage", tr("복사"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                           [this] { copyImage(); });
+    m_replaceAction = action("replaceEntry", tr("바꾸기…"), QKeySequence(), [this] {
+        if (!m_drawn) return;
+        const QString folder =
+            m_pictureFolder.isEmpty() ? m_window->places().saveFolder(m_window->folder()) : m_pictureFolder;
+        if (const auto path = m_window->dialogs().choosePicture(m_window, folder); path && !path->isEmpty())
+            replaceDrawnEntry(*path);
+    });
     addSeparator();
     m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(Qt::CTRL | Qt::Key_E), [this] {
         if (!m_drawn) return;
@@ -134,7 +144,7 @@ void CanvasMenu::fillRecentMenu()
 void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
 {
     m_drawn = std::move(drawn);
-    for (QAction* a : {m_saveAction, m_copyAction, m_exportAllAction, m_inspectAction})
+    for (QAction* a : {m_saveAction, m_copyAction, m_replaceAction, m_exportAllAction, m_inspectAction})
         a->setEnabled(m_drawn != nullptr);
     if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
     m_savePaletteAction->setEnabled(m_drawn != nullptr);
@@ -210,6 +220,66 @@ bool CanvasMenu::saveImage(const QString& path)
                                         Messages::saveFailed(path, written.error()));
         return false;
     }
+    return true;
+}
+
+bool CanvasMenu::replaceDrawnEntry(const QString& picture)
+{
+    const std::shared_ptr<const DrawnEntry> drawn = m_drawn;
+    const ContainerFile& file = m_window->state().file;
+    if (!drawn || !file.isLoaded()) return false;
+    QWidget* parent = m_window;
+    const QString title = MainWindow::caption();
+    if (isExporting()) {
+        // the export reads the loaded file until it ends
+        m_window->dialogs().showMessage(parent, title, tr("모두 내보내는 중에는 항목을 바꿀 수 없습니다."));
+        return false;
+    }
+    const std::string loadedPath = file.filePath;
+    const QString loaded = decoded(loadedPath);
+    const int row = drawn->image.row;
+
+    const ReplaceAnswer answer =
+        m_window->dialogs().confirmReplace(parent, ReplacePreview{drawn, loaded, picture, m_replaceOptions});
+    if (answer.choice == ReplaceChoice::Cancel) return false;
+    m_pictureFolder = QFileInfo(picture).absolutePath();
+    m_replaceOptions = answer.options;
+    // the question was modal, but the file must still be the one it showed
+    if (file.filePath != loadedPath || isExporting()) return false;
+
+    // read again: what is written is what the file holds now
+    const Result<WriterImage> image = readPackImage(encoded(picture), answer.options);
+    if (!image) {
+        m_window->dialogs().showMessage(parent, title, Messages::replaceFailed(picture, image.error()));
+        return false;
+    }
+    const Result<std::vector<std::uint8_t>> bytes = replaceEntry(file, row, *image);
+    if (!bytes) {
+        m_window->dialogs().showMessage(parent, title, Messages::replaceFailed(loaded, bytes.error()));
+        return false;
+    }
+    // the loaded file by its own bytes, which need not be UTF-8
+    std::string target = loadedPath;
+    if (answer.choice == ReplaceChoice::SaveAs) {
+        const QFileInfo info(loaded);
+        const QString suggested =
+            QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral("-new.zpk"));
+        const auto path = m_window->dialogs().chooseContainerSavePath(parent, suggested);
+        if (!path || path->isEmpty()) return false;
+        target = encoded(*path);
+    }
+    // the old file stays whole unless the new one is written whole
+    if (const auto written = writeFileAtomically(target, *bytes, Overwrite::Replace); !written) {
+        m_window->dialogs().showMessage(parent, title,
+                                        Messages::replaceFailed(decoded(target), written.error()));
+        return false;
+    }
+
+    m_window->loadPath(QByteArray::fromStdString(target));
+    if (file.filePath != target) return false;  // the load said why
+    if (auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
+        list1 != nullptr && row < list1->count())
+        list1->setCurrentRow(row);  // a selection change draws the row
     return true;
 }
 

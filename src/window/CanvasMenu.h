@@ -1,9 +1,11 @@
 // The canvas menu (right button or the menu key on Picture1): save the drawn
-// entry as PNG, copy it, export every entry of the file, open the
-// inspector, draw with a palette file and save the drawn palette. Each
+// entry as PNG, copy it, replace it with a PNG, export every entry of the
+// file, open the inspector, draw with a palette file and save the drawn
+// palette. Each
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
+#include "export/PngReader.h"
 #include "window/DetailWindow.h"
 #include "window/DrawnEntry.h"
 #include "window/GalleryWindow.h"
@@ -38,6 +40,14 @@ public:
     // with the same options and palette; false (after a message) on failure.
     bool saveImage(const QString& path);
     void copyImage();
+    // Replaces the drawn entry's row of the loaded file with the PNG at
+    // `picture`, after asking (WindowDialogs::confirmReplace) whether to
+    // write over the file or to a new one and how to read the PNG. The new
+    // container is written whole (writeFileAtomically), loaded, and the row
+    // drawn. False, with the file, the list and the canvas as they were,
+    // when cancelled, while an export runs, or (after a message) when the
+    // PNG cannot be read or packed or the file cannot be written.
+    bool replaceDrawnEntry(const QString& picture);
     // Starts exporting every entry of the loaded file, each on a fresh
     // palette with the window's current options, to FOLDER/STEM/KKK.png as
     // `zpk export --all` does, after asking before replacing PNGs that are
@@ -69,6 +79,7 @@ public:
 
     QAction* saveAction() const { return m_saveAction; }
     QAction* copyAction() const { return m_copyAction; }
+    QAction* replaceAction() const { return m_replaceAction; }
     QAction* exportAllAction() const { return m_exportAllAction; }
     QAction* inspectAction() const { return m_inspectAction; }
     QAction* galleryAction() const { return m_galleryAction; }
@@ -93,6 +104,7 @@ private:
     std::shared_ptr<const DrawnEntry> m_drawn;
     QAction* m_saveAction = nullptr;
     QAction* m_copyAction = nullptr;
+    QAction* m_replaceAction = nullptr;
     QAction* m_exportAllAction = nullptr;
     QAction* m_inspectAction = nullptr;
     QAction* m_galleryAction = nullptr;
@@ -101,6 +113,9 @@ private:
     QAction* m_savePaletteAction = nullptr;
     // Where a palette file was last opened or saved in this run.
     QString m_paletteFolder;
+    // Where the last replacing PNG came from, and how it was read.
+    QString m_pictureFolder;
+    PackOptions m_replaceOptions;
     QMenu* m_recentMenu = nullptr;
     QPointer<DetailWindow> m_detailWindow;
     QPointer<GalleryWindow> m_gallery;

@@ -97,4 +97,9 @@ QString Messages::saveFailed(const QString& path, const Error& error)
     return tr("이미지를 저장할 수 없습니다.\n%1\n%2").arg(path, reason(error));
 }
 
+QString Messages::replaceFailed(const QString& path, const Error& error)
+{
+    return tr("항목을 바꿀 수 없습니다.\n%1\n%2").arg(path, reason(error));
+}
+
 }  // namespace zpk

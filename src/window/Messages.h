@@ -24,6 +24,11 @@ public:
     // An image that could not be written: "이미지를 저장할 수 없습니다." / path / why.
     static QString saveFailed(const QString& path, const Error& error);
 
+    // An entry that could not be replaced ("바꾸기…"): "항목을 바꿀 수
+    // 없습니다." / the file concerned (the PNG, the container, or the file
+    // being written) / why.
+    static QString replaceFailed(const QString& path, const Error& error);
+
     // Why a read, a write or an encoding failed, in a sentence.
     static QString reason(const Error& error);
 

@@ -1,6 +1,7 @@
 #include "window/WindowDialogs.h"
 
 #include "window/MainWindow.h"
+#include "window/ReplaceDialog.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -75,6 +76,32 @@ std::optional<QString> QtDialogs::choosePaletteSavePath(QWidget* parent, const Q
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtDialogs::choosePicture(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, tr("바꿀 그림"), folder,
+                       tr("PNG 그림 (*.png)") + QStringLiteral(";;") + tr("모든 파일 (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+ReplaceAnswer QtDialogs::confirmReplace(QWidget* parent, const ReplacePreview& preview)
+{
+    ReplaceDialog dialog(preview, parent);
+    dialog.exec();
+    return {dialog.choice(), dialog.options()};
+}
+
+std::optional<QString> QtDialogs::chooseContainerSavePath(QWidget* parent, const QString& suggested)
+{
+    QFileDialog dialog(parent, tr("다른 이름으로 저장"), suggested, tr("zpk 파일 (*.zpk)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("zpk"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }

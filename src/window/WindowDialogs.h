@@ -2,15 +2,39 @@
 // interface so that tests can answer them without a dialog on screen.
 #pragma once
 
+#include "export/PngReader.h"
+#include "window/DrawnEntry.h"
+
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QWidget;
 
 namespace zpk {
+
+// What "바꾸기…" asks before it replaces an entry: the drawn entry and the
+// PNG chosen to take its place.
+struct ReplacePreview {
+    std::shared_ptr<const DrawnEntry> drawn;  // its row is drawn->image.row
+    QString containerPath;                    // the loaded file the entry belongs to
+    QString picturePath;                      // the PNG
+    PackOptions options;                      // how the PNG is read unless the user changes it
+};
+
+enum class ReplaceChoice {
+    Cancel,
+    ReplaceInPlace,  // write the new container over the loaded file
+    SaveAs,          // write it to a new file (chooseContainerSavePath)
+};
+
+struct ReplaceAnswer {
+    ReplaceChoice choice = ReplaceChoice::Cancel;
+    PackOptions options;  // how to read the PNG, as the user left them
+};
 
 class WindowDialogs {
 public:
@@ -30,6 +54,14 @@ public:
     // The save dialog of "팔레트 저장…", starting at `suggested`; the
     // extension of the name chosen (.gpl, .pal, .act, .png) picks the format.
     virtual std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) = 0;
+    // The open dialog of "바꾸기…": a PNG picture, starting in `folder`.
+    virtual std::optional<QString> choosePicture(QWidget* parent, const QString& folder) = 0;
+    // Whether, and where, to replace the drawn entry with the picture, and
+    // how to read it (ReplaceDialog).
+    virtual ReplaceAnswer confirmReplace(QWidget* parent, const ReplacePreview& preview) = 0;
+    // The save dialog of "다른 이름으로 저장…" after "바꾸기…": a new
+    // container, starting at `suggested`.
+    virtual std::optional<QString> chooseContainerSavePath(QWidget* parent, const QString& suggested) = 0;
     // A warning: something failed.
     virtual void showMessage(QWidget* parent, const QString& title, const QString& text) = 0;
     // A report of something done.
@@ -50,6 +82,9 @@ public:
     std::optional<QString> chooseExportFolder(QWidget* parent, const QString& folder) override;
     std::optional<QString> choosePaletteFile(QWidget* parent, const QString& folder) override;
     std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> choosePicture(QWidget* parent, const QString& folder) override;
+    ReplaceAnswer confirmReplace(QWidget* parent, const ReplacePreview& preview) override;
+    std::optional<QString> chooseContainerSavePath(QWidget* parent, const QString& suggested) override;
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showInfo(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;

@@ -2,6 +2,7 @@
 // help, and the bash completion, which must offer what the parser takes
 // and what the help names.
 #include "cli/CliSupport.h"
+#include "cli/CompletionSupport.h"
 
 #include "cli/CommandLine.h"
 
@@ -11,6 +12,9 @@
 
 namespace zpk::cli {
 namespace {
+
+using testing::completions;
+using testing::longOptionsIn;
 
 namespace fs = std::filesystem;
 using fs::path;
@@ -125,17 +129,6 @@ TEST(SubCommands, PaletteFilesAreReadOnlyInTheFormatsThatCanBeRead)
                                  Command::Export));
 }
 
-// Every "--name" a text mentions.
-std::set<std::string> longOptionsIn(std::string_view text)
-{
-    std::set<std::string> out;
-    const std::string copy(text);
-    const std::regex option("--[a-z][a-z0-9-]*");
-    for (auto it = std::sregex_iterator(copy.begin(), copy.end(), option); it != std::sregex_iterator(); ++it)
-        out.insert(it->str());
-    return out;
-}
-
 constexpr std::array<Command, 6> kCommands{Command::List,      Command::Info,  Command::Export,
                                            Command::Thumbnail, Command::Sheet, Command::Palette};
 constexpr std::array<std::string_view, 6> kCommandNames{"list",      "info",  "export",
@@ -172,29 +165,6 @@ TEST(SubCommands, HelpNamesEveryCommandAndFitsATerminal)
             }
         }
     }
-}
-
-// What the completion offers after `words` (the last one being completed),
-// run in `cwd`.
-std::set<std::string> completions(const std::vector<std::string>& words, const testing::TempDir& dir)
-{
-    std::string script = "source '" + (path(ZPK_SOURCE_DIR) / "data/zpk.bash-completion").string() + "'\n";
-    script += "COMP_WORDS=(";
-    for (const std::string& word : words) script += "'" + word + "' ";
-    script += ")\nCOMP_CWORD=" + std::to_string(words.size() - 1) + "\n";
-    // compopt is refused outside a real completion; what it would change
-    // does not matter here
-    script += "compopt() { :; }\n_zpk\nprintf '%s\\n' \"${COMPREPLY[@]}\"\n";
-    testing::writeBytes(dir / "complete.sh", testing::Bytes(script.begin(), script.end()));
-    const std::string log = (dir / "complete.out").string();
-    const std::string command = "cd '" + dir.path().string() + "' && bash complete.sh > complete.out 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << testing::readText(log);
-    std::set<std::string> out;
-    for (const std::string& line : testing::lines(testing::readText(log)))
-        if (!line.empty()) out.insert(line);
-    fs::remove(dir / "complete.sh");
-    fs::remove(log);
-    return out;
 }
 
 TEST(SubCommands, TheCompletionOffersWhatTheParserTakes)

@@ -13,6 +13,7 @@ add_executable(cli_tests
   cli/ListFormatTest.cpp
   cli/ListIndexTest.cpp
   cli/OutputTest.cpp
+  cli/PackCommandTest.cpp
   cli/PaletteCommandTest.cpp
   cli/PackLibraryTest.cpp
   cli/PaletteFileTest.cpp

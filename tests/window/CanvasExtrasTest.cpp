@@ -185,11 +185,12 @@ void CanvasExtrasTest::menuItemsFollowWhatIsDrawn()
     QStringList texts;
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) texts.append(a->text());
-    QCOMPARE(texts, (QStringList{QStringLiteral("이미지 저장…"), QStringLiteral("복사"),
-                                 QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기"),
-                                 QStringLiteral("모아 보기"), QStringLiteral("팔레트 불러오기…"),
-                                 QStringLiteral("팔레트 되돌리기"), QStringLiteral("팔레트 저장…"),
-                                 QStringLiteral("최근 파일"), QStringLiteral("zpkview 정보")}));
+    QCOMPARE(texts,
+             (QStringList{QStringLiteral("이미지 저장…"), QStringLiteral("복사"), QStringLiteral("바꾸기…"),
+                          QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기"),
+                          QStringLiteral("모아 보기"), QStringLiteral("팔레트 불러오기…"),
+                          QStringLiteral("팔레트 되돌리기"), QStringLiteral("팔레트 저장…"),
+                          QStringLiteral("최근 파일"), QStringLiteral("zpkview 정보")}));
 
     const auto enabled = [this] {
         int count = 0;

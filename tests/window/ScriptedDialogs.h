@@ -18,6 +18,9 @@ public:
     std::function<std::optional<QString>(const QString& folder)> onChooseExportFolder;
     std::function<std::optional<QString>(const QString& folder)> onChoosePaletteFile;
     std::function<std::optional<QString>(const QString& suggested)> onChoosePaletteSavePath;
+    std::function<std::optional<QString>(const QString& folder)> onChoosePicture;
+    std::function<ReplaceAnswer(const ReplacePreview& preview)> onConfirmReplace;
+    std::function<std::optional<QString>(const QString& suggested)> onChooseContainerSavePath;
     std::function<bool(const QString& title, const QString& text)> onAskYesNo;
     std::function<void(const QString& title, const QString& text)> onMessage;
 
@@ -43,6 +46,18 @@ public:
     std::optional<QString> choosePaletteSavePath(QWidget*, const QString& suggested) override
     {
         return onChoosePaletteSavePath ? onChoosePaletteSavePath(suggested) : std::nullopt;
+    }
+    std::optional<QString> choosePicture(QWidget*, const QString& folder) override
+    {
+        return onChoosePicture ? onChoosePicture(folder) : std::nullopt;
+    }
+    ReplaceAnswer confirmReplace(QWidget*, const ReplacePreview& preview) override
+    {
+        return onConfirmReplace ? onConfirmReplace(preview) : ReplaceAnswer{};
+    }
+    std::optional<QString> chooseContainerSavePath(QWidget*, const QString& suggested) override
+    {
+        return onChooseContainerSavePath ? onChooseContainerSavePath(suggested) : std::nullopt;
     }
     void showMessage(QWidget*, const QString& title, const QString& text) override
     {
