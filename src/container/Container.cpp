@@ -1,5 +1,7 @@
 #include "container/Container.h"
 
+#include "state/FileHandle.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -21,22 +23,6 @@ Error tooLarge(std::string path, std::int64_t length)
     e.actualLength = length;
     return e;
 }
-
-// Closes a POSIX file descriptor when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // A container file opened for reading: a regular file with its length, or
 // a stream to read to its end.

@@ -1,5 +1,7 @@
 #include "export/PaletteFile.h"
 
+#include "state/FileHandle.h"
+
 #include "draw/Draw.h"
 #include "export/PngWriter.h"
 
@@ -315,22 +317,6 @@ Result<std::vector<std::uint8_t>> encodeSwatches(const std::vector<Colour>& colo
     return encodePng(image);
 }
 
-// Closes a file descriptor when it goes out of scope.
-class OpenFile {
-public:
-    explicit OpenFile(int fd) : m_fd(fd) {}
-    ~OpenFile()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 Error tooLong(std::int64_t length)
 {
     return invalid("the file is " + std::to_string(length) + " bytes; a palette file is at most " +
@@ -383,7 +369,7 @@ Result<std::vector<Colour>> readPaletteFile(const std::string& path)
         return withPath(invalid("the name does not end in .gpl, .pal or .act"), path);
 
     // O_NONBLOCK: a FIFO is refused below instead of waiting for a writer
-    const OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
     struct stat info {};
     if (::fstat(file.fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);

@@ -37,7 +37,7 @@ std::map<std::string, std::string> thumbnailerKeys(const fs::path& path)
     return keys;
 }
 
-// An Exec value as the Desktop Entry Specification reads it: first the
+// An Exec value as a file manager reads it: first the
 // escapes of a string value (\s \n \t \r \\), then arguments split at
 // spaces, where double quotes keep spaces and inside them a backslash
 // escapes " ` $ and \; then each field code replaced by its value as one
