@@ -7,6 +7,7 @@
 JOBS ?= $(shell nproc)
 WERROR ?= OFF
 FUZZ_SECONDS ?= 60
+FUZZ_PARALLEL ?= 1
 CMAKE_ARGS ?=
 
 .PHONY: all deps deps-run deps-test deps-fuzz configure build test run asan test-asan bench fuzz format-check clean
@@ -52,9 +53,10 @@ bench: deps-test
 	$(MAKE) build
 	@for b in build/bin/bench_*; do [ -x "$$b" ] && "$$b" || true; done
 
-# each libFuzzer target for FUZZ_SECONDS seconds (clang, ASan + UBSan)
+# each libFuzzer target for FUZZ_SECONDS seconds (clang, ASan + UBSan),
+# FUZZ_PARALLEL of them at a time
 fuzz: deps-fuzz
-	fuzz/run.sh $(FUZZ_SECONDS)
+	FUZZ_PARALLEL=$(FUZZ_PARALLEL) fuzz/run.sh $(FUZZ_SECONDS)
 
 # every C++ file formatted as .clang-format says (clang-format 14)
 format-check: deps-test

@@ -184,6 +184,28 @@ private:
 
 // The largest stored image: 4000 x 4000 one-byte cells.
 constexpr std::int64_t kClippedImageBytes = 4000LL * 4000LL;
+
+// How much image one input may make the decoding targets decode, in pixels.
+// A row of a 4000 x 4000 image allocates and fills 16 MB whatever the
+// input's length, and inputs that reach such rows would take the fuzzer's
+// time from the search. So the targets proper allow pixels in proportion to
+// the input: enough for any image up to 128 x 128, for images clipped on one
+// side (4001 x 1 or 1 x 4001), and for runs longer than one code carries in
+// inputs of 1.6 KB and more. Their
+// _large builds (ZPK_FUZZ_LARGE_IMAGES) decode images of any size, far
+// fewer a second, and get a small share of a campaign's time; the CTest
+// replay runs both over the same inputs.
+#if defined(ZPK_FUZZ_LARGE_IMAGES)
+constexpr bool kLargeImages = true;
+#else
+constexpr bool kLargeImages = false;
+#endif
+constexpr std::int64_t kBasePixelBudget = 1 << 14;
+constexpr std::int64_t kPixelsPerInputByte = 32;
+inline std::int64_t pixelBudget(std::size_t inputSize)
+{
+    return kBasePixelBudget + kPixelsPerInputByte * static_cast<std::int64_t>(inputSize);
+}
 // Entry tables, list texts, the canvas (377 x 449 x 4 bytes) and the
 // allocator's rounding: all small beside the file and the image.
 constexpr std::int64_t kSmallConstant = 1 << 20;

@@ -83,8 +83,20 @@ Container load(std::span<const std::uint8_t> file)
 
 Palette emptyPalette() { return Palette(kPaletteSize, 0); }
 
-bool rampSum(const std::string& text, int i, int& sum)
+namespace {
+
+// A box text read as an exact number, sign * numerator / denominator: a
+// 24-character text has at most 23 fraction digits.
+struct RampText {
+    bool isNumber = false;
+    bool outOfRange = false;
+    Wide numerator = 0;
+    Wide denominator = 1;
+};
+
+RampText readRampText(const std::string& text)
 {
+    RampText out;
     std::size_t first = 0;
     std::size_t last = text.size();
     while (first < last && isBlank(text[first])) ++first;
@@ -104,22 +116,35 @@ bool rampSum(const std::string& text, int i, int& sum)
         ++p;
         while (p < t.size() && t[p] >= '0' && t[p] <= '9') fractionDigits += t[p++];
     }
-    if (p != t.size()) return false;
-    if (integerDigits.empty() && fractionDigits.empty()) return false;
+    if (p != t.size()) return out;
+    if (integerDigits.empty() && fractionDigits.empty()) return out;
     if (fractionDigits.size() > 23) std::abort();  // longer than the fuzz inputs allow
 
+    out.isNumber = true;
     while (!integerDigits.empty() && integerDigits[0] == '0') integerDigits.erase(0, 1);
-    if (integerDigits.size() > 9) return false;  // at least 10^9 away from any 16-bit sum
+    if (integerDigits.size() > 9) {
+        out.outOfRange = true;  // at least 10^9 away from any 16-bit sum
+        return out;
+    }
 
     // the number is sign * numerator / denominator
-    Wide denominator = 1;
     Wide numerator = 0;
     for (char ch : integerDigits) numerator = numerator * 10 + (ch - '0');
     for (char ch : fractionDigits) {
         numerator = numerator * 10 + (ch - '0');
-        denominator = denominator * 10;
+        out.denominator = out.denominator * 10;
     }
-    const Wide total = sign * numerator + static_cast<Wide>(i) * denominator;
+    out.numerator = sign * numerator;
+    return out;
+}
+
+// The number plus i, rounded half to even, into `sum`; false when the text
+// is not a number or the sum lies outside -32768..32767.
+bool rampSum(const RampText& number, int i, int& sum)
+{
+    if (!number.isNumber || number.outOfRange) return false;
+    const Wide denominator = number.denominator;
+    const Wide total = number.numerator + static_cast<Wide>(i) * denominator;
 
     // floor, then the remainder against one half; a half goes to the even
     Wide quotient = total / denominator;
@@ -135,6 +160,8 @@ bool rampSum(const std::string& text, int i, int& sum)
     sum = static_cast<int>(quotient);
     return true;
 }
+
+}  // namespace
 
 std::int64_t workBound(const Container& c, int row)
 {
@@ -214,13 +241,15 @@ Image decode(const Container& c, int row, Palette& palette, const Options& optio
 
     // user colour ramp
     if (options.userColor) {
+        const std::array<RampText, 3> boxes = {readRampText(options.boxes[0]), readRampText(options.boxes[1]),
+                                               readRampText(options.boxes[2])};
         for (int i = 1; i <= 256; ++i) {
             int red = 0;
             int green = 0;
             int blue = 0;
-            if (!rampSum(options.boxes[0], i, red)) continue;
-            if (!rampSum(options.boxes[1], i, green)) continue;
-            if (!rampSum(options.boxes[2], i, blue)) continue;
+            if (!rampSum(boxes[0], i, red)) continue;
+            if (!rampSum(boxes[1], i, green)) continue;
+            if (!rampSum(boxes[2], i, blue)) continue;
             palette[static_cast<std::size_t>(i)] = colour(red, green, blue);
         }
     }

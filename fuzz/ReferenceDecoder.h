@@ -66,9 +66,4 @@ std::int64_t workBound(const Container& c, int row);
 
 Image decode(const Container& c, int row, Palette& palette, const Options& options);
 
-// The box text read as a number plus i, rounded half to even, into `sum`;
-// false when the text is not a number or the sum lies outside
-// -32768..32767. Texts of at most 24 characters (the fuzz inputs' limit).
-bool rampSum(const std::string& text, int i, int& sum);
-
 }  // namespace zpk::reference

@@ -10,7 +10,10 @@
 //                     full: a value byte (taken modulo the colour count) and
 //                     a repeat byte r, giving 1 + (r & 7) pixels for r < 192
 //                     and (r - 191) * 4099 pixels above (runs past the
-//                     65000-pixel limit of one code). Missing bytes read as 0.
+//                     65000-pixel limit of one code). Missing bytes read as 0,
+//                     so an image the input runs out in ends in pixels of value 0.
+// All images of one input together have at most pixelBudget(input size)
+// pixels, the height cut to fit.
 #include "FuzzSupport.h"
 
 #include "container/Container.h"
@@ -25,9 +28,9 @@ using namespace zpk::fuzz;
 
 namespace {
 
-// All images of one input together stay below this many pixels, so that
-// one input runs in milliseconds; it still allows 4001 x 65 for clipping
-// and runs longer than one code carries.
+// The budget never exceeds this many pixels, so that one input runs in
+// milliseconds; it still allows 4001 x 65 for clipping and runs longer than
+// one code carries.
 constexpr std::int64_t kMaxTotalPixels = 1 << 18;
 
 class InputBytes {
@@ -61,13 +64,15 @@ WriterImage makeImage(InputBytes& in, std::int64_t& budget)
         image.colours.push_back({r, g, b});
     }
     image.pixels.reserve(static_cast<std::size_t>(area));
-    while (static_cast<std::int64_t>(image.pixels.size()) < area) {
+    while (static_cast<std::int64_t>(image.pixels.size()) < area && !in.done()) {
         const auto value = static_cast<std::uint8_t>(in.next() % colourCount);
         const std::uint8_t r = in.next();
         const std::int64_t repeat = r < 192 ? 1 + (r & 7) : (r - 191) * 4099LL;
         const std::int64_t n = std::min(repeat, area - static_cast<std::int64_t>(image.pixels.size()));
         image.pixels.insert(image.pixels.end(), static_cast<std::size_t>(n), value);
     }
+    // the pieces missing bytes would give, at once
+    image.pixels.resize(static_cast<std::size_t>(area), 0);
     return image;
 }
 
@@ -88,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     InputBytes in(data, size);
     const int count = 1 + in.next() % 6;
-    std::int64_t budget = kMaxTotalPixels;
+    std::int64_t budget = std::min(kMaxTotalPixels, pixelBudget(size));
     std::vector<WriterImage> images;
     ContainerBuilder builder;
     for (int i = 0; i < count; ++i) {
@@ -120,16 +125,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // every stored pixel, row by row
         FUZZ_CHECK_EQ(got.clippedWidth, area > 0 ? std::min(want.width, kMaxGridSide) : 0);
         FUZZ_CHECK_EQ(got.clippedHeight, area > 0 ? std::min(want.height, kMaxGridSide) : 0);
+        const auto clippedWidth = static_cast<std::size_t>(got.clippedWidth);
         for (int y = 0; y < got.clippedHeight; ++y) {
             const auto* line =
                 want.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(want.width);
-            for (int x = 0; x < got.clippedWidth; ++x) {
-                if (got.at(x, y) != line[x]) {
-                    std::fprintf(stderr, "row %d: pixel (%d, %d) is %d, written %d\n", row, x, y,
-                                 got.at(x, y), line[x]);
-                    FUZZ_CHECK(got.at(x, y) == line[x]);
-                }
-            }
+            const auto* stored = got.pixels.data() + static_cast<std::size_t>(y) * clippedWidth;
+            if (std::equal(line, line + clippedWidth, stored)) continue;
+            const auto x = std::mismatch(line, line + clippedWidth, stored).first - line;
+            std::fprintf(stderr, "row %d: pixel (%td, %d) is %d, written %d\n", row, x, y, stored[x],
+                         line[x]);
+            FUZZ_CHECK(stored[x] == line[x]);
         }
         // pixel value v takes palette entry v + 2
         for (std::size_t v = 0; v < want.colours.size(); ++v) {

@@ -8,14 +8,21 @@
 get_filename_component(ZPK_FUZZ_DIR "${CMAKE_CURRENT_LIST_DIR}/../fuzz" ABSOLUTE)
 set(ZPK_MALFORMED_DIR "${CMAKE_CURRENT_LIST_DIR}/fixtures/malformed")
 
-foreach(target IN ITEMS fuzz_container fuzz_render fuzz_roundtrip fuzz_differential)
-  add_executable(${target}_replay ${ZPK_FUZZ_DIR}/${target}.cpp ${ZPK_FUZZ_DIR}/replay/ReplayMain.cpp)
+# The _large builds decode the large images the targets proper skip.
+foreach(target IN ITEMS fuzz_container fuzz_render fuzz_roundtrip fuzz_differential fuzz_render_large
+                        fuzz_differential_large)
+  string(REGEX REPLACE "_large$" "" source ${target})
+  add_executable(${target}_replay ${ZPK_FUZZ_DIR}/${source}.cpp ${ZPK_FUZZ_DIR}/replay/ReplayMain.cpp)
   target_include_directories(${target}_replay PRIVATE ${ZPK_FUZZ_DIR})
   target_link_libraries(${target}_replay PRIVATE zpkcore)
+  if(NOT source STREQUAL target)
+    target_compile_definitions(${target}_replay PRIVATE ZPK_FUZZ_LARGE_IMAGES)
+  endif()
   add_test(NAME ${target}_replay
-           COMMAND ${target}_replay ${ZPK_FUZZ_DIR}/corpus/${target} ${ZPK_MALFORMED_DIR})
+           COMMAND ${target}_replay ${ZPK_FUZZ_DIR}/corpus/${source} ${ZPK_MALFORMED_DIR})
 endforeach()
 target_sources(fuzz_differential_replay PRIVATE ${ZPK_FUZZ_DIR}/ReferenceDecoder.cpp)
+target_sources(fuzz_differential_large_replay PRIVATE ${ZPK_FUZZ_DIR}/ReferenceDecoder.cpp)
 
 add_executable(malformed_manifest ${ZPK_FUZZ_DIR}/replay/MalformedManifest.cpp)
 target_include_directories(malformed_manifest PRIVATE ${ZPK_FUZZ_DIR})

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <functional>
 #include <string>
 
 namespace zpk {
@@ -124,8 +125,11 @@ public:
     std::optional<Segment> next()
     {
         if (m_at >= m_pixels.size()) return std::nullopt;
-        std::size_t end = m_at + 1;
-        while (end < m_pixels.size() && m_pixels[end] == m_pixels[m_at]) ++end;
+        // the segment ends behind the first pixel that differs from the next
+        const auto from = m_pixels.begin() + static_cast<std::ptrdiff_t>(m_at);
+        const auto last = std::adjacent_find(from, m_pixels.end(), std::not_equal_to<>());
+        const auto end =
+            last == m_pixels.end() ? m_pixels.size() : static_cast<std::size_t>(last - m_pixels.begin()) + 1;
         const Segment segment{m_pixels[m_at], static_cast<std::int64_t>(end - m_at)};
         m_at = end;
         return segment;
@@ -262,8 +266,10 @@ Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int next
     const std::size_t area = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
     if (image.pixels.size() != area) return invalid("the pixel count is not width x height");
     if (image.colours.size() > 256) return invalid("more than 256 colours");
-    for (std::uint8_t v : image.pixels) {
-        if (v >= image.colours.size()) return invalid("pixel value " + std::to_string(v) + " has no colour");
+    if (!image.pixels.empty()) {
+        const std::uint8_t highest = *std::max_element(image.pixels.begin(), image.pixels.end());
+        if (highest >= image.colours.size())
+            return invalid("pixel value " + std::to_string(highest) + " has no colour");
     }
     // the palette loop stops at the first pair behind the height's high byte
     if (const int at = markerPairAt(image.colours); at >= 0) {
