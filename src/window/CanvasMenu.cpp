@@ -146,7 +146,8 @@ void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
     m_drawn = std::move(drawn);
     for (QAction* a : {m_saveAction, m_copyAction, m_replaceAction, m_exportAllAction, m_inspectAction})
         a->setEnabled(m_drawn != nullptr);
-    if (m_detailWindow) m_detailWindow->showEntry(m_drawn);
+    // a closed inspector holds nothing; it is given the drawn entry when it opens
+    if (m_detailWindow && m_detailWindow->isVisible()) m_detailWindow->showEntry(m_drawn);
     m_savePaletteAction->setEnabled(m_drawn != nullptr);
     updatePaletteActions();
 }

@@ -35,6 +35,10 @@ public:
 
     // Called after every render with what it drew (nothing: no image).
     void setDrawn(std::shared_ptr<const DrawnEntry> drawn);
+    // Changes the entry the actions use without telling an open inspector
+    // or the actions: for letting go of the drawn entry while a render
+    // decodes or a load reads, and for taking it back after a failed load.
+    void holdDrawn(std::shared_ptr<const DrawnEntry> drawn) { m_drawn = std::move(drawn); }
 
     // Saves the drawn entry as PNG, the bytes `zpk export` writes for it
     // with the same options and palette; false (after a message) on failure.

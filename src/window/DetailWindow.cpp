@@ -227,6 +227,12 @@ void DetailWindow::showEvent(QShowEvent* event)
 void DetailWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    // closed: the entry goes too (the canvas menu shows the drawn one when
+    // it opens the window again); minimised: it stays, for the restore
+    if (!event->spontaneous()) {
+        showEntry(nullptr);
+        return;
+    }
     m_image = QImage();
     m_view->setImage(m_image);
 }

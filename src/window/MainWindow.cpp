@@ -444,10 +444,14 @@ void MainWindow::loadPath(const QByteArray& path)
 {
     // an export in progress reads the loaded file: it stays until the end
     if (m_canvasMenu->isExporting()) return;
+    // a large file, the picture drawn from it and the next file would
+    // otherwise all be held at once
+    const std::optional<HeldPicture> held = letGoOfPicture();
     Result<ContainerFile> loaded = loadContainer(path.toStdString());
     if (!loaded) {
         // the file, the list and the canvas stay as they were, and File1
         // marks the file that is loaded again
+        takeBackPicture(held);
         m_file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));
         m_dialogs->showMessage(this, caption(), Messages::loadFailed(loaded.error()));
         return;
@@ -455,11 +459,42 @@ void MainWindow::loadPath(const QByteArray& path)
     // the palette outlives the file: entries a new image does not reach
     // keep the colours of earlier renders
     m_state.file = std::move(*loaded);
+    ++m_loadCount;
     m_file1->showLoaded(path);
     m_places.addFile(path);
     fillList1();
     emit fileLoaded();
     requestRender();
+}
+
+std::optional<MainWindow::HeldPicture> MainWindow::letGoOfPicture()
+{
+    // a picture drawn before the last load (a render the busy gate dropped)
+    // could not be decoded again from the loaded file: it is kept
+    if (!m_drawn || m_drawnLoad != m_loadCount) return std::nullopt;
+    HeldPicture held{m_drawn, m_drawn->filePath, m_drawn->image.row, m_drawn->palette, m_drawn->dropFirst};
+    m_drawn.reset();
+    m_canvasMenu->holdDrawn(nullptr);
+    return held;
+}
+
+void MainWindow::takeBackPicture(const std::optional<HeldPicture>& held)
+{
+    if (!held) return;
+    std::shared_ptr<const DrawnEntry> entry = held->entry.lock();
+    if (!entry) {
+        // the pixels depend on the file and the row alone: the palette and
+        // the options only colour them
+        auto decoded = std::make_shared<DrawnEntry>();
+        Palette scratch = held->palette;
+        decoded->filePath = held->filePath;
+        decoded->image = decodeEntry(m_state.file, held->row, scratch);
+        decoded->palette = held->palette;
+        decoded->dropFirst = held->dropFirst;
+        entry = std::move(decoded);
+    }
+    m_drawn = entry;
+    m_canvasMenu->holdDrawn(std::move(entry));
 }
 
 void MainWindow::fillList1()
@@ -498,6 +533,11 @@ void MainWindow::command1Click()
     emit renderStarted();
 
     // Decode the entry and plot it; with no file loaded nothing is drawn.
+    // The picture drawn before is let go first, so that two pictures of a
+    // large entry are not held at once (an open inspector keeps its own
+    // until it is shown the new one).
+    m_drawn.reset();
+    m_canvasMenu->holdDrawn(nullptr);
     std::shared_ptr<DrawnEntry> drawn;
     if (m_state.file.isLoaded()) {
         const int row = std::min(selectedRow(), m_state.file.rowCount() - 1);
@@ -514,6 +554,7 @@ void MainWindow::command1Click()
         }
     }
     m_drawn = std::move(drawn);
+    m_drawnLoad = m_loadCount;
     m_picture1->update();
     m_canvasMenu->setDrawn(m_drawn);
     updateCanvasToolTip();

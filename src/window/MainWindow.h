@@ -148,6 +148,20 @@ private:
 
     void requestRender();
     void fillList1();
+
+    // While a new file is read, the picture drawn from the loaded one is let
+    // go (one that succeeds draws its own first entry) and taken back when
+    // the load fails: the same one when an inspector still holds it, else
+    // decoded again from the loaded file.
+    struct HeldPicture {
+        std::weak_ptr<const DrawnEntry> entry;
+        QString filePath;
+        int row = 0;
+        Palette palette{};
+        DropFirst dropFirst = DropFirst::Off;
+    };
+    std::optional<HeldPicture> letGoOfPicture();
+    void takeBackPicture(const std::optional<HeldPicture>& held);
     int selectedRow() const;
     bool typingInColourBox() const;
 
@@ -157,6 +171,8 @@ private:
     std::shared_ptr<const std::vector<Colour>> m_externalPalette;
     std::shared_ptr<WindowDialogs> m_dialogs;
     int m_renderCount = 0;
+    int m_loadCount = 0;   // files loaded
+    int m_drawnLoad = -1;  // the value of m_loadCount when m_drawn was drawn
     QMetaObject::Connection m_focusWatch;
     bool m_closing = false;
 

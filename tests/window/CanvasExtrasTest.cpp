@@ -106,6 +106,7 @@ private slots:
 
     void dropLoadsAContainer();
     void dropOfABadFileKeepsEverything();
+    void aFailedLoadGivesTheDrawnEntryBack();
     void otherDropsAreIgnored();
 
 private:
@@ -405,6 +406,16 @@ void CanvasExtrasTest::inspectorFollowsRenders()
     QTest::keyClick(inspector, Qt::Key_Escape);
     QVERIFY(!inspector->isVisible());
     QVERIFY(m_window->isVisible());
+
+    // closed, it holds no entry, and is given the drawn one when it opens
+    selectRow(1);
+    std::weak_ptr<const DrawnEntry> drawn = m_window->drawnEntry();
+    QVERIFY(inspector->entry() == nullptr);
+    selectRow(0);
+    QVERIFY(drawn.expired());
+    action("inspect")->trigger();
+    QCOMPARE(inspector->entry(), m_window->drawnEntry().get());
+    QCOMPARE(inspector->view()->image().size(), QSize(6, 4));
 }
 
 void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
@@ -531,6 +542,36 @@ void CanvasExtrasTest::dropOfABadFileKeepsEverything()
     QCOMPARE(m_dialogs->messages.size(), 2);
     QVERIFY(m_dialogs->messages.last().startsWith(QStringLiteral("파일을 열 수 없습니다.")));
     QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("other.zpk"));
+}
+
+void CanvasExtrasTest::aFailedLoadGivesTheDrawnEntryBack()
+{
+    // The window lets go of the drawn entry while it reads a file. Held by
+    // nobody else, the entry comes back decoded again: the menu saves the
+    // same PNG as before, with the palette and option it was drawn with.
+    m_window->loadFile(path("sample.zpk"));
+    m_window->findChild<QCheckBox*>(QStringLiteral("mode_back"))->setChecked(true);
+    selectRow(4);  // a stream that ends early
+    m_window->findChild<QCheckBox*>(QStringLiteral("mode_back"))->setChecked(false);  // not drawn yet
+    const QString out = path("kept.png");
+    m_window->loadFile(path("bad.zpk"));
+    QCOMPARE(m_dialogs->messages.size(), 1);
+    QVERIFY(m_window->drawnEntry() != nullptr);
+    QCOMPARE(m_window->drawnEntry()->image.row, 4);
+    QCOMPARE(m_window->drawnEntry()->filePath, path("sample.zpk"));
+    QVERIFY(menu()->saveImage(out));
+    QCOMPARE(readAll(out), exportedByTool(4, {QStringLiteral("--drop-first")}));
+
+    // Held by an open inspector, it is the same entry, still shown there.
+    action("inspect")->trigger();
+    DetailWindow* inspector = menu()->detailWindow();
+    const DrawnEntry* shown = inspector->entry();
+    m_window->loadFile(path("bad.zpk"));
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QCOMPARE(m_window->drawnEntry().get(), shown);
+    QCOMPARE(inspector->entry(), shown);
+    QVERIFY(menu()->saveImage(out));
+    QCOMPARE(readAll(out), exportedByTool(4, {QStringLiteral("--drop-first")}));
 }
 
 void CanvasExtrasTest::otherDropsAreIgnored()
