@@ -191,10 +191,11 @@ constexpr std::int64_t kClippedImageBytes = 4000LL * 4000LL;
 // time from the search. So the targets proper allow pixels in proportion to
 // the input: enough for any image up to 128 x 128, for images clipped on one
 // side (4001 x 1 or 1 x 4001), and for runs longer than one code carries in
-// inputs of 1.6 KB and more. Their
-// _large builds (ZPK_FUZZ_LARGE_IMAGES) decode images of any size, far
-// fewer a second, and get a small share of a campaign's time; the CTest
-// replay runs both over the same inputs.
+// inputs of 1.6 KB and more. Their _large builds (ZPK_FUZZ_LARGE_IMAGES)
+// decode images of any size, far fewer a second, and get a small share of a
+// campaign's time; the CTest replay runs both over the same inputs. The
+// differential target spends the same budget in the reference's work units
+// (reference::workBound), which count pixels and bytes walked alike.
 #if defined(ZPK_FUZZ_LARGE_IMAGES)
 constexpr bool kLargeImages = true;
 #else
