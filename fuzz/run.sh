@@ -4,7 +4,7 @@
 # a time (default 1):
 #   fuzz/run.sh SECONDS [TARGET...]
 # Inputs found on the way go to build-fuzz/corpus/TARGET (a scratch folder;
-# the checked-in seeds under fuzz/corpus stay as they are), crash and timeout
+# the checked-in seeds under fuzz/corpus and fuzz/found stay as they are), crash and timeout
 # files to build-fuzz/artifacts/. Each target's summary line gives its
 # executions, executions a second, coverage (cov, edges), features (ft) and
 # corpus. Exits non-zero when a target fails. To keep a finding: copy it to
@@ -14,7 +14,8 @@
 #   fuzz/run.sh --merge [TARGET...]
 # After a run: the inputs of the scratch folder that reach features the
 # checked-in seeds do not (libFuzzer's -merge=1), copied to
-# build-fuzz/new-seeds/TARGET for review; the useful ones go to fuzz/corpus.
+# build-fuzz/new-seeds/TARGET for review; the useful ones go to fuzz/found
+# (fuzz/corpus holds the hand-made seeds, which the stress tests also walk).
 #
 # The _large targets read the seeds of the target they are built from.
 # Environment: BUILD_DIR (default build-fuzz), CXX_FUZZ (default clang++-14),
@@ -44,7 +45,8 @@ mkdir -p "$build"
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >"$build/configure.log"
 cmake --build "$build" -j "${FUZZ_JOBS:-2}" --target "${targets[@]}"
 
-seeds() { echo "$root/fuzz/corpus/${1%_large}"; }
+# the hand-made seeds, and those found by earlier runs
+seeds() { echo "$root/fuzz/corpus/${1%_large}" "$root/fuzz/found/${1%_large}"; }
 
 if [[ "$mode" == --merge ]]; then
     for target in "${targets[@]}"; do
@@ -52,7 +54,7 @@ if [[ "$mode" == --merge ]]; then
         work="$build/merge/$target"
         rm -rf "$work" "$build/new-seeds/$target"
         mkdir -p "$work" "$build/new-seeds/$target"
-        cp "$(seeds "$target")"/* "$work/"
+        for folder in $(seeds "$target"); do cp "$folder"/* "$work/"; done
         before=$(ls "$work" | sort)
         "$build/$target" -merge=1 -rss_limit_mb=2048 -malloc_limit_mb=32 -timeout=10 \
             "$work" "$build/corpus/$target" 2>"$build/$target.merge.log"
@@ -86,7 +88,7 @@ run() {
         -rss_limit_mb=2048 -malloc_limit_mb=32 -timeout=10 -max_len=8388608 \
         -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" \
-        "$scratch" "$(seeds "$target")" "$root/tests/fixtures/malformed" \
+        "$scratch" $(seeds "$target") "$root/tests/fixtures/malformed" \
         2>"$build/$target.log"; then
         echo "$target FAILED: see $build/$target.log and $build/artifacts/" >&2
         tail -n 30 "$build/$target.log" >&2

@@ -1,5 +1,6 @@
 # The fuzz targets' inputs replayed with the normal compiler: each target's
-# LLVMFuzzerTestOneInput runs over its checked-in corpus and over every file
+# LLVMFuzzerTestOneInput runs over its checked-in seeds (the hand-made ones in
+# corpus/, those the fuzzers found in found/) and over every file
 # of fixtures/malformed, with a small main instead of libFuzzer. In the asan
 # preset this is the sanitizers' check of every seed and every past finding.
 # Also: the malformed files against their MANIFEST, and a stress run that
@@ -19,7 +20,8 @@ foreach(target IN ITEMS fuzz_container fuzz_render fuzz_roundtrip fuzz_different
     target_compile_definitions(${target}_replay PRIVATE ZPK_FUZZ_LARGE_IMAGES)
   endif()
   add_test(NAME ${target}_replay
-           COMMAND ${target}_replay ${ZPK_FUZZ_DIR}/corpus/${source} ${ZPK_MALFORMED_DIR})
+           COMMAND ${target}_replay ${ZPK_FUZZ_DIR}/corpus/${source} ${ZPK_FUZZ_DIR}/found/${source}
+                   ${ZPK_MALFORMED_DIR})
 endforeach()
 target_sources(fuzz_differential_replay PRIVATE ${ZPK_FUZZ_DIR}/ReferenceDecoder.cpp)
 target_sources(fuzz_differential_large_replay PRIVATE ${ZPK_FUZZ_DIR}/ReferenceDecoder.cpp)
