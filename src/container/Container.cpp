@@ -30,7 +30,30 @@ struct OpenedFile {
     std::unique_ptr<FileHandle> handle;
     bool regular = true;
     std::int64_t length = 0;  // of a regular file
+    FileIdentity identity;    // of a regular file
 };
+
+FileIdentity identityOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+// What `handle` is open on: a regular file below the size limit, or a
+// stream when streams are read. A folder is refused.
+Result<OpenedFile> examine(std::unique_ptr<FileHandle> handle, const std::string& path, Streams streams)
+{
+    struct stat info {};
+    if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
+    if (!S_ISREG(info.st_mode)) {
+        if (streams == Streams::Refused) return makeError(ErrorCode::NotRegularFile, path);
+        return OpenedFile{std::move(handle), false, 0, {}};
+    }
+    if (info.st_size > kMaxFileLength) return tooLarge(path, info.st_size);
+    return OpenedFile{std::move(handle), true, info.st_size, identityOf(info)};
+}
 
 // Opens `path`. A regular file must be below the size limit. A folder is
 // refused; so is anything else without a length unless streams are read
@@ -42,15 +65,7 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
     auto handle =
         std::make_unique<FileHandle>(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
     if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    struct stat info {};
-    if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) {
-        if (streams == Streams::Refused) return makeError(ErrorCode::NotRegularFile, path);
-        return OpenedFile{std::move(handle), false, 0};
-    }
-    if (info.st_size > kMaxFileLength) return tooLarge(path, info.st_size);
-    return OpenedFile{std::move(handle), true, info.st_size};
+    return examine(std::move(handle), path, streams);
 }
 
 // Reads `length` bytes at `offset` of a regular file into `to`; what lies
@@ -84,20 +99,23 @@ Result<FileBytes> readFrom(const OpenedFile& file, std::int64_t length, const st
     return contents;
 }
 
-// Reads a stream to its end. The buffer grows by doubling, and never past
-// the size limit plus one byte, which is enough to tell that it is too large.
-Result<std::vector<std::uint8_t>> readStream(const OpenedFile& file, const std::string& path)
+// Reads a stream to its end. The buffer doubles as it fills, by realloc,
+// which remaps a large block's pages rather than copying them, so that the
+// memory held is about what was read; one byte past the size limit is
+// enough to tell that the stream is too large, and reading stops there.
+Result<FileBytes> readStream(const OpenedFile& file, const std::string& path)
 {
     constexpr std::size_t kFirstSize = 64 * 1024;
     constexpr auto kCeiling = static_cast<std::size_t>(kMaxFileLength) + 1;
-    std::vector<std::uint8_t> contents(kFirstSize);
+    FileBytes contents(kFirstSize);
     std::size_t done = 0;
     for (;;) {
-        if (done == contents.size()) {
-            if (contents.size() == kCeiling) return tooLarge(path, static_cast<std::int64_t>(done));
-            contents.resize(std::min(contents.size() * 2, kCeiling));
+        const std::size_t room = contents.size() - 1;
+        if (done == room) {
+            if (room == kCeiling) return tooLarge(path, static_cast<std::int64_t>(done));
+            contents.resize(std::min(room * 2, kCeiling));
         }
-        const ssize_t got = ::read(file.handle->fd(), contents.data() + done, contents.size() - done);
+        const ssize_t got = ::read(file.handle->fd(), contents.data() + done, contents.size() - 1 - done);
         if (got < 0) {
             if (errno == EINTR) continue;
             return makeError(ErrorCode::CannotOpen, path, errno);
@@ -160,7 +178,7 @@ Result<ContainerFile> loadStream(const OpenedFile& file, const std::string& path
 {
     auto contents = readStream(file, path);
     if (!contents) return contents.error();
-    return parseLoaded(FileBytes::copyOf(*contents), path);
+    return parseLoaded(std::move(*contents), path);
 }
 
 }  // namespace
@@ -179,15 +197,45 @@ Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::st
     return parseLoaded(FileBytes::copyOf(contents), std::move(path));
 }
 
+// A regular file read whole: one read of the length it had when it was opened.
+Result<ContainerFile> loadRegular(const OpenedFile& opened, const std::string& path)
+{
+    auto contents = readFrom(opened, opened.length, path);
+    if (!contents) return contents.error();
+    auto file = parseLoaded(std::move(*contents), path);
+    if (file) file->identity = opened.identity;
+    return file;
+}
+
 Result<ContainerFile> loadContainer(const std::string& path, Streams streams)
 {
     const auto opened = openContainerFile(path, streams);
     if (!opened) return opened.error();
     if (!opened->regular) return loadStream(*opened, path);
-    // one read of the length the file had when it was opened
-    auto contents = readFrom(*opened, opened->length, path);
-    if (!contents) return contents.error();
-    return parseLoaded(std::move(*contents), path);
+    return loadRegular(*opened, path);
+}
+
+Result<ContainerFile> loadOpenContainer(int fd, const std::string& path)
+{
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    const auto opened = examine(std::make_unique<FileHandle>(own), path, Streams::Refused);
+    if (!opened) return opened.error();
+    return loadRegular(*opened, path);
+}
+
+Result<FileIdentity> fileIdentity(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    return identityOf(info);
+}
+
+Result<FileIdentity> fileIdentity(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return makeError(ErrorCode::CannotOpen, {}, errno);
+    return identityOf(info);
 }
 
 int announcedRowCount(const std::string& path)

@@ -44,6 +44,17 @@ inline constexpr const char* kStandardInput = "-";
 // With Streams::ReadToEnd, kStandardInput reads standard input.
 Result<ContainerFile> loadContainer(const std::string& path, Streams streams = Streams::Refused);
 
+// Reads the regular file open on `fd` whole and parses it, as
+// loadContainer does; `path` names it. Anything but a regular file is
+// ErrorCode::NotRegularFile.
+Result<ContainerFile> loadOpenContainer(int fd, const std::string& path);
+
+// The identity of the file `path` leads to (links followed), or the errno
+// of a failed stat.
+Result<FileIdentity> fileIdentity(const std::string& path);
+// The identity of the file open on `fd`.
+Result<FileIdentity> fileIdentity(int fd);
+
 // Parses file contents already in memory (without the zero byte behind them;
 // it is added here).
 Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path = {});

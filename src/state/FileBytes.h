@@ -1,12 +1,16 @@
 // The bytes of a loaded file and one zero byte behind them, in a buffer
 // that is not zero-filled first: a load writes each byte once, by reading
-// the file straight into it.
+// the file straight into it. The buffer comes from malloc, so that a
+// stream read to its end grows it with realloc, which moves a large block
+// by remapping its pages instead of holding the old and the new at once.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <span>
 #include <utility>
 
@@ -17,9 +21,9 @@ public:
     FileBytes() = default;
     // Room for `length` bytes of data, left for the caller to fill, and the
     // zero byte behind them.
-    explicit FileBytes(std::size_t length) : m_bytes(new std::uint8_t[length + 1]), m_size(length + 1)
+    explicit FileBytes(std::size_t length) : m_bytes(allocate(length + 1)), m_size(length + 1)
     {
-        m_bytes[length] = 0;
+        m_bytes.get()[length] = 0;
     }
     // A buffer moved from holds nothing (empty, size 0).
     FileBytes(FileBytes&& other) noexcept
@@ -57,8 +61,8 @@ public:
     const std::uint8_t* data() const { return m_bytes.get(); }
     const std::uint8_t* begin() const { return m_bytes.get(); }
     const std::uint8_t* end() const { return m_bytes.get() + m_size; }
-    std::uint8_t operator[](std::size_t i) const { return m_bytes[i]; }
-    std::uint8_t back() const { return m_bytes[m_size - 1]; }
+    std::uint8_t operator[](std::size_t i) const { return m_bytes.get()[i]; }
+    std::uint8_t back() const { return m_bytes.get()[m_size - 1]; }
     std::span<const std::uint8_t> span() const { return {m_bytes.get(), m_size}; }
 
     // Keeps the first `length` bytes of data (at most those held) and puts
@@ -67,11 +71,35 @@ public:
     {
         if (m_size == 0 || length + 1 > m_size) return;
         m_size = length + 1;
-        m_bytes[length] = 0;
+        m_bytes.get()[length] = 0;
+    }
+
+    // Room for `length` bytes of data, the first ones kept (those behind
+    // them are left for the caller to fill), and the zero byte behind them.
+    // Throws std::bad_alloc when the memory cannot be had; then nothing
+    // changes.
+    void resize(std::size_t length)
+    {
+        void* grown = std::realloc(m_bytes.get(), length + 1);
+        if (grown == nullptr) throw std::bad_alloc();
+        (void)m_bytes.release();
+        m_bytes.reset(static_cast<std::uint8_t*>(grown));
+        m_size = length + 1;
+        m_bytes.get()[length] = 0;
     }
 
 private:
-    std::unique_ptr<std::uint8_t[]> m_bytes;
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    static std::uint8_t* allocate(std::size_t size)
+    {
+        void* p = std::malloc(size);
+        if (p == nullptr) throw std::bad_alloc();
+        return static_cast<std::uint8_t*>(p);
+    }
+
+    std::unique_ptr<std::uint8_t, Free> m_bytes;
     std::size_t m_size = 0;
 };
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,24 @@ using Palette = std::array<Colour, kPaletteEntries>;
 // The entry count is one byte, so a container lists at most 255 entries.
 constexpr int kMaxEntries = 255;
 
+// What tells one version of a file from another: which file it is (its
+// device and inode), its length and the time it was last changed.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t length = 0;
+    std::int64_t changedSeconds = 0;
+    std::int64_t changedNanoseconds = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+    // The same file, whatever its contents now.
+    bool sameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+};
+
 struct ContainerFile {
     std::string filePath;
+    // The file as it was when it was read; nothing for a stream or bytes
+    // that were never a file.
+    std::optional<FileIdentity> identity;
     std::int32_t fileLength = 0;
     // The whole file and one zero byte behind it (fileLength + 1 bytes);
     // empty while no file is loaded.
