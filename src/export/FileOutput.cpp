@@ -2,14 +2,18 @@
 
 #include "export/TemporaryFiles.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <limits.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zpk {
 
@@ -85,21 +89,38 @@ int moveIfAbsent(const char* from, const char* to)
     return std::rename(from, to) == 0 ? 0 : errno;
 }
 
+int writeParts(int fd, ByteParts parts)
+{
+    for (const auto part : parts)
+        if (const int err = writeAll(fd, part); err != 0) return err;
+    return 0;
+}
+
+std::size_t totalSize(ByteParts parts)
+{
+    std::size_t total = 0;
+    for (const auto part : parts) total += part.size();
+    return total;
+}
+
 // Writes straight into an existing device or FIFO, which cannot be replaced.
-Result<WrittenFile> writeInPlace(const std::string& path, std::span<const std::uint8_t> bytes)
+Result<WrittenFile> writeInPlace(const std::string& path, ByteParts parts)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return writeError(path, errno);
-    int err = writeAll(fd, bytes);
+    int err = writeParts(fd, parts);
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) return writeError(path, err);
-    return WrittenFile{path, bytes.size()};
+    return WrittenFile{path, totalSize(parts)};
 }
 
-// A new file of our own in `folder`: ".zpk-" and eight hex digits, short
+// A free name of our own in `folder`: ".zpk-" and eight hex digits, short
 // enough to fit beside a name of any legal length. It is registered for
-// removal on a signal before it is made.
-int createTemporary(const std::string& folder, std::string& name, std::optional<TemporaryFileGuard>& guard)
+// removal on a signal before it is used; `make` tries to take the name and
+// returns 0, EEXIST (try another) or another errno.
+template <typename Make>
+int takeTemporaryName(const std::string& folder, std::string& name, std::optional<TemporaryFileGuard>& guard,
+                      Make make)
 {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -111,20 +132,166 @@ int createTemporary(const std::string& folder, std::string& name, std::optional<
         if (!guard->allowed()) {
             // the program is ending on a signal: no new file now
             guard.reset();
-            errno = EINTR;
-            return -1;
+            return EINTR;
         }
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return fd;
-        const int err = errno;
+        const int err = make(name);
+        if (err == 0) return 0;
         guard.reset();
-        if (err != EEXIST) {
-            errno = err;
-            return -1;
-        }
+        if (err != EEXIST) return err;
     }
-    errno = EEXIST;
-    return -1;
+    return EEXIST;
+}
+
+// The file being written: unnamed (O_TMPFILE) where the file system allows
+// it, else under a temporary name.
+struct Temporary {
+    int fd = -1;
+    std::string name;  // empty while it has none
+    std::optional<TemporaryFileGuard> guard;
+
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary() { discard(); }
+    void discard()
+    {
+        if (!name.empty()) ::unlink(name.c_str());
+        name.clear();
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        guard.reset();
+    }
+};
+
+// Opens a temporary file in `folder` with `mode` (before the umask); 0 or
+// an errno.
+int openTemporary(const std::string& folder, mode_t mode, Temporary& temporary)
+{
+    temporary.fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (temporary.fd >= 0) return 0;
+    // no unnamed files here (an old kernel, or a file system without them)
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    return takeTemporaryName(folder, temporary.name, temporary.guard, [&](const std::string& name) {
+        temporary.fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        return temporary.fd >= 0 ? 0 : errno;
+    });
+}
+
+// Gives an unnamed temporary the name `to`; 0 or an errno (EEXIST when the
+// name is taken). A process may name its own unnamed file through /proc;
+// AT_EMPTY_PATH does without /proc, but only for root.
+int linkUnnamed(int fd, const std::string& to)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT) return errno;
+    return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// Copies the extended attributes of the file at `from` onto `fd`; 0 or an
+// errno. An attribute that this user may not set (another namespace's, a
+// label the security module keeps to itself) is passed over, as a copy by
+// any other program would.
+int copyAttributes(const std::string& from, int fd)
+{
+    std::vector<char> names;
+    for (ssize_t length = 0;;) {
+        length = ::listxattr(from.c_str(), nullptr, 0);
+        if (length < 0) return errno == ENOTSUP ? 0 : errno;
+        if (length == 0) return 0;
+        names.resize(static_cast<std::size_t>(length));
+        length = ::listxattr(from.c_str(), names.data(), names.size());
+        if (length >= 0) {
+            names.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        if (errno != ERANGE) return errno;  // ERANGE: one was added meanwhile
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+        const char* name = names.data() + at;
+        ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0) {
+            if (errno == ENODATA) continue;  // removed meanwhile
+            return errno;
+        }
+        value.resize(static_cast<std::size_t>(length));
+        length = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (length < 0) return errno;
+        if (::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(length), 0) != 0 && errno != EPERM &&
+            errno != EACCES && errno != ENOTSUP)
+            return errno;
+    }
+    return 0;
+}
+
+// Makes the temporary look as the file it replaces: its owner (for root),
+// mode and extended attributes.
+int takeOnFile(int fd, const Target& target)
+{
+    // the owner first: a change of owner may clear the set-id bits
+    if (::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0) return errno;
+    if (::fchmod(fd, target.info.st_mode & 07777) != 0) return errno;
+    return copyAttributes(target.path, fd);
+}
+
+// Copies the `length` bytes of `from` over the file at `path`, cuts it to
+// that length and syncs it; 0 or an errno.
+int copyOver(int from, std::size_t length, const std::string& path)
+{
+    const int to = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    if (to < 0) return errno;
+    int err = 0;
+    off_t in = 0;
+    off_t out = 0;
+    while (err == 0 && static_cast<std::size_t>(in) < length) {
+        const ssize_t got = ::copy_file_range(from, &in, to, &out, length - static_cast<std::size_t>(in), 0);
+        if (got > 0) continue;
+        if (got == 0) err = EIO;
+        else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
+            // no copy in the kernel: by hand
+            std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+            while (err == 0 && static_cast<std::size_t>(in) < length) {
+                const ssize_t n = ::pread(from, buffer.data(),
+                                          std::min(buffer.size(), length - static_cast<std::size_t>(in)), in);
+                if (n <= 0) err = n == 0 ? EIO : errno;
+                else if (::pwrite(to, buffer.data(), static_cast<std::size_t>(n), out) != n)
+                    err = errno ? errno : EIO;
+                else {
+                    in += n;
+                    out += n;
+                }
+            }
+        } else if (errno != EINTR) err = errno;
+    }
+    if (err == 0 && ::ftruncate(to, static_cast<off_t>(length)) != 0) err = errno;
+    if (err == 0 && ::fsync(to) != 0) err = errno;
+    if (::close(to) != 0 && err == 0) err = errno;
+    return err;
+}
+
+// Puts the complete temporary in the target's place; 0 or an errno.
+int commit(Temporary& temporary, const Target& target, Overwrite overwrite, std::size_t length)
+{
+    if (overwrite == Overwrite::Replace && target.exists && target.info.st_nlink > 1) {
+        // a signal waits for the copy: the file is not left half written
+        const TemporaryFileGuard copying("");
+        return copying.allowed() ? copyOver(temporary.fd, length, target.path) : EINTR;
+    }
+    if (temporary.name.empty()) {
+        if (overwrite == Overwrite::Refuse) return linkUnnamed(temporary.fd, target.path);
+        // no call replaces a name with an unnamed file: it gets a name of
+        // its own for the moment of the rename
+        const int err =
+            takeTemporaryName(folderOf(target.path), temporary.name, temporary.guard,
+                              [&](const std::string& name) { return linkUnnamed(temporary.fd, name); });
+        if (err != 0) return err;
+    }
+    const int err = overwrite == Overwrite::Replace
+                        ? (std::rename(temporary.name.c_str(), target.path.c_str()) == 0 ? 0 : errno)
+                        : moveIfAbsent(temporary.name.c_str(), target.path.c_str());
+    if (err == 0) temporary.name.clear();  // it is the target now
+    return err;
 }
 
 // The standard stream `path` names, when it is one (/dev/stdout,
@@ -159,12 +326,11 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes)
     return 0;
 }
 
-Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                                        Overwrite overwrite)
+Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts, const WriteOptions& options)
 {
     if (path.empty()) return writeError(path, ENOENT);
     Target target;
-    if (overwrite == Overwrite::Refuse) {
+    if (options.overwrite == Overwrite::Refuse) {
         // anything of that name, a link included, stays
         if (::lstat(path.c_str(), &target.info) == 0) return makeError(ErrorCode::Exists, path);
         target.path = path;
@@ -174,11 +340,11 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0) {
             if (const int fd = standardStreamOf(path, info); fd >= 0) {
-                if (const int err = writeAll(fd, bytes); err != 0) return writeError(path, err);
-                return WrittenFile{path, bytes.size()};
+                if (const int err = writeParts(fd, parts); err != 0) return writeError(path, err);
+                return WrittenFile{path, totalSize(parts)};
             }
             const mode_t type = info.st_mode & S_IFMT;
-            if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, bytes);
+            if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, parts);
             if (type == S_IFDIR) return writeError(path, EISDIR);
             if (type != S_IFREG) return makeError(ErrorCode::NotRegularFile, path);
         } else if (errno != ENOENT) {
@@ -188,35 +354,35 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const
         if (target.exists && !S_ISREG(target.info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
         // a link through /proc names an open file, not a place in a folder:
         // replacing what it leads to would take the file from under its owner
-        if (target.viaProc) return writeInPlace(path, bytes);
+        if (target.viaProc) return writeInPlace(path, parts);
     }
 
-    std::string temporary;
-    std::optional<TemporaryFileGuard> guard;
-    const int fd = createTemporary(folderOf(target.path), temporary, guard);
-    if (fd < 0) return writeError(path, errno);
-
-    int err = 0;
-    if (target.exists) {
-        // the replacement keeps the file's permissions, and for root its owner
-        if (::fchmod(fd, target.info.st_mode & 07777) != 0) err = errno;
-        if (err == 0 && ::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0)
-            err = errno;
-    }
-    if (err == 0) err = writeAll(fd, bytes);
-    // on disk before the rename, so that a crash leaves the old file or the new one
-    if (err == 0 && ::fsync(fd) != 0) err = errno;
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0) {
-        if (overwrite == Overwrite::Replace)
-            err = std::rename(temporary.c_str(), target.path.c_str()) == 0 ? 0 : errno;
-        else err = moveIfAbsent(temporary.c_str(), target.path.c_str());
-    }
-    if (err != 0) {
-        ::unlink(temporary.c_str());
+    // a new file gets the mode any new file gets; a replacement its
+    // target's, never a wider one while it is written
+    Temporary temporary;
+    const mode_t mode = target.exists ? target.info.st_mode & 0777 : 0666;
+    if (const int err = openTemporary(folderOf(target.path), mode, temporary); err != 0)
         return writeError(path, err);
+    int err = target.exists ? takeOnFile(temporary.fd, target) : 0;
+    if (err == 0) err = writeParts(temporary.fd, parts);
+    // on disk before it takes the target's place, so that a crash leaves
+    // the old file or the new one
+    if (err == 0 && ::fsync(temporary.fd) != 0) err = errno;
+    if (err != 0) return writeError(path, err);
+    if (options.beforeCommit) {
+        if (auto refused = options.beforeCommit()) return std::move(*refused);
     }
-    return WrittenFile{target.path, bytes.size()};
+    const std::size_t length = totalSize(parts);
+    if (const int failed = commit(temporary, target, options.overwrite, length); failed != 0)
+        return writeError(path, failed);
+    return WrittenFile{target.path, length};
+}
+
+Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                        Overwrite overwrite)
+{
+    const std::span<const std::uint8_t> parts[] = {bytes};
+    return writeFileAtomically(path, parts, WriteOptions{overwrite, {}});
 }
 
 Result<WrittenFile> writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes)

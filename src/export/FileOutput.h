@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -22,6 +24,20 @@ enum class Overwrite {
     Refuse,   // it stays as it was, and the write fails with ErrorCode::Exists
 };
 
+// The bytes of a file, as pieces written one after another (a container
+// rewritten from the file it was read from is mostly pieces of that file).
+using ByteParts = std::span<const std::span<const std::uint8_t>>;
+
+// How a whole file is written.
+struct WriteOptions {
+    Overwrite overwrite = Overwrite::Replace;
+    // Called once the new file is complete and on disk, just before it
+    // takes the target's place; an error it returns stops the write, and
+    // the target stays as it was. An edit checks here that nobody changed
+    // the file since it was read.
+    std::function<std::optional<Error>()> beforeCommit;
+};
+
 // Writes a whole file so that no failure, crash or signal leaves a partial
 // file or a stray temporary behind, and so that no file is lost:
 //   - a symbolic link is followed to the end of its chain, and the file it
@@ -35,16 +51,28 @@ enum class Overwrite {
 //     (an open file of some process) is written in place, truncated first:
 //     replacing it would take it from under its owner, so there a failed
 //     write can leave it cut short;
-//   - otherwise the bytes go to a temporary file with a short name of its
-//     own in the target's folder (so any name the folder takes can be
-//     written), synced to disk and then renamed over the target in one
-//     step; an existing file's mode is kept (and its owner, for root).
+//   - otherwise the bytes go to a temporary file in the target's folder that
+//     has no name (O_TMPFILE), so that not even a crash or a kill can leave
+//     it behind; it is synced to disk and then takes the target's place in
+//     one step (a link to a short name of its own, renamed over the target
+//     at once). Where the file system has no unnamed files, the temporary
+//     is a named one, created with the mode the file will have, never a
+//     wider one. An existing file's mode, extended attributes (ACLs and
+//     security labels among them) and, for root, owner are kept;
+//   - an existing file with several hard links is written into, so that
+//     every name sees the new bytes: the complete temporary is synced
+//     first, then copied over the file, which is then synced. A crash
+//     during that copy can leave the file part old, part new.
 // With Overwrite::Refuse an existing target is kept and the write fails
-// with ErrorCode::Exists (decided by the rename itself, so a file that
+// with ErrorCode::Exists (decided by the link itself, so a file that
 // appears meanwhile is not clobbered either). On failure the temporary file
-// is removed and the target is left as it was; errors are
-// ErrorCode::WriteFailed with the system's errno, ErrorCode::Exists, or
-// ErrorCode::NotRegularFile.
+// is gone and the target is left as it was; errors are
+// ErrorCode::WriteFailed with the system's errno, ErrorCode::Exists,
+// ErrorCode::NotRegularFile, or what beforeCommit returned.
+Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts,
+                                        const WriteOptions& options);
+
+// The same with the bytes in one piece.
 Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                         Overwrite overwrite);
 

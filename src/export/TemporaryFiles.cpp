@@ -77,7 +77,7 @@ TemporaryFileGuard::TemporaryFileGuard(const std::string& path)
 {
     g_writing.lock_shared();
     m_allowed = !g_ending;
-    if (!m_allowed || path.size() >= kMaxPath) return;
+    if (!m_allowed || path.empty() || path.size() >= kMaxPath) return;
     for (int i = 0; i < kMaxTemporaryFiles; ++i) {
         Slot& slot = g_slots[static_cast<std::size_t>(i)];
         bool expected = false;

@@ -19,7 +19,8 @@ void installSignalCleanup();
 // One temporary file's life: while a guard lives the program does not end
 // on those signals (for a few seconds at most), and its path is removed if
 // it ends all the same. A guard made once the program is ending is not
-// `allowed()`: no file may be made then.
+// `allowed()`: no file may be made then. A guard of no path only holds the
+// program's end back while a file is written into in place.
 class TemporaryFileGuard {
 public:
     explicit TemporaryFileGuard(const std::string& path);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 
 namespace zpk::testing {
 namespace {
@@ -127,6 +129,54 @@ TEST(FileOutput, WritesEveryByteIncludingNone)
     ASSERT_TRUE(writeFileReplacing((dir / "data").string(), {}).has_value());
     EXPECT_EQ(readBytes(dir / "data"), Bytes{});
     EXPECT_FALSE(writeFileReplacing("", bytes).has_value());
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// What a replaced file keeps of the old one, and that the file being written
+// is never open to others on the way.
+TEST(FileOutput, AReplacedFileKeepsItsModeAttributesAndLinks)
+{
+    TempDir dir;
+    const fs::path file = dir / "c.zpk";
+    writeBytes(file, Bytes{9, 8, 7});
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const bool attributes = ::setxattr(file.c_str(), "user.zpk-test", "kept", 4, 0) == 0;
+    ASSERT_EQ(::link(file.c_str(), (dir / "other-name.zpk").c_str()), 0);
+
+    const Bytes bytes{1, 2, 3, 4, 5};
+    const std::span<const std::uint8_t> parts[] = {std::span(bytes).first(2), std::span(bytes).subspan(2)};
+    WriteOptions options;
+    options.beforeCommit = [&]() -> std::optional<Error> {
+        // the complete file is not in the folder yet, or not wider open than the old one
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            if (entry.path() == file || entry.path() == dir / "other-name.zpk") continue;
+            EXPECT_EQ(modeOf(entry.path()) & ~modeOf(file), 0u) << entry.path();
+        }
+        return std::nullopt;
+    };
+    ASSERT_TRUE(writeFileAtomically(file.string(), parts, options).has_value());
+    EXPECT_EQ(readBytes(file), bytes);
+    EXPECT_EQ(readBytes(dir / "other-name.zpk"), bytes);  // every name sees the new bytes
+    EXPECT_EQ(modeOf(file), 0640u);
+    if (attributes) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(file.c_str(), "user.zpk-test", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
+
+    // a refusal just before the new file takes the old one's place leaves
+    // nothing changed and nothing behind
+    options.beforeCommit = [] { return std::optional<Error>(makeError(ErrorCode::ChangedOnDisk)); };
+    fs::remove(dir / "other-name.zpk");
+    const auto refused = writeFileAtomically(file.string(), parts, options);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().code, ErrorCode::ChangedOnDisk);
+    EXPECT_EQ(dir.names(), std::set<std::string>{"c.zpk"});
 }
 
 }  // namespace
