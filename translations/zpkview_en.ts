@@ -133,6 +133,18 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
 %1
 %2</translation>
     </message>
+    <message>
+        <source>다른 프로그램이 파일을 바꾸는 중입니다.</source>
+        <translation>Another program is changing the file.</translation>
+    </message>
+    <message>
+        <source>그사이에 다른 프로그램이 파일을 바꾸었습니다.</source>
+        <translation>Another program changed the file meanwhile.</translation>
+    </message>
+    <message>
+        <source>쓰기 금지된 파일입니다.</source>
+        <translation>The file is write-protected.</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -308,6 +320,26 @@ The name must end in .gpl, .pal, .act or .png.</translation>
     <message>
         <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
         <translation>An entry cannot be replaced while Export All is running.</translation>
+    </message>
+    <message>
+        <source>쓰기 금지된 파일입니다.
+%1
+
+그래도 바꿀까요?</source>
+        <translation>The file is write-protected.
+%1
+
+Replace it all the same?</translation>
+    </message>
+    <message>
+        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
+%1
+
+파일을 다시 불러올까요?</source>
+        <translation>Another program changed the file after it was loaded. The entry was not replaced.
+%1
+
+Load the file again?</translation>
     </message>
 </context>
 <context>

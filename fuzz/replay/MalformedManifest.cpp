@@ -45,6 +45,9 @@ const char* codeName(ErrorCode code)
     case ErrorCode::WriteFailed: return "WriteFailed";
     case ErrorCode::Exists: return "Exists";
     case ErrorCode::CannotMakeFolder: return "CannotMakeFolder";
+    case ErrorCode::Busy: return "Busy";
+    case ErrorCode::ChangedOnDisk: return "ChangedOnDisk";
+    case ErrorCode::WriteProtected: return "WriteProtected";
     case ErrorCode::OutOfMemory: return "OutOfMemory";
     case ErrorCode::Internal: return "Internal";
     }

@@ -111,8 +111,11 @@ constexpr auto kPackOptions = joined(kCommonOptions, std::array<OptionSpec, 3>{{
                                                          {"force", 0, Takes::Nothing, OptionId::Force},
                                                          kTransparentIndex0Option,
                                                      }});
-constexpr auto kReplaceOptions = joined(
-    kCommonOptions, std::array<OptionSpec, 3>{{kEntryOption, kOutputOption, kTransparentIndex0Option}});
+constexpr auto kReplaceOptions =
+    joined(kCommonOptions, std::array<OptionSpec, 4>{{kEntryOption,
+                                                      kOutputOption,
+                                                      {"force", 0, Takes::Nothing, OptionId::Force},
+                                                      kTransparentIndex0Option}});
 constexpr auto kExtractOptions =
     joined(kCommonOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
 

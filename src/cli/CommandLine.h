@@ -62,7 +62,7 @@ struct ExportSettings {
     bool all = false;  // --all: every entry of every FILE
     // The following go with --all only.
     int jobs = 0;                             // worker threads; 0: one per hardware thread
-    Overwrite overwrite = Overwrite::Refuse;  // also pack's --force
+    Overwrite overwrite = Overwrite::Refuse;  // also the --force of pack and replace
     bool skipExisting = false;
     ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line
     // thumbnail: --size, the longest side

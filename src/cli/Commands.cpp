@@ -6,6 +6,7 @@
 #include "cli/TextEscape.h"
 #include "container/Container.h"
 #include "export/BatchExport.h"
+#include "export/ContainerUpdate.h"
 #include "export/EntryExport.h"
 #include "export/EntryFacts.h"
 #include "export/ExportNaming.h"
@@ -382,38 +383,72 @@ ExitStatus runPack(const Invocation& invocation, std::ostream& out, std::ostream
     return ExitStatus::Success;
 }
 
+// What `edit` makes of the container `path`, written to standard output.
+Result<WrittenFile> writeToStandardOutput(const std::string& path, const ContainerEdit& edit,
+                                          std::ostream& out)
+{
+    const auto current = load(path);
+    if (!current) return current.error();
+    auto plan = edit(*current);
+    if (!plan) return plan.error();
+    const auto parts = plan->parts();
+    if (!parts) return parts.error();
+    out.flush();
+    for (const auto part : *parts)
+        if (const int failed = writeAll(STDOUT_FILENO, part); failed != 0)
+            return makeError(ErrorCode::WriteFailed, "-", failed);
+    return WrittenFile{"-", static_cast<std::size_t>(plan->size())};
+}
+
 // The container rebuilt with one entry new; FILE itself is replaced (the
-// old file stays whole until the new one is complete) unless -o names
-// another file.
+// old file stays whole until the new one is complete, and nobody else's
+// change is lost) unless -o names another file.
 ExitStatus runReplace(const Invocation& invocation, std::ostream& out, std::ostream& err)
 {
     const ExportSettings& settings = invocation.exportSettings;
     const std::string& path = invocation.file;
     const std::string& picture = invocation.packSettings.pictures.front();  // checked by the parser
     if (refusesTerminal(settings.output, err, "a container")) return ExitStatus::Usage;
-    const auto loaded = loadWithRow(path, settings.row, err);
-    if (!loaded) return ExitStatus::Failure;
+    // read before the container is locked: nobody waits on a slow picture
     const auto image = readPackImage(picture, invocation.packSettings.options);
     if (!image) {
         reportPackError(err, image.error(), picture);
         return ExitStatus::Failure;
     }
-    const auto rebuilt = replaceEntry(*loaded, settings.row, *image);
-    if (!rebuilt) {
-        reportPackError(err, rebuilt.error(), path);
+    std::optional<std::string> missingRow;
+    std::int64_t oldLength = 0;
+    std::int64_t newLength = 0;
+    std::int64_t total = 0;
+    const auto edit = [&](const ContainerFile& current) -> Result<ContainerPlan> {
+        if (settings.row >= current.rowCount()) {
+            missingRow = missingRowText(settings.row, current.rowCount());
+            return makeError(ErrorCode::NoData, path);
+        }
+        auto plan = planReplacement(current, settings.row, *image);
+        if (!plan) return plan.error();
+        oldLength = entryLength(current, settings.row);
+        newLength = static_cast<std::int64_t>(plan->entry(settings.row).size());
+        total = plan->size();
+        return plan;
+    };
+    UpdateSettings update;
+    update.force = settings.overwrite == Overwrite::Replace;
+    const auto written = settings.output == "-" ? writeToStandardOutput(path, edit, out)
+                                                : updateContainer(path, settings.output, edit, update);
+    if (!written) {
+        const Error& error = written.error();
+        if (missingRow) report(err, path, *missingRow);
+        else if (error.code == ErrorCode::CannotPack) reportPackError(err, error, path);
+        else if (error.code == ErrorCode::NotRegularFile && error.path == path && settings.output.empty())
+            report(err, path, "is not a regular file, so it cannot be replaced in place: give -o OUT");
+        else report(err, error.path.empty() ? path : error.path, errorReason(error));
         return ExitStatus::Failure;
     }
-    const std::string output = settings.output.empty() ? path : settings.output;
-    if (const ExitStatus status = writeOutput(output, *rebuilt, out, err); status != ExitStatus::Success)
-        return status;
     if (!tells(settings)) return ExitStatus::Success;
-    const auto oldBytes = entryBytes(*loaded, settings.row);
-    const auto newFile = parseContainer(*rebuilt, output);
-    const auto newBytes = newFile ? entryBytes(*newFile, settings.row) : oldBytes;
+    const std::string output = settings.output.empty() ? path : settings.output;
     out << "wrote " << terminalName(output) << ": " << rowText(settings.row) << " replaced by "
-        << terminalName(picture) << " (" << image->width << " x " << image->height << " pixels, "
-        << (newBytes ? newBytes->size() : 0) << " bytes, was " << (oldBytes ? oldBytes->size() : 0) << "), "
-        << rebuilt->size() << " bytes in all\n";
+        << terminalName(picture) << " (" << image->width << " x " << image->height << " pixels, " << newLength
+        << " bytes, was " << oldLength << "), " << total << " bytes in all\n";
     return ExitStatus::Success;
 }
 

@@ -25,7 +25,9 @@ std::string_view usageLine(Command command)
     case Command::Pack:
         return "usage: zpk pack OUT.zpk IMAGE... [--force] [--transparent-index0]\n"
                "       zpk pack OUT.zpk --from DIR [--force] [--transparent-index0]";
-    case Command::Replace: return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--transparent-index0]";
+    case Command::Replace:
+        return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--force]\n"
+               "                   [--transparent-index0]";
     case Command::Extract: return "usage: zpk extract FILE [--entry K] -o OUT|-";
     default:
         return "usage: zpk COMMAND ... (list, info, export, thumbnail, sheet, palette, pack,\n"
@@ -261,7 +263,8 @@ std::string_view helpText(Command command)
                "picture cannot be read or breaks a limit (the message names the file), DIR\n"
                "has a gap, OUT.zpk exists or cannot be written; 2 for a wrong command line.\n";
     case Command::Replace:
-        return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--transparent-index0]\n"
+        return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--force]\n"
+               "                   [--transparent-index0]\n"
                "\n"
                "Rebuilds the container FILE with entry row K made from the PNG IMAGE (read as\n"
                "pack reads it); every other entry keeps its bytes exactly, the size table is\n"
@@ -272,16 +275,25 @@ std::string_view helpText(Command command)
                "                     instead of replacing FILE\n"
                "  --transparent-index0\n"
                "                     fully transparent pixels become value 0, as for pack\n"
+               "  --force            replace FILE also when it is write-protected\n"
                "  -q, --quiet        no closing line\n"
                "\n"
-               "Without -o, FILE is replaced as every output is: the new container goes to a\n"
-               "temporary file that is renamed over FILE once complete, so FILE stays as it\n"
-               "was after any failure. A new entry larger than 65,535 bytes is refused unless\n"
-               "it is the last, as is one that would change how its neighbours decode.\n"
+               "Without -o, FILE must be a regular file, and is replaced as every output is:\n"
+               "the new container goes to a temporary file without a name that takes FILE's\n"
+               "place once complete, so FILE stays as it was after any failure, crash or\n"
+               "kill (a FILE with several hard links is written into once the new container\n"
+               "is complete, so that every name sees it). Its mode and extended attributes\n"
+               "are kept. FILE is locked while it is read and rewritten: a second zpk that\n"
+               "changes it waits for the first (5 seconds at most), and a FILE that another\n"
+               "program changed meanwhile is left as that program wrote it. A new entry\n"
+               "larger than 65,535 bytes is refused unless it is the last, as is one that\n"
+               "would change how its neighbours decode.\n"
                "\n"
                "Exit status: 0 when the container was written; 1, with nothing written, when\n"
                "FILE or IMAGE cannot be read, the row does not exist, the picture breaks a\n"
-               "limit, or the output cannot be written; 2 for a wrong command line.\n";
+               "limit, FILE is write-protected, is being changed by another program or was\n"
+               "changed meanwhile, or the output cannot be written; 2 for a wrong command\n"
+               "line.\n";
     case Command::Extract:
         return "usage: zpk extract FILE [--entry K] -o OUT|-\n"
                "\n"

@@ -33,6 +33,10 @@ std::string errorReason(const Error& error)
     case ErrorCode::Exists: return "exists already";
     case ErrorCode::CannotMakeFolder:
         return "cannot make the folder " + terminalName(error.path) + ": " + systemReason(error.systemError);
+    case ErrorCode::Busy: return "is being changed by another program; nothing was written";
+    case ErrorCode::ChangedOnDisk:
+        return "was changed by another program while it was being rewritten; nothing was written";
+    case ErrorCode::WriteProtected: return "is write-protected (--force replaces it all the same)";
     case ErrorCode::OutOfMemory: return "out of memory";
     case ErrorCode::Internal: return error.detail;
     }

@@ -325,15 +325,88 @@ std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& size
     return out;
 }
 
-Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) const
+std::optional<Error> entrySizeProblem(std::size_t j, std::size_t size, std::size_t count)
 {
-    auto fail = [&](std::size_t entry, std::string detail) {
+    if (j + 1 >= count || size <= kMaxEntrySize) return std::nullopt;
+    return invalid("entry " + std::to_string(j) + " is " + std::to_string(size) +
+                   " bytes, larger than 65535, and not the last");
+}
+
+ContainerPlan& ContainerPlan::header(const ContainerLabel& label, std::uint8_t byte29)
+{
+    m_label = label;
+    m_byte29 = byte29;
+    m_labelled = true;
+    return *this;
+}
+
+ContainerPlan& ContainerPlan::borrow(std::span<const std::uint8_t> bytes)
+{
+    m_entries.push_back(bytes);
+    return *this;
+}
+
+ContainerPlan& ContainerPlan::own(std::vector<std::uint8_t> bytes)
+{
+    m_owned.push_back(std::move(bytes));
+    m_entries.emplace_back(m_owned.back());
+    return *this;
+}
+
+std::int64_t ContainerPlan::size() const
+{
+    auto total = static_cast<std::int64_t>(kHeaderBytes + 2 * m_entries.size());
+    for (const auto entry : m_entries) total += static_cast<std::int64_t>(entry.size());
+    return total;
+}
+
+Result<std::vector<std::span<const std::uint8_t>>> ContainerPlan::parts(int* failedEntry)
+{
+    auto fail = [&](std::size_t entry, Error e) {
         if (failedEntry) *failedEntry = static_cast<int>(entry);
-        return invalid(std::move(detail));
+        return e;
     };
     if (m_entries.size() > static_cast<std::size_t>(kMaxEntries))
         return fail(static_cast<std::size_t>(kMaxEntries),
-                    std::to_string(m_entries.size()) + " entries: a container holds at most 255");
+                    invalid(std::to_string(m_entries.size()) + " entries: a container holds at most 255"));
+    std::vector<std::uint16_t> sizes;
+    for (std::size_t j = 0; j < m_entries.size(); ++j) {
+        if (auto problem = entrySizeProblem(j, m_entries[j].size(), m_entries.size()))
+            return fail(j, std::move(*problem));
+        sizes.push_back(static_cast<std::uint16_t>(m_entries[j].size() & 0xFFFF));
+    }
+    m_header = containerHeader(sizes);
+    if (m_labelled) {
+        std::copy(m_label.begin(), m_label.end(), m_header.begin());
+        m_header[29] = m_byte29;
+    } else {
+        const std::string label = "zpkview container";
+        std::copy(label.begin(), label.end(), m_header.begin());
+    }
+    std::vector<std::span<const std::uint8_t>> out{m_header};
+    out.insert(out.end(), m_entries.begin(), m_entries.end());
+    return out;
+}
+
+Result<std::vector<std::uint8_t>> ContainerPlan::bytes(int* failedEntry)
+{
+    auto pieces = parts(failedEntry);
+    if (!pieces) return pieces.error();
+    std::vector<std::uint8_t> out;
+    out.reserve(static_cast<std::size_t>(size()));
+    for (const auto piece : *pieces) out.insert(out.end(), piece.begin(), piece.end());
+    return out;
+}
+
+Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) const
+{
+    auto fail = [&](std::size_t entry, Error e) {
+        if (failedEntry) *failedEntry = static_cast<int>(entry);
+        return e;
+    };
+    if (m_entries.size() > static_cast<std::size_t>(kMaxEntries))
+        return fail(static_cast<std::size_t>(kMaxEntries),
+                    invalid(std::to_string(m_entries.size()) + " entries: a container holds at most 255"));
     // the first byte of the entries from j on: an image's is its width's low
     // byte; a raw entry without bytes leaves the next one's behind it
     auto firstByteFrom = [&](std::size_t j) {
@@ -344,32 +417,21 @@ Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) cons
         }
         return -1;
     };
-    std::vector<std::vector<std::uint8_t>> encoded(m_entries.size());
+    ContainerPlan plan;
+    if (m_label) plan.header(*m_label, m_byte29);
     for (std::size_t j = 0; j < m_entries.size(); ++j) {
         if (const auto* image = std::get_if<WriterImage>(&m_entries[j])) {
             auto bytes = encodeEntry(*image, firstByteFrom(j + 1));
-            if (!bytes) return fail(j, "entry " + std::to_string(j) + ": " + bytes.error().detail);
-            encoded[j] = std::move(*bytes);
+            if (!bytes) return fail(j, invalid("entry " + std::to_string(j) + ": " + bytes.error().detail));
+            plan.own(std::move(*bytes));
         } else {
-            encoded[j] = std::get<std::vector<std::uint8_t>>(m_entries[j]);
+            plan.borrow(std::get<std::vector<std::uint8_t>>(m_entries[j]));
         }
-        if (j + 1 < m_entries.size() && encoded[j].size() > kMaxEntrySize)
-            return fail(j, "entry " + std::to_string(j) + " is " + std::to_string(encoded[j].size()) +
-                               " bytes, larger than 65535, and not the last");
+        // told before the entries behind it are encoded
+        if (auto problem = entrySizeProblem(j, plan.entry(static_cast<int>(j)).size(), m_entries.size()))
+            return fail(j, std::move(*problem));
     }
-
-    std::vector<std::uint16_t> sizes;
-    for (const auto& bytes : encoded) sizes.push_back(static_cast<std::uint16_t>(bytes.size() & 0xFFFF));
-    std::vector<std::uint8_t> out = containerHeader(sizes);
-    if (m_label) {
-        std::copy(m_label->begin(), m_label->end(), out.begin());
-        out[29] = m_byte29;
-    } else {
-        const std::string label = "zpkview container";
-        std::copy(label.begin(), label.end(), out.begin());
-    }
-    for (const auto& bytes : encoded) out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
+    return plan.bytes(failedEntry);
 }
 
 }  // namespace zpk

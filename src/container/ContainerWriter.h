@@ -26,6 +26,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -81,6 +82,46 @@ std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& size
 
 // The bytes in front of the count: 28 bytes that no reader looks at.
 using ContainerLabel = std::array<std::uint8_t, 28>;
+
+// A container to write, as pieces: the header, made from the entries'
+// lengths, and behind it each entry's bytes, either borrowed (a slice of a
+// loaded file, which must outlive the plan) or kept by the plan. A
+// container rewritten from a loaded file is written from that file's bytes,
+// without a copy.
+class ContainerPlan {
+public:
+    // The first 28 bytes and byte 29 of the header (default: the text
+    // "zpkview container" and zeros).
+    ContainerPlan& header(const ContainerLabel& label, std::uint8_t byte29 = 0);
+    ContainerPlan& borrow(std::span<const std::uint8_t> bytes);
+    ContainerPlan& own(std::vector<std::uint8_t> bytes);
+
+    int entryCount() const { return static_cast<int>(m_entries.size()); }
+    std::span<const std::uint8_t> entry(int j) const { return m_entries[static_cast<std::size_t>(j)]; }
+    // The header's length and the entries' together.
+    std::int64_t size() const;
+
+    // The pieces to write: the header, then the entries in order. Every
+    // entry but the last must fit 65535 bytes; at most 255 entries; else
+    // ErrorCode::InvalidImage, and `failedEntry` (if given) receives the
+    // entry at fault.
+    Result<std::vector<std::span<const std::uint8_t>>> parts(int* failedEntry = nullptr);
+    // The same in one buffer.
+    Result<std::vector<std::uint8_t>> bytes(int* failedEntry = nullptr);
+
+private:
+    ContainerLabel m_label{};
+    std::uint8_t m_byte29 = 0;
+    std::vector<std::uint8_t> m_header;
+    std::vector<std::span<const std::uint8_t>> m_entries;
+    // a moved vector keeps its buffer, so the spans stay good as this grows
+    std::vector<std::vector<std::uint8_t>> m_owned;
+    bool m_labelled = false;
+};
+
+// Why entry j of a container of `count` entries cannot be `size` bytes
+// long (only the last may be longer than 65535), or nothing.
+std::optional<Error> entrySizeProblem(std::size_t j, std::size_t size, std::size_t count);
 
 class ContainerBuilder {
 public:

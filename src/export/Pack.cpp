@@ -61,10 +61,9 @@ Range rangeOf(const ContainerFile& file, int row)
     return {begin, std::min<std::int64_t>(end, file.fileLength)};
 }
 
-std::vector<std::uint8_t> bytesOf(const ContainerFile& file, const Range& range)
+std::span<const std::uint8_t> bytesOf(const ContainerFile& file, const Range& range)
 {
-    const auto span = file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
-    return {span.begin(), span.end()};
+    return file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
 }
 
 // What a decode of one row shows, to tell whether two decodes agree.
@@ -119,7 +118,45 @@ bool showsImage(const Decoded& got, const WriterImage& image)
 
 using NewEntry = std::variant<const WriterImage*, const std::vector<std::uint8_t>*>;
 
-Result<std::vector<std::uint8_t>> replace(const ContainerFile& file, int row, NewEntry replacement)
+// The first byte behind row `row` of `plan`, or -1 when no bytes follow.
+int firstByteBehind(const ContainerFile& file, int row)
+{
+    for (int j = row + 1; j < file.rowCount(); ++j) {
+        const Range range = rangeOf(file, j);
+        if (range.end > range.begin) return file.reader().at(range.begin).value_or(0);
+    }
+    return -1;
+}
+
+// How far past an entry's end its decode is compared: a decode that ends
+// exactly at the entry's end reads at most four bytes past it (the length
+// of a pair at its end), so the verdicts on a cut copy are those on the
+// whole file.
+constexpr std::size_t kTailChecked = std::size_t{1} << 20;
+
+// The rows `first` to `last` of `plan`, and up to kTailChecked bytes of what
+// follows them, as a container of their own: enough to decode those rows as
+// the whole file would.
+Result<ContainerFile> excerpt(const ContainerPlan& plan, int first, int last)
+{
+    ContainerPlan part;
+    for (int j = first; j <= last; ++j) part.borrow(plan.entry(j));
+    if (last + 1 < plan.entryCount()) {
+        std::vector<std::uint8_t> tail;
+        for (int j = last + 1; j < plan.entryCount() && tail.size() < kTailChecked; ++j) {
+            const auto bytes = plan.entry(j);
+            tail.insert(tail.end(), bytes.begin(),
+                        bytes.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(bytes.size(), kTailChecked - tail.size())));
+        }
+        part.own(std::move(tail));
+    }
+    auto bytes = part.bytes();
+    if (!bytes) return bytes.error();
+    return parseContainer(std::move(*bytes));
+}
+
+Result<ContainerPlan> replace(const ContainerFile& file, int row, NewEntry replacement)
 {
     const std::string& path = file.filePath;
     if (!file.isLoaded() || row < 0 || row >= file.rowCount())
@@ -133,41 +170,57 @@ Result<std::vector<std::uint8_t>> replace(const ContainerFile& file, int row, Ne
                                        " bytes), so its rows cannot be rewritten");
     }
 
+    std::vector<std::uint8_t> newEntry;
+    if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
+        auto encoded = encodeEntry(**image, firstByteBehind(file, row));
+        if (!encoded) return asPackError(encoded.error(), path);
+        newEntry = std::move(*encoded);
+    } else {
+        newEntry = *std::get<const std::vector<std::uint8_t>*>(replacement);
+    }
+
     const ByteReader bytes = file.reader();
     ContainerLabel label{};
     for (std::size_t i = 0; i < label.size(); ++i)
         label[i] = bytes.at(static_cast<std::int64_t>(i)).value_or(0);
-    ContainerBuilder builder;
-    builder.header(label, bytes.at(29).value_or(0));
+    ContainerPlan plan;
+    plan.header(label, bytes.at(29).value_or(0));
+    // every other entry is written from the loaded bytes themselves
     for (int j = 0; j < file.rowCount(); ++j) {
-        if (j != row) builder.rawEntry(bytesOf(file, rangeOf(file, j)));
-        else if (const auto* image = std::get_if<const WriterImage*>(&replacement)) builder.entry(**image);
-        else builder.rawEntry(*std::get<const std::vector<std::uint8_t>*>(replacement));
+        if (j != row) plan.borrow(bytesOf(file, rangeOf(file, j)));
+        else plan.own(std::move(newEntry));
     }
-    auto built = builder.build();
-    if (!built) return asPackError(built.error(), path);
+    if (auto parts = plan.parts(); !parts) return asPackError(parts.error(), path);
 
-    auto rebuilt = parseContainer(*built, path);
+    // the nearest entry in front that has bytes reads up to the new one's first two
+    int before = row - 1;
+    while (before >= 0 && rangeOf(file, before).end <= rangeOf(file, before).begin) --before;
+    const int first = before >= 0 ? before : row;
+    const auto rebuilt = excerpt(plan, first, row);
     if (!rebuilt) return asPackError(rebuilt.error(), path);
     if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
-        if (!showsImage(decodeRow(*rebuilt, row), **image))
+        if (!showsImage(decodeRow(*rebuilt, row - first), **image))
             return packError(path,
                              "entry row " + std::to_string(row) +
                                  " would not decode back to the new picture: the entry behind it starts "
                                  "with 0xFF 0xFE, which its decode would count as its own");
     }
-    // the nearest entry in front that has bytes reads up to the new one's first two
-    int before = row - 1;
-    while (before >= 0 && rangeOf(file, before).end <= rangeOf(file, before).begin) --before;
     if (before >= 0) {
         const Decoded old = decodeRow(file, before);
-        if (decodedExactly(old.image) && !sameDecode(old, decodeRow(*rebuilt, before)))
+        if (decodedExactly(old.image) && !sameDecode(old, decodeRow(*rebuilt, 0)))
             return packError(path,
                              "entry row " + std::to_string(before) +
                                  " would no longer decode as before: it ends in 0xFF, and the new entry's "
                                  "first byte makes that a run code");
     }
-    return std::move(*built);
+    return plan;
+}
+
+// The bytes of a plan in one buffer.
+Result<std::vector<std::uint8_t>> bytesOf(Result<ContainerPlan> plan)
+{
+    if (!plan) return plan.error();
+    return plan->bytes();
 }
 
 }  // namespace
@@ -223,18 +276,31 @@ Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
                                             std::to_string(file.rowCount()) + ")");
     const Range range = rangeOf(file, row);
     if (range.begin > file.fileLength) return makeError(ErrorCode::NoData, file.filePath);
-    return bytesOf(file, range);
+    const auto bytes = bytesOf(file, range);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::int64_t entryLength(const ContainerFile& file, int row)
+{
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return 0;
+    const Range range = rangeOf(file, row);
+    return std::max<std::int64_t>(0, range.end - range.begin);
+}
+
+Result<ContainerPlan> planReplacement(const ContainerFile& file, int row, const WriterImage& image)
+{
+    return replace(file, row, &image);
 }
 
 Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row, const WriterImage& image)
 {
-    return replace(file, row, &image);
+    return bytesOf(replace(file, row, &image));
 }
 
 Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row,
                                                const std::vector<std::uint8_t>& newEntryBytes)
 {
-    return replace(file, row, &newEntryBytes);
+    return bytesOf(replace(file, row, &newEntryBytes));
 }
 
 }  // namespace zpk

@@ -40,6 +40,9 @@ Result<std::vector<std::uint8_t>> packContainer(const std::vector<WriterImage>& 
 // of the file is ErrorCode::NoData.
 Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row);
 
+// The length of list row `row`'s entry as entryBytes gives it, without a copy.
+std::int64_t entryLength(const ContainerFile& file, int row);
+
 // The container `file` with list row `row`'s entry replaced by `image`,
 // encoded knowing the byte behind it. Every other entry keeps its bytes
 // exactly (the last one up to the end of the file, trailing bytes
@@ -58,6 +61,10 @@ Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
 // An entry whose stream runs on past its end into what follows (a damaged
 // one) reads other bytes once they move, as in any rewrite of the file.
 Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row, const WriterImage& image);
+
+// The same as a plan to write: every entry but the new one is borrowed from
+// `file`, which must outlive it.
+Result<ContainerPlan> planReplacement(const ContainerFile& file, int row, const WriterImage& image);
 
 // The same with the new entry's bytes given as they are (from entryBytes,
 // say), written without a check of their own.

@@ -25,6 +25,9 @@ enum class ErrorCode {
     WriteFailed,       // an output file could not be written (systemError tells why)
     Exists,            // the output exists already and was kept
     CannotMakeFolder,  // an output folder could not be made (systemError tells why)
+    Busy,              // another program is changing the file, and did not finish in time
+    ChangedOnDisk,     // the file is not the one that was read any more: nothing was written
+    WriteProtected,    // the file's permissions keep this user from writing it
     OutOfMemory,
     Internal,  // an unexpected failure (detail: what was thrown)
 };

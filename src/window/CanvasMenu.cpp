@@ -1,6 +1,7 @@
 #include "window/CanvasMenu.h"
 
 #include "export/BatchExport.h"
+#include "export/ContainerUpdate.h"
 #include "export/EntryExport.h"
 #include "export/ExportNaming.h"
 #include "export/FileOutput.h"
@@ -248,15 +249,10 @@ bool CanvasMenu::replaceDrawnEntry(const QString& picture)
     // the question was modal, but the file must still be the one it showed
     if (file.filePath != loadedPath || isExporting()) return false;
 
-    // read again: what is written is what the file holds now
+    // read again: what is written is what the picture holds now
     const Result<WriterImage> image = readPackImage(encoded(picture), answer.options);
     if (!image) {
         m_window->dialogs().showMessage(parent, title, Messages::replaceFailed(picture, image.error()));
-        return false;
-    }
-    const Result<std::vector<std::uint8_t>> bytes = replaceEntry(file, row, *image);
-    if (!bytes) {
-        m_window->dialogs().showMessage(parent, title, Messages::replaceFailed(loaded, bytes.error()));
         return false;
     }
     // the loaded file by its own bytes, which need not be UTF-8
@@ -269,10 +265,32 @@ bool CanvasMenu::replaceDrawnEntry(const QString& picture)
         if (!path || path->isEmpty()) return false;
         target = encoded(*path);
     }
-    // the old file stays whole unless the new one is written whole
-    if (const auto written = writeFileAtomically(target, *bytes, Overwrite::Replace); !written) {
-        m_window->dialogs().showMessage(parent, title,
-                                        Messages::replaceFailed(decoded(target), written.error()));
+    // built from the file as it is on disk now, which must still be the one
+    // on screen: a change made since the load is never undone
+    UpdateSettings update;
+    update.expected = file.identity;
+    const auto edit = [row, &image](const ContainerFile& current) {
+        return planReplacement(current, row, *image);
+    };
+    auto written = updateContainer(loadedPath, target, edit, update);
+    if (!written && written.error().code == ErrorCode::WriteProtected &&
+        m_window->dialogs().askYesNo(parent, title,
+                                     tr("쓰기 금지된 파일입니다.\n%1\n\n그래도 바꿀까요?").arg(loaded))) {
+        update.force = true;
+        written = updateContainer(loadedPath, target, edit, update);
+    }
+    if (!written && written.error().code == ErrorCode::ChangedOnDisk) {
+        if (m_window->dialogs().askYesNo(parent, title,
+                                         tr("불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 "
+                                            "않았습니다.\n%1\n\n파일을 다시 불러올까요?")
+                                             .arg(loaded)))
+            m_window->loadPath(QByteArray::fromStdString(loadedPath));
+        return false;
+    }
+    if (!written) {
+        if (written.error().code != ErrorCode::WriteProtected)
+            m_window->dialogs().showMessage(parent, title,
+                                            Messages::replaceFailed(decoded(target), written.error()));
         return false;
     }
 

@@ -62,6 +62,9 @@ QString Messages::reason(const Error& error)
     case ErrorCode::TooLarge: return tr("파일이 너무 큽니다.");
     case ErrorCode::NoData:
     case ErrorCode::EmptyImage: return tr("그림이 없습니다.");
+    case ErrorCode::Busy: return tr("다른 프로그램이 파일을 바꾸는 중입니다.");
+    case ErrorCode::ChangedOnDisk: return tr("그사이에 다른 프로그램이 파일을 바꾸었습니다.");
+    case ErrorCode::WriteProtected: return tr("쓰기 금지된 파일입니다.");
     case ErrorCode::OutOfMemory: return tr("메모리가 부족합니다.");
     case ErrorCode::InvalidImage: return withDetail(tr("저장할 수 없는 그림입니다."), error.detail);
     case ErrorCode::CannotEncode: return withDetail(tr("PNG로 바꿀 수 없습니다."), error.detail);

@@ -22,6 +22,7 @@ add_executable(cli_tests
   cli/SmallestFormTest.cpp
   cli/SubCommandTest.cpp
   cli/ThumbnailTest.cpp
+  cli/UpdateTest.cpp
 )
 target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

@@ -121,6 +121,7 @@ private slots:
     void failuresLeaveEverythingAsItWas();
     void refusedWhileExporting();
     void dialogShowsBothPicturesAndFollowsTheCheckBox();
+    void aChangeMadeOnDiskIsNeverUndone();
 
 private:
     QString path(const QString& name) const { return QDir(m_dir->path()).filePath(name); }
@@ -458,6 +459,46 @@ void ReplaceTest::dialogShowsBothPicturesAndFollowsTheCheckBox()
     saveAs->click();
     QCOMPARE(dialog.choice(), ReplaceChoice::SaveAs);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+// Another program changed the file since it was loaded: nothing is written,
+// and the viewer offers to load what is there now. A write-protected file is
+// replaced only when the user says so.
+void ReplaceTest::aChangeMadeOnDiskIsNeverUndone()
+{
+    const QString picture = writePng(QStringLiteral("new.png"), newPicture());
+    ContainerBuilder theirs;
+    theirs.entry(solidImage(5, 5, 3)).entry(solidImage(4, 4, 2));
+    writeBytes(container(), containerBytes(theirs));
+    const QByteArray changed = fileBytes(container());
+    QStringList asked;
+    m_dialogs->onAskYesNo = [&](const QString&, const QString& text) {
+        asked.append(text);
+        return true;
+    };
+    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains(container()), qPrintable(asked.first()));
+    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(fileBytes(container()) == changed);
+    QCOMPARE(list1()->count(), 2);  // what the other program wrote, loaded
+
+    // write-protected: asked, and kept when the answer is no
+    QVERIFY(QFile::setPermissions(container(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    list1()->setCurrentRow(kRow);
+    asked.clear();
+    m_dialogs->onAskYesNo = [&](const QString&, const QString& text) {
+        asked.append(text);
+        return false;
+    };
+    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(fileBytes(container()) == changed);
+    m_dialogs->onAskYesNo = [](const QString&, const QString&) { return true; };
+    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
+    QVERIFY(fileBytes(container()) != changed);
+    QCOMPARE(QFileInfo(container()).permissions() & QFileDevice::WriteOwner, QFileDevice::Permissions{});
+    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 QTEST_MAIN(ReplaceTest)
