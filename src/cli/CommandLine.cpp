@@ -483,6 +483,10 @@ ParsedCommandLine parseSubCommand(Command command, std::span<const std::string_v
     if (command == Command::Thumbnail) {
         // FILE OUT.png
         if (operands.size() < 2) return usageError("missing OUT.png", command);
+        // a file manager names a file: the thumbnail reads it at positions
+        if (operands.front() == "-")
+            return usageError("thumbnail reads a file by its name: standard input ('-') is not taken",
+                              command);
         invocation.exportSettings.output = std::string(operands[1]);
         operands.erase(operands.begin() + 1);
     }

@@ -355,22 +355,29 @@ ExitStatus runPack(const Invocation& invocation, std::ostream& out, std::ostream
                    " entries");
         return ExitStatus::Failure;
     }
-    std::vector<WriterImage> images;
-    images.reserve(pictures.size());
+    // OUT is written after every picture is read: it may not be one of them
     for (const std::string& picture : pictures) {
-        auto image = readPackImage(picture, pack.options);
-        if (!image) {
-            reportPackError(err, image.error(), picture);
+        const auto a = fileIdentity(picture);
+        const auto b = fileIdentity(output);
+        if (picture == output || (a && b && a->sameFile(*b))) {
+            report(err, output, "is one of the pictures to pack: give another OUT.zpk");
             return ExitStatus::Failure;
         }
-        images.push_back(std::move(*image));
     }
-    const auto container = packContainer(images, pictures);
+    auto container =
+        packPictures(pictures, pack.options, [&](const std::string& picture, const PictureNotes&) {
+            report(err, picture, transparentIndex0Note());
+        });
     if (!container) {
         reportPackError(err, container.error(), output);
         return ExitStatus::Failure;
     }
-    const auto written = writeFileAtomically(output, *container, settings.overwrite);
+    const auto parts = container->parts();
+    if (!parts) {
+        reportPackError(err, parts.error(), output);
+        return ExitStatus::Failure;
+    }
+    const auto written = writeFileAtomically(output, *parts, WriteOptions{settings.overwrite, {}});
     if (!written) {
         report(err, output,
                written.error().code == ErrorCode::Exists ? packOutputExistsText()
@@ -378,7 +385,7 @@ ExitStatus runPack(const Invocation& invocation, std::ostream& out, std::ostream
         return ExitStatus::Failure;
     }
     if (settings.progress != ProgressOutput::Quiet)
-        out << "wrote " << terminalName(output) << ": " << entryCountText(images.size()) << ", "
+        out << "wrote " << terminalName(output) << ": " << entryCountText(pictures.size()) << ", "
             << container->size() << " bytes\n";
     return ExitStatus::Success;
 }
@@ -410,11 +417,13 @@ ExitStatus runReplace(const Invocation& invocation, std::ostream& out, std::ostr
     const std::string& picture = invocation.packSettings.pictures.front();  // checked by the parser
     if (refusesTerminal(settings.output, err, "a container")) return ExitStatus::Usage;
     // read before the container is locked: nobody waits on a slow picture
-    const auto image = readPackImage(picture, invocation.packSettings.options);
+    PictureNotes notes;
+    const auto image = readPackImage(picture, invocation.packSettings.options, &notes);
     if (!image) {
         reportPackError(err, image.error(), picture);
         return ExitStatus::Failure;
     }
+    if (notes.transparentIndex0) report(err, picture, transparentIndex0Note());
     std::optional<std::string> missingRow;
     std::int64_t oldLength = 0;
     std::int64_t newLength = 0;

@@ -118,6 +118,12 @@ std::string planConflictText(const PlanConflict& conflict)
 
 std::string packOutputExistsText() { return "exists already (--force replaces it)"; }
 
+std::string transparentIndex0Note()
+{
+    return "note: index 0 is transparent: its pixels become value 0, which is drawn transparent only "
+           "with --drop-first";
+}
+
 std::string entryCountText(std::size_t count)
 {
     std::string out = std::to_string(count);

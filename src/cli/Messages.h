@@ -46,6 +46,9 @@ std::string planConflictText(const PlanConflict& conflict);
 // Why pack did not write OUT: "exists already (--force replaces it)".
 std::string packOutputExistsText();
 
+// A picture whose palette makes index 0 transparent, told when it is packed.
+std::string transparentIndex0Note();
+
 // "3 entries" / "1 entry".
 std::string entryCountText(std::size_t count);
 

@@ -292,6 +292,9 @@ Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int next
     if (area == 0 && paletteEndsInFF && nextByte == 0xFE)
         return invalid("the last colour ends in 0xFF and the next entry starts with 0xFE");
     writeStream(out, image.pixels, paletteEndsInFF, nextByte);
+    // an entry is often far shorter than the room guessed for it, and may
+    // be kept a long while (a pack keeps every entry until it writes)
+    out.shrink_to_fit();
     return out;
 }
 

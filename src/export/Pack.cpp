@@ -269,6 +269,40 @@ Result<std::vector<std::uint8_t>> packContainer(const std::vector<WriterImage>& 
     return built;
 }
 
+Result<ContainerPlan>
+packPictures(const std::vector<std::string>& paths, const PackOptions& options,
+             const std::function<void(const std::string& path, const PictureNotes& notes)>& noted)
+{
+    if (paths.size() > static_cast<std::size_t>(kMaxEntries))
+        return packError(paths[static_cast<std::size_t>(kMaxEntries)],
+                         std::to_string(paths.size()) + " entries: a container holds at most 255");
+    ContainerPlan plan;
+    std::optional<int> announcedWidth;  // of picture j, from its header alone
+    for (std::size_t j = 0; j < paths.size(); ++j) {
+        PictureNotes notes;
+        auto image = readPackImage(paths[j], options, &notes);
+        if (!image) return image.error();
+        if (announcedWidth && *announcedWidth != image->width)
+            return packError(paths[j], "changed while it was being packed");
+        if (notes.transparentIndex0 && noted) noted(paths[j], notes);
+        int nextByte = -1;
+        announcedWidth.reset();
+        if (j + 1 < paths.size()) {
+            const auto width = readPackImageWidth(paths[j + 1]);
+            if (!width) return width.error();
+            announcedWidth = *width;
+            nextByte = *width & 0xFF;
+        }
+        auto entry = encodeEntry(*image, nextByte);
+        if (!entry) return packError(paths[j], "entry " + std::to_string(j) + ": " + entry.error().detail);
+        image = Error{};  // its pixels go before the next picture's come
+        if (auto problem = entrySizeProblem(j, entry->size(), paths.size()))
+            return asPackError(std::move(*problem), paths[j]);
+        plan.own(std::move(*entry));
+    }
+    return plan;
+}
+
 Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
 {
     if (!file.isLoaded() || row < 0 || row >= file.rowCount())

@@ -6,10 +6,12 @@
 #pragma once
 
 #include "container/ContainerWriter.h"
+#include "export/PngReader.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,17 @@ Result<std::vector<std::string>> listExportedPngs(const std::string& folder);
 // size), and the colours of each (see encodeEntry).
 Result<std::vector<std::uint8_t>> packContainer(const std::vector<WriterImage>& images,
                                                 const std::vector<std::string>& names);
+
+// A container of the PNG pictures at `paths`, in order, as packContainer
+// makes it, read one picture at a time: each is encoded as soon as it is
+// read (the byte behind an entry is the next picture's width, which that
+// picture's header gives), and only the encoded entries are kept, so the
+// memory held is about one picture's pixel values and the container. Each
+// limit is told as soon as it is broken. `noted` is called with each
+// picture the reader noticed something about.
+Result<ContainerPlan>
+packPictures(const std::vector<std::string>& paths, const PackOptions& options,
+             const std::function<void(const std::string& path, const PictureNotes& notes)>& noted = {});
 
 // The bytes of list row `row`'s entry as the file holds them: from its
 // first byte to the next row's first byte, or to the end of the file for

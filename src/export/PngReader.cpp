@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <new>
@@ -41,8 +42,60 @@ Error packError(const std::string& name, std::string detail)
     return e;
 }
 
+// Whether libspng stopped on a chunk that does not hold the picture (text,
+// a colour profile, other metadata): one it found malformed, or whose
+// contents unpack to more than the chunk limits above allow.
+bool ancillaryChunkError(int ret)
+{
+    switch (ret) {
+    case SPNG_ECHUNK_LIMITS:
+    case SPNG_EDUP_CHRM:
+    case SPNG_EDUP_GAMA:
+    case SPNG_EDUP_ICCP:
+    case SPNG_EDUP_SBIT:
+    case SPNG_EDUP_SRGB:
+    case SPNG_EDUP_BKGD:
+    case SPNG_EDUP_HIST:
+    case SPNG_EDUP_PHYS:
+    case SPNG_EDUP_TIME:
+    case SPNG_EDUP_OFFS:
+    case SPNG_EDUP_EXIF:
+    case SPNG_ECHRM:
+    case SPNG_EGAMA:
+    case SPNG_EICCP_NAME:
+    case SPNG_EICCP_COMPRESSION_METHOD:
+    case SPNG_ESBIT:
+    case SPNG_ESRGB:
+    case SPNG_ETEXT:
+    case SPNG_ETEXT_KEYWORD:
+    case SPNG_EZTXT:
+    case SPNG_EZTXT_COMPRESSION_METHOD:
+    case SPNG_EITXT:
+    case SPNG_EITXT_COMPRESSION_FLAG:
+    case SPNG_EITXT_COMPRESSION_METHOD:
+    case SPNG_EITXT_LANG_TAG:
+    case SPNG_EITXT_TRANSLATED_KEY:
+    case SPNG_EBKGD_NO_PLTE:
+    case SPNG_EBKGD_PLTE_IDX:
+    case SPNG_EHIST_NO_PLTE:
+    case SPNG_EPHYS:
+    case SPNG_ESPLT_NAME:
+    case SPNG_ESPLT_DUP_NAME:
+    case SPNG_ESPLT_DEPTH:
+    case SPNG_ETIME:
+    case SPNG_EOFFS:
+    case SPNG_EEXIF: return true;
+    default: return false;
+    }
+}
+
 Error notPng(const std::string& name, int ret)
 {
+    if (ancillaryChunkError(ret))
+        return packError(name,
+                         std::string("not a readable PNG: a malformed ancillary chunk (text, profile or "
+                                     "other metadata): ") +
+                             spng_strerror(ret));
     return packError(name, std::string("not a readable PNG: ") + spng_strerror(ret));
 }
 
@@ -88,20 +141,46 @@ std::optional<std::string> fixedOrderProblem(const std::vector<Rgb>& colours)
            "its pixel values and stays as it is";
 }
 
-Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std::string& name)
+// Hands the decoded rows of the image to `take(y, row)`, top to bottom, in
+// `format` (`rowBytes` bytes a row): one row at a time as it is decoded, so
+// that no more than a row is held, or, for an interlaced image (whose rows
+// come in passes), from the whole image decoded first. Stops at the first
+// error `take` returns.
+template <typename Take>
+std::optional<Error> forEachRow(spng_ctx* ctx, const spng_ihdr& ihdr, spng_format format, int flags,
+                                std::size_t rowBytes, const std::string& name, Take take)
 {
-    std::size_t size = 0;
-    int ret = spng_decoded_image_size(ctx, SPNG_FMT_PNG, &size);
-    if (ret != 0) return notPng(name, ret);
-    const std::size_t width = ihdr.width;
     const std::size_t height = ihdr.height;
-    const unsigned depth = ihdr.bit_depth;
-    const std::size_t rowBytes = (width * depth + 7) / 8;
-    if (size != rowBytes * height) return packError(name, "not a readable PNG: unexpected row size");
-    std::vector<std::uint8_t> packed(size);
-    ret = spng_decode_image(ctx, packed.data(), packed.size(), SPNG_FMT_PNG, 0);
-    if (ret != 0) return notPng(name, ret);
+    if (height == 0 || rowBytes == 0) return std::nullopt;
+    if (ihdr.interlace_method == SPNG_INTERLACE_NONE) {
+        if (const int ret = spng_decode_image(ctx, nullptr, 0, format, flags | SPNG_DECODE_PROGRESSIVE);
+            ret != 0)
+            return notPng(name, ret);
+        std::vector<std::uint8_t> row(rowBytes);
+        for (std::size_t y = 0; y < height; ++y) {
+            // the last row's decode says the image is complete
+            if (const int ret = spng_decode_row(ctx, row.data(), row.size()); ret != 0 && ret != SPNG_EOI)
+                return notPng(name, ret);
+            if (auto problem = take(y, row.data())) return problem;
+        }
+        return std::nullopt;
+    }
+    std::size_t size = 0;
+    if (const int ret = spng_decoded_image_size(ctx, format, &size); ret != 0) return notPng(name, ret);
+    if (size != rowBytes * height) return packError(name, "not a readable PNG: unexpected image size");
+    std::vector<std::uint8_t> image(size);
+    if (const int ret = spng_decode_image(ctx, image.data(), image.size(), format, flags); ret != 0)
+        return notPng(name, ret);
+    for (std::size_t y = 0; y < height; ++y)
+        if (auto problem = take(y, image.data() + y * rowBytes)) return problem;
+    return std::nullopt;
+}
 
+Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std::string& name,
+                                PictureNotes* notes)
+{
+    const std::size_t width = ihdr.width;
+    const unsigned depth = ihdr.bit_depth;
     auto colours = paletteOf(ctx, name);
     if (!colours) return colours.error();
     spng_trns trns{};
@@ -111,11 +190,11 @@ Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std:
     if (hasTrns)
         std::copy_n(trns.type3_alpha, std::min<std::uint32_t>(trns.n_type3_entries, 256), alpha.begin());
 
-    WriterImage image{static_cast<int>(width), static_cast<int>(height), std::move(*colours), {}};
-    image.pixels.resize(width * height);
+    WriterImage image{static_cast<int>(width), static_cast<int>(ihdr.height), std::move(*colours), {}};
+    image.pixels.resize(width * ihdr.height);
     const unsigned mask = (1u << depth) - 1;
-    for (std::size_t y = 0; y < height; ++y) {
-        const std::uint8_t* row = packed.data() + y * rowBytes;
+    bool transparentZero = false;  // a pixel of index 0, which is transparent
+    const auto take = [&](std::size_t y, const std::uint8_t* row) -> std::optional<Error> {
         for (std::size_t x = 0; x < width; ++x) {
             // samples below 8 bits are packed from the high bits down
             const std::size_t bit = x * depth;
@@ -125,88 +204,133 @@ Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std:
                 return packError(name, at(index, image.width) + " has index " + std::to_string(v) +
                                            ", past the " + std::to_string(image.colours.size()) +
                                            " colours of its palette");
-            if (alpha[v] != 255 && !(v == 0 && alpha[v] == 0)) {
-                return packError(name, at(index, image.width) + " is " +
-                                           (alpha[v] == 0 ? "transparent" : "semi-transparent") + " (index " +
-                                           std::to_string(v) + ", alpha " + std::to_string(alpha[v]) +
-                                           "): only index 0 may be transparent");
+            if (alpha[v] != 255) {
+                if (v != 0 || alpha[v] != 0)
+                    return packError(name, at(index, image.width) + " is " +
+                                               (alpha[v] == 0 ? "transparent" : "semi-transparent") +
+                                               " (index " + std::to_string(v) + ", alpha " +
+                                               std::to_string(alpha[v]) +
+                                               "): only index 0 may be transparent");
+                transparentZero = true;
             }
             image.pixels[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(v);
         }
-    }
+        return std::nullopt;
+    };
+    const std::size_t rowBytes = (width * depth + 7) / 8;
+    if (auto problem = forEachRow(ctx, ihdr, SPNG_FMT_PNG, 0, rowBytes, name, take))
+        return std::move(*problem);
     if (const auto problem = fixedOrderProblem(image.colours)) return packError(name, *problem);
+    if (notes) notes->transparentIndex0 = transparentZero;
     return image;
 }
 
-// Counts the distinct opaque colours of `rgba` (a bit for each of 2^24).
-std::int64_t countOpaqueColours(const std::vector<std::uint8_t>& rgba)
-{
-    std::vector<std::uint64_t> seen(std::size_t{1} << 18, 0);
-    std::int64_t count = 0;
-    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
-        if (rgba[i + 3] != 255) continue;
-        const std::uint32_t key = rgba[i] | (rgba[i + 1] << 8) | (rgba[i + 2] << 16);
-        std::uint64_t& word = seen[key >> 6];
+// The distinct opaque colours of RGBA pixels, a bit for each of 2^24.
+class ColourCount {
+public:
+    ColourCount() : m_seen(std::size_t{1} << 18, 0) {}
+    void add(std::uint32_t key)
+    {
+        std::uint64_t& word = m_seen[key >> 6];
         const std::uint64_t bit = std::uint64_t{1} << (key & 63);
-        if ((word & bit) == 0) ++count;
+        if ((word & bit) == 0) ++m_count;
         word |= bit;
     }
-    return count;
+    std::int64_t count() const { return m_count; }
+
+private:
+    std::vector<std::uint64_t> m_seen;
+    std::int64_t m_count = 0;
+};
+
+std::uint32_t keyOf(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
+
+// A 16-bit row as 8-bit RGBA, when every sample is an 8-bit value times
+// 257 (what widening an 8-bit picture gives); else the first pixel that
+// has another.
+std::optional<std::size_t> narrowRow(const std::uint8_t* wide, std::uint8_t* narrow, std::size_t width)
+{
+    for (std::size_t i = 0; i < 4 * width; ++i) {
+        std::uint16_t sample = 0;
+        std::memcpy(&sample, wide + 2 * i, 2);  // host order
+        if (sample % 257 != 0) return i / 4;
+        narrow[i] = static_cast<std::uint8_t>(sample / 257);
+    }
+    return std::nullopt;
 }
 
 Result<WriterImage> readTrueColour(spng_ctx* ctx, const spng_ihdr& ihdr, const PackOptions& options,
                                    const std::string& name)
 {
-    std::size_t size = 0;
-    int ret = spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
-    if (ret != 0) return notPng(name, ret);
-    const std::size_t area = static_cast<std::size_t>(ihdr.width) * ihdr.height;
-    if (size != area * 4) return packError(name, "not a readable PNG: unexpected image size");
-    std::vector<std::uint8_t> rgba(size);
-    ret = spng_decode_image(ctx, rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
-    if (ret != 0) return notPng(name, ret);
-
-    const int width = static_cast<int>(ihdr.width);
-    WriterImage image{width, static_cast<int>(ihdr.height), {}, {}};
+    const std::size_t width = ihdr.width;
+    const std::size_t area = width * ihdr.height;
+    WriterImage image{static_cast<int>(width), static_cast<int>(ihdr.height), {}, {}};
     const bool reserveZero = options.transparentIndex0;
     if (reserveZero) image.colours.push_back({0, 0, 0});
     image.pixels.resize(area);
     std::unordered_map<std::uint32_t, std::uint8_t> values;
     std::uint32_t lastKey = 0xFFFFFFFF;  // no colour: the alpha byte is never part of a key
     std::uint8_t lastValue = 0;
-    for (std::size_t i = 0; i < area; ++i) {
-        const std::uint8_t* p = rgba.data() + 4 * i;
-        if (p[3] == 0 && reserveZero) {
-            image.pixels[i] = 0;
-            continue;
+    // once the colours are too many, the rest of the picture is only counted
+    std::optional<ColourCount> tooMany;
+    const bool sixteen = ihdr.bit_depth == 16;
+    std::vector<std::uint8_t> narrow(sixteen ? 4 * width : 0);
+
+    const auto take = [&](std::size_t y, const std::uint8_t* row) -> std::optional<Error> {
+        if (sixteen) {
+            if (const auto x = narrowRow(row, narrow.data(), width))
+                return packError(name, "16-bit samples: convert to 8 bits first (" +
+                                           at(static_cast<std::int64_t>(y * width + *x), image.width) +
+                                           " has a sample that no 8-bit value widens to)");
+            row = narrow.data();
         }
-        if (p[3] != 255) {
-            const auto index = static_cast<std::int64_t>(i);
-            if (p[3] == 0)
-                return packError(name, at(index, width) +
-                                           " is transparent, and no value is kept for transparent pixels");
-            return packError(name,
-                             at(index, width) + " is semi-transparent (alpha " + std::to_string(p[3]) + ")");
-        }
-        const std::uint32_t key = p[0] | (p[1] << 8) | (p[2] << 16);
-        if (key != lastKey) {
-            auto found = values.find(key);
-            if (found == values.end()) {
-                if (image.colours.size() == kMaxColours) {
-                    const std::int64_t count = countOpaqueColours(rgba);
-                    return packError(name, "has " + std::to_string(count) +
-                                               " colours; an entry holds at most " +
-                                               (reserveZero ? "255 besides value 0 for transparent pixels"
-                                                            : std::string("256")));
-                }
-                found = values.emplace(key, static_cast<std::uint8_t>(image.colours.size())).first;
-                image.colours.push_back({p[0], p[1], p[2]});
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::uint8_t* p = row + 4 * x;
+            if (tooMany) {
+                if (p[3] == 255) tooMany->add(keyOf(p));
+                continue;
             }
-            lastKey = key;
-            lastValue = found->second;
+            const std::size_t i = y * width + x;
+            if (p[3] == 0 && reserveZero) {
+                image.pixels[i] = 0;
+                continue;
+            }
+            if (p[3] != 255) {
+                const auto index = static_cast<std::int64_t>(i);
+                if (p[3] == 0)
+                    return packError(name,
+                                     at(index, image.width) +
+                                         " is transparent, and no value is kept for transparent pixels");
+                return packError(name, at(index, image.width) + " is semi-transparent (alpha " +
+                                           std::to_string(p[3]) + ")");
+            }
+            const std::uint32_t key = keyOf(p);
+            if (key != lastKey) {
+                auto found = values.find(key);
+                if (found == values.end()) {
+                    if (image.colours.size() == kMaxColours) {
+                        tooMany.emplace();
+                        for (const auto& [seen, value] : values) tooMany->add(seen);
+                        tooMany->add(key);
+                        continue;
+                    }
+                    found = values.emplace(key, static_cast<std::uint8_t>(image.colours.size())).first;
+                    image.colours.push_back({p[0], p[1], p[2]});
+                }
+                lastKey = key;
+                lastValue = found->second;
+            }
+            image.pixels[i] = lastValue;
         }
-        image.pixels[i] = lastValue;
-    }
+        return std::nullopt;
+    };
+    const spng_format format = sixteen ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
+    if (auto problem = forEachRow(ctx, ihdr, format, SPNG_DECODE_TRNS, width * (sixteen ? 8 : 4), name, take))
+        return std::move(*problem);
+    if (tooMany)
+        return packError(
+            name, "has " + std::to_string(tooMany->count()) + " colours; an entry holds at most " +
+                      (reserveZero ? "255 besides value 0 for transparent pixels" : std::string("256")));
 
     const auto order = markerFreeOrder(image.colours, reserveZero ? 1 : 0);
     if (!order) {
@@ -231,7 +355,8 @@ Result<WriterImage> readTrueColour(spng_ctx* ctx, const spng_ihdr& ihdr, const P
     return image;
 }
 
-Result<WriterImage> decodeWith(spng_ctx* ctx, const PackOptions& options, const std::string& name)
+// The header of the PNG `ctx` reads, within the limits of a picture to pack.
+Result<spng_ihdr> headerOf(spng_ctx* ctx, const std::string& name)
 {
     int ret = spng_set_chunk_limits(ctx, kMaxChunkBytes, kMaxChunkCache);
     spng_ihdr ihdr{};
@@ -244,28 +369,27 @@ Result<WriterImage> decodeWith(spng_ctx* ctx, const PackOptions& options, const 
     if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > kMaxPackPixels)
         return packError(name, "is " + size + "; a picture to pack has at most " +
                                    std::to_string(kMaxPackPixels) + " pixels");
+    return ihdr;
+}
+
+Result<WriterImage> decodeWith(spng_ctx* ctx, const PackOptions& options, const std::string& name,
+                               PictureNotes* notes)
+{
+    const auto ihdr = headerOf(ctx, name);
+    if (!ihdr) return ihdr.error();
     try {
-        if (ihdr.color_type == SPNG_COLOR_TYPE_INDEXED) return readIndexed(ctx, ihdr, name);
-        return readTrueColour(ctx, ihdr, options, name);
+        if (ihdr->color_type == SPNG_COLOR_TYPE_INDEXED) return readIndexed(ctx, *ihdr, name, notes);
+        return readTrueColour(ctx, *ihdr, options, name);
     } catch (const std::bad_alloc&) {
         Error e = makeError(ErrorCode::OutOfMemory, name);
         return e;
     }
 }
 
-}  // namespace
+using PngFile = std::unique_ptr<std::FILE, FileCloser>;
 
-Result<WriterImage> decodePackImage(std::span<const std::uint8_t> png, const PackOptions& options,
-                                    const std::string& name)
-{
-    Decoder ctx(spng_ctx_new(0));
-    if (!ctx) return makeError(ErrorCode::OutOfMemory, name);
-    if (const int ret = spng_set_png_buffer(ctx.get(), png.data(), png.size()); ret != 0)
-        return notPng(name, ret);
-    return decodeWith(ctx.get(), options, name);
-}
-
-Result<WriterImage> readPackImage(const std::string& path, const PackOptions& options)
+// The PNG file at `path`, opened for reading.
+Result<PngFile> openPng(const std::string& path)
 {
     // opened without blocking, so that a FIFO is refused rather than waited on
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -281,19 +405,54 @@ Result<WriterImage> readPackImage(const std::string& path, const PackOptions& op
         if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
         return makeError(ErrorCode::NotRegularFile, path);
     }
-    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(fd, "rb"));
+    PngFile file(::fdopen(fd, "rb"));
     if (!file) {
         const int err = errno;
         ::close(fd);
         return makeError(ErrorCode::CannotOpen, path, err);
     }
+    return file;
+}
+
+// Reads the PNG file at `path` with `read(ctx)`.
+template <typename T, typename Read>
+Result<T> readPng(const std::string& path, Read read)
+{
+    auto file = openPng(path);
+    if (!file) return file.error();
     Decoder ctx(spng_ctx_new(0));
     if (!ctx) return makeError(ErrorCode::OutOfMemory, path);
-    if (const int ret = spng_set_png_file(ctx.get(), file.get()); ret != 0) return notPng(path, ret);
-    auto image = decodeWith(ctx.get(), options, path);
+    if (const int ret = spng_set_png_file(ctx.get(), file->get()); ret != 0) return notPng(path, ret);
+    Result<T> got = read(ctx.get());
     // a read error of the file itself is the system's, not the PNG's
-    if (!image && std::ferror(file.get())) return makeError(ErrorCode::CannotOpen, path, EIO);
-    return image;
+    if (!got && std::ferror(file->get())) return makeError(ErrorCode::CannotOpen, path, EIO);
+    return got;
+}
+
+}  // namespace
+
+Result<WriterImage> decodePackImage(std::span<const std::uint8_t> png, const PackOptions& options,
+                                    const std::string& name, PictureNotes* notes)
+{
+    Decoder ctx(spng_ctx_new(0));
+    if (!ctx) return makeError(ErrorCode::OutOfMemory, name);
+    if (const int ret = spng_set_png_buffer(ctx.get(), png.data(), png.size()); ret != 0)
+        return notPng(name, ret);
+    return decodeWith(ctx.get(), options, name, notes);
+}
+
+Result<WriterImage> readPackImage(const std::string& path, const PackOptions& options, PictureNotes* notes)
+{
+    return readPng<WriterImage>(path, [&](spng_ctx* ctx) { return decodeWith(ctx, options, path, notes); });
+}
+
+Result<int> readPackImageWidth(const std::string& path)
+{
+    return readPng<int>(path, [&](spng_ctx* ctx) -> Result<int> {
+        const auto ihdr = headerOf(ctx, path);
+        if (!ihdr) return ihdr.error();
+        return static_cast<int>(ihdr->width);
+    });
 }
 
 }  // namespace zpk

@@ -14,8 +14,10 @@
 // error.
 //
 // Every other PNG (grey, grey and alpha, RGB, RGBA; any bit depth, as
-// libspng converts it to 8-bit RGBA: 16-bit samples keep their high byte,
-// a tRNS colour key makes its pixels transparent) gets a palette of its
+// libspng converts it to 8-bit RGBA, a tRNS colour key making its pixels
+// transparent; 16-bit samples are taken only when each is an 8-bit value
+// times 257, as widening an 8-bit picture gives, and refused otherwise
+// rather than cut) gets a palette of its
 // opaque colours, in the order they first appear, row by row from the top,
 // each row from the left. A colour moves back only where it would
 // otherwise make the bytes 0xFF 0xFE with the one before (markerFreeOrder).
@@ -30,8 +32,9 @@
 //
 // Pixels are named by x and y counted from 0. Width and height are checked
 // against 32767, and their product against kMaxPackPixels, before any
-// pixel is decoded. Errors are ErrorCode::CannotPack with the file's name
-// as path (ErrorCode::CannotOpen or NotRegularFile when it cannot be read).
+// pixel is decoded. Rows are decoded one at a time (an interlaced picture's
+// all at once), so that a picture costs little more than its pixel values. Errors are ErrorCode::CannotPack
+// with the file's name as path (ErrorCode::CannotOpen or NotRegularFile when it cannot be read).
 #pragma once
 
 #include "container/ContainerWriter.h"
@@ -48,16 +51,28 @@ struct PackOptions {
     bool transparentIndex0 = false;
 };
 
-// The most pixels one picture may have: its 8-bit RGBA form takes four
-// bytes a pixel while it is read (128 MiB).
+// The most pixels one picture may have: an interlaced one is decoded whole,
+// four bytes a pixel (128 MiB), or eight with 16-bit samples.
 constexpr std::int64_t kMaxPackPixels = std::int64_t{1} << 25;
+
+// What a reader noticed about a picture it took, for the user to be told.
+struct PictureNotes {
+    // A palette picture's index 0 is fully transparent, and some pixel has
+    // it: it became value 0, drawn transparent only with drop-first.
+    bool transparentIndex0 = false;
+};
 
 // The picture of the PNG file at `path`, read as it is decoded. A folder,
 // FIFO or device is refused.
-Result<WriterImage> readPackImage(const std::string& path, const PackOptions& options = {});
+Result<WriterImage> readPackImage(const std::string& path, const PackOptions& options = {},
+                                  PictureNotes* notes = nullptr);
+
+// The width of the PNG file at `path`, from its header alone (the header
+// checked as readPackImage checks it).
+Result<int> readPackImageWidth(const std::string& path);
 
 // The picture of PNG bytes in memory; `name` names them in errors.
 Result<WriterImage> decodePackImage(std::span<const std::uint8_t> png, const PackOptions& options = {},
-                                    const std::string& name = {});
+                                    const std::string& name = {}, PictureNotes* notes = nullptr);
 
 }  // namespace zpk

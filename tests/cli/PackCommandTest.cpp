@@ -59,6 +59,15 @@ Bytes palettePng(const WriterImage& image)
     return png ? *png : Bytes{};
 }
 
+// A 2 x 2 palette PNG of `colours`, pixels 0 and 1 in turn, with the alpha
+// of the first indices `alpha`.
+Bytes indexedPngWith(const std::vector<Colour>& colours, const Bytes& alpha)
+{
+    auto png = encodePng(IndexedImage{2, 2, colours, alpha, {0, 1, 1, 0}});
+    EXPECT_TRUE(png.has_value());
+    return png ? *png : Bytes{};
+}
+
 // What `zpk list --format json` says of each row: offset and size.
 struct ListedRow {
     std::int64_t offset = 0;
@@ -279,6 +288,51 @@ TEST_F(PackCommand, ReplaceKeepsTheFileWhenThePictureIsBad)
     EXPECT_EQ(noRow.status, 1);
     EXPECT_EQ(noRow.err, "zpk: demo.zpk: no entry row 7: the list has 7 rows (0 to 6)\n");
     EXPECT_TRUE(readBytes(dir / "demo.zpk") == original);
+}
+
+// What the tool says when a file is not to be written as asked, and when a
+// picture is taken otherwise than it may look.
+TEST_F(PackCommand, RefusalsAndNotesNameTheFile)
+{
+    fs::copy_file(fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk", dir / "demo.zpk");
+    writeBytes(dir / "fine.png", palettePng(solidImage(2, 2, 0)));
+    ASSERT_EQ(::mkfifo((dir / "pipe.zpk").c_str(), 0644), 0);
+    const RunResult fifo = zpk({"replace", "pipe.zpk", "--entry", "0", "fine.png"});
+    EXPECT_EQ(fifo.status, 1);
+    EXPECT_EQ(fifo.err,
+              "zpk: pipe.zpk: is not a regular file, so it cannot be replaced in place: give -o OUT\n");
+
+    fs::permissions(dir / "demo.zpk", fs::perms(0444));
+    const Bytes original = readBytes(dir / "demo.zpk");
+    const RunResult protectedFile = zpk({"replace", "demo.zpk", "--entry", "1", "fine.png"});
+    EXPECT_EQ(protectedFile.status, 1);
+    EXPECT_EQ(protectedFile.err, "zpk: demo.zpk: is write-protected (--force replaces it all the same)\n");
+    EXPECT_TRUE(readBytes(dir / "demo.zpk") == original);
+    EXPECT_EQ(zpk({"replace", "-q", "demo.zpk", "--entry", "1", "fine.png", "--force"}).status, 0);
+    EXPECT_FALSE(readBytes(dir / "demo.zpk") == original);
+
+    // OUT may not be one of the pictures, whatever its name
+    const Bytes picture = readBytes(dir / "fine.png");
+    fs::create_symlink("fine.png", dir / "link.png");
+    for (const std::string out : {"fine.png", "link.png"}) {
+        const RunResult same = zpk({"pack", "--force", out, "fine.png"});
+        EXPECT_EQ(same.status, 1);
+        EXPECT_EQ(same.err, "zpk: " + out + ": is one of the pictures to pack: give another OUT.zpk\n");
+        EXPECT_TRUE(readBytes(dir / "fine.png") == picture);
+    }
+
+    // index 0 transparent in the palette: packed as value 0, and said so
+    writeBytes(dir / "clear0.png", indexedPngWith({makeColour(0, 0, 0), makeColour(9, 9, 9)}, {0}));
+    const RunResult noted = zpk({"pack", "n.zpk", "clear0.png"});
+    EXPECT_EQ(noted.status, 0);
+    EXPECT_EQ(noted.err, "zpk: clear0.png: note: index 0 is transparent: its pixels become value 0, which is "
+                         "drawn transparent only with --drop-first\n");
+
+    const RunResult thumbnail = zpk({"thumbnail", "-", "t.png"});
+    EXPECT_EQ(thumbnail.status, 2);
+    EXPECT_EQ(thumbnail.err.rfind(
+                  "zpk: thumbnail reads a file by its name: standard input ('-') is not taken\n", 0),
+              0u);
 }
 
 TEST_F(PackCommand, ReplaceChangesOnlyTheEntryAskedFor)

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <cstring>
 #include <random>
 
 namespace zpk::testing {
@@ -381,6 +382,28 @@ TEST(PackLibrary, PaletteImagesOfFewerBitsAndInterlaced)
     const WriterImage grey = readOk(rawPng(ihdrOf(3, 1, 8, SPNG_COLOR_TYPE_GRAYSCALE), {7, 200, 7}));
     EXPECT_EQ(grey.colours, (std::vector<Rgb>{{7, 7, 7}, {200, 200, 200}}));
     EXPECT_EQ(grey.pixels, (Bytes{0, 1, 0}));
+}
+
+// 16-bit samples are taken only as widened 8-bit values, row by row or
+// interlaced; one that no 8-bit value widens to refuses the picture.
+TEST(PackLibrary, SixteenBitSamplesAreTakenOnlyWhenExact)
+{
+    const auto greyRows = [](const std::vector<std::uint16_t>& samples) {
+        Bytes rows(2 * samples.size());
+        std::memcpy(rows.data(), samples.data(), rows.size());  // host order, as libspng takes them
+        return rows;
+    };
+    for (const int interlace : {0, 1}) {
+        SCOPED_TRACE(interlace);
+        const auto grey = [&](const std::vector<std::uint16_t>& samples) {
+            return rawPng(ihdrOf(3, 2, 16, SPNG_COLOR_TYPE_GRAYSCALE, interlace), greyRows(samples));
+        };
+        const WriterImage exact = readOk(grey({0, 7 * 257, 0xFFFF, 7 * 257, 0, 0}));
+        EXPECT_EQ(exact.colours, (std::vector<Rgb>{{0, 0, 0}, {7, 7, 7}, {255, 255, 255}}));
+        EXPECT_EQ(exact.pixels, (Bytes{0, 1, 2, 1, 0, 0}));
+        EXPECT_MENTIONS(refusal(grey({0, 7 * 257, 0xFFFF, 7 * 257 + 1, 0, 0})),
+                        "16-bit samples: convert to 8 bits first (pixel (0, 1)");
+    }
 }
 
 TEST(PackLibrary, SizesAreCheckedBeforeAnyPixelIsDecoded)
