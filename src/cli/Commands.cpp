@@ -447,6 +447,8 @@ ExitStatus runReplace(const Invocation& invocation, std::ostream& out, std::ostr
     if (!written) {
         const Error& error = written.error();
         if (missingRow) report(err, path, *missingRow);
+        else if (error.code == ErrorCode::WriteFailed && error.path == "-")
+            err << "zpk: write error: " << std::strerror(error.systemError) << '\n';
         else if (error.code == ErrorCode::CannotPack) reportPackError(err, error, path);
         else if (error.code == ErrorCode::NotRegularFile && error.path == path && settings.output.empty())
             report(err, path, "is not a regular file, so it cannot be replaced in place: give -o OUT");
