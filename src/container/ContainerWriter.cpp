@@ -328,6 +328,26 @@ std::vector<std::uint8_t> containerHeader(const std::vector<std::uint16_t>& size
     return out;
 }
 
+namespace {
+
+// `e`, the refusal of entry `entry`, which `failedEntry` (if given) receives.
+Error failAt(std::size_t entry, Error e, int* failedEntry)
+{
+    if (failedEntry) *failedEntry = static_cast<int>(entry);
+    return e;
+}
+
+// The refusal of a container of `count` entries (the first one too many is
+// at fault), or nothing.
+std::optional<Error> countProblem(std::size_t count, int* failedEntry)
+{
+    if (count <= static_cast<std::size_t>(kMaxEntries)) return std::nullopt;
+    return failAt(static_cast<std::size_t>(kMaxEntries),
+                  invalid(std::to_string(count) + " entries: a container holds at most 255"), failedEntry);
+}
+
+}  // namespace
+
 std::optional<Error> entrySizeProblem(std::size_t j, std::size_t size, std::size_t count)
 {
     if (j + 1 >= count || size <= kMaxEntrySize) return std::nullopt;
@@ -365,17 +385,11 @@ std::int64_t ContainerPlan::size() const
 
 Result<std::vector<std::span<const std::uint8_t>>> ContainerPlan::parts(int* failedEntry)
 {
-    auto fail = [&](std::size_t entry, Error e) {
-        if (failedEntry) *failedEntry = static_cast<int>(entry);
-        return e;
-    };
-    if (m_entries.size() > static_cast<std::size_t>(kMaxEntries))
-        return fail(static_cast<std::size_t>(kMaxEntries),
-                    invalid(std::to_string(m_entries.size()) + " entries: a container holds at most 255"));
+    if (auto problem = countProblem(m_entries.size(), failedEntry)) return std::move(*problem);
     std::vector<std::uint16_t> sizes;
     for (std::size_t j = 0; j < m_entries.size(); ++j) {
         if (auto problem = entrySizeProblem(j, m_entries[j].size(), m_entries.size()))
-            return fail(j, std::move(*problem));
+            return failAt(j, std::move(*problem), failedEntry);
         sizes.push_back(static_cast<std::uint16_t>(m_entries[j].size() & 0xFFFF));
     }
     m_header = containerHeader(sizes);
@@ -403,13 +417,8 @@ Result<std::vector<std::uint8_t>> ContainerPlan::bytes(int* failedEntry)
 
 Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) const
 {
-    auto fail = [&](std::size_t entry, Error e) {
-        if (failedEntry) *failedEntry = static_cast<int>(entry);
-        return e;
-    };
-    if (m_entries.size() > static_cast<std::size_t>(kMaxEntries))
-        return fail(static_cast<std::size_t>(kMaxEntries),
-                    invalid(std::to_string(m_entries.size()) + " entries: a container holds at most 255"));
+    // told before 256 images are encoded for nothing
+    if (auto problem = countProblem(m_entries.size(), failedEntry)) return std::move(*problem);
     // the first byte of the entries from j on: an image's is its width's low
     // byte; a raw entry without bytes leaves the next one's behind it
     auto firstByteFrom = [&](std::size_t j) {
@@ -425,14 +434,16 @@ Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) cons
     for (std::size_t j = 0; j < m_entries.size(); ++j) {
         if (const auto* image = std::get_if<WriterImage>(&m_entries[j])) {
             auto bytes = encodeEntry(*image, firstByteFrom(j + 1));
-            if (!bytes) return fail(j, invalid("entry " + std::to_string(j) + ": " + bytes.error().detail));
+            if (!bytes)
+                return failAt(j, invalid("entry " + std::to_string(j) + ": " + bytes.error().detail),
+                              failedEntry);
             plan.own(std::move(*bytes));
         } else {
             plan.borrow(std::get<std::vector<std::uint8_t>>(m_entries[j]));
         }
         // told before the entries behind it are encoded
         if (auto problem = entrySizeProblem(j, plan.entry(static_cast<int>(j)).size(), m_entries.size()))
-            return fail(j, std::move(*problem));
+            return failAt(j, std::move(*problem), failedEntry);
     }
     return plan.bytes(failedEntry);
 }
