@@ -356,10 +356,10 @@ ExitStatus runPack(const Invocation& invocation, std::ostream& out, std::ostream
         return ExitStatus::Failure;
     }
     // OUT is written after every picture is read: it may not be one of them
+    const auto existing = fileIdentity(output);
     for (const std::string& picture : pictures) {
-        const auto a = fileIdentity(picture);
-        const auto b = fileIdentity(output);
-        if (picture == output || (a && b && a->sameFile(*b))) {
+        const auto read = fileIdentity(picture);
+        if (picture == output || (existing && read && existing->sameFile(*read))) {
             report(err, output, "is one of the pictures to pack: give another OUT.zpk");
             return ExitStatus::Failure;
         }
