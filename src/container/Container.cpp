@@ -35,9 +35,10 @@ struct OpenedFile {
 
 FileIdentity identityOf(const struct stat& info)
 {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    return {static_cast<std::uint64_t>(info.st_dev),         static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),         static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec), static_cast<std::int64_t>(info.st_ctim.tv_sec),
+            static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
 // What `handle` is open on: a regular file below the size limit, or a

@@ -21,14 +21,20 @@ using Clock = std::chrono::steady_clock;
 // wait counts as lost.
 constexpr int kMaxReopens = 100;
 
-// Waits until the lock on `fd` is ours or `deadline` passes; true once ours.
-bool lockBy(int fd, Clock::time_point deadline)
+enum class Lock {
+    Ours,
+    Held,         // by another writer, past the deadline
+    Unavailable,  // the file system offers none to this descriptor
+};
+
+// Waits until the lock on `fd` is ours or `deadline` passes.
+Lock lockBy(int fd, Clock::time_point deadline)
 {
     auto pause = std::chrono::milliseconds(2);
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (Clock::now() >= deadline) return false;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return Lock::Ours;
+        if (errno != EWOULDBLOCK && errno != EINTR) return Lock::Unavailable;
+        if (Clock::now() >= deadline) return Lock::Held;
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
@@ -57,7 +63,12 @@ Result<std::unique_ptr<FileHandle>> openLocked(const std::string& path, const Up
         if (!S_ISREG(info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
         if (!settings.force && !writable(path, info))
             return makeError(ErrorCode::WriteProtected, path, EACCES);
-        if (!lockBy(handle->fd(), deadline)) return makeError(ErrorCode::Busy, path);
+        const Lock lock = lockBy(handle->fd(), deadline);
+        if (lock == Lock::Held) return makeError(ErrorCode::Busy, path);
+        // where the file system has no lock to give (NFS wants a descriptor
+        // open for writing, say), the check before the rename still keeps
+        // another's change
+        if (lock == Lock::Unavailable) return handle;
         const auto locked = fileIdentity(handle->fd());
         const auto named = fileIdentity(path);
         if (!locked) return makeError(ErrorCode::CannotOpen, path, locked.error().systemError);

@@ -167,25 +167,26 @@ struct Temporary {
 // an errno.
 int openTemporary(const std::string& folder, mode_t mode, Temporary& temporary)
 {
-    temporary.fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (temporary.fd >= 0) return 0;
-    // no unnamed files here (an old kernel, or a file system without them)
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    // an unnamed file is named through /proc (without it, only a privileged
+    // process could): where /proc is missing, a named one is used
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        temporary.fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (temporary.fd >= 0) return 0;
+        // no unnamed files here (an old kernel, or a file system without them)
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+    }
     return takeTemporaryName(folder, temporary.name, temporary.guard, [&](const std::string& name) {
         temporary.fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         return temporary.fd >= 0 ? 0 : errno;
     });
 }
 
-// Gives an unnamed temporary the name `to`; 0 or an errno (EEXIST when the
-// name is taken). A process may name its own unnamed file through /proc;
-// AT_EMPTY_PATH does without /proc, but only for root.
+// Gives an unnamed temporary the name `to`, through /proc; 0 or an errno
+// (EEXIST when the name is taken).
 int linkUnnamed(int fd, const std::string& to)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno != ENOENT) return errno;
-    return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
 // Copies the extended attributes of the file at `from` onto `fd`; 0 or an
@@ -226,43 +227,56 @@ int copyAttributes(const std::string& from, int fd)
 }
 
 // Makes the temporary look as the file it replaces: its owner (for root),
-// mode and extended attributes.
+// extended attributes and mode.
 int takeOnFile(int fd, const Target& target)
 {
     // the owner first: a change of owner may clear the set-id bits
     if (::geteuid() == 0 && ::fchown(fd, target.info.st_uid, target.info.st_gid) != 0) return errno;
-    if (::fchmod(fd, target.info.st_mode & 07777) != 0) return errno;
-    return copyAttributes(target.path, fd);
+    // the attributes while the owner may still write the file (user.*
+    // attributes need that), the mode last
+    if (const int err = copyAttributes(target.path, fd); err != 0) return err;
+    return ::fchmod(fd, target.info.st_mode & 07777) == 0 ? 0 : errno;
+}
+
+// Copies the first `length` bytes of `from` to `to` by hand; 0 or an errno.
+int copyByHand(int from, int to, std::size_t length)
+{
+    std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t got =
+            ::pread(from, buffer.data(), std::min(buffer.size(), length - done), static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0 ? EIO : errno;
+        if (::lseek(to, static_cast<off_t>(done), SEEK_SET) < 0) return errno;
+        if (const int err = writeAll(to, {buffer.data(), static_cast<std::size_t>(got)}); err != 0)
+            return err;
+        done += static_cast<std::size_t>(got);
+    }
+    return 0;
 }
 
 // Copies the `length` bytes of `from` over the file at `path`, cuts it to
-// that length and syncs it; 0 or an errno.
+// that length and syncs it; 0 or an errno. The room the new bytes need is
+// taken first, where the file system can, so that a full disk stops the
+// copy before a byte of the old file is overwritten.
 int copyOver(int from, std::size_t length, const std::string& path)
 {
     const int to = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
     if (to < 0) return errno;
     int err = 0;
+    if (length > 0 && ::fallocate(to, 0, 0, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        err = errno;
     off_t in = 0;
     off_t out = 0;
     while (err == 0 && static_cast<std::size_t>(in) < length) {
         const ssize_t got = ::copy_file_range(from, &in, to, &out, length - static_cast<std::size_t>(in), 0);
-        if (got > 0) continue;
-        if (got == 0) err = EIO;
-        else if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL) {
-            // no copy in the kernel: by hand
-            std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
-            while (err == 0 && static_cast<std::size_t>(in) < length) {
-                const ssize_t n = ::pread(from, buffer.data(),
-                                          std::min(buffer.size(), length - static_cast<std::size_t>(in)), in);
-                if (n <= 0) err = n == 0 ? EIO : errno;
-                else if (::pwrite(to, buffer.data(), static_cast<std::size_t>(n), out) != n)
-                    err = errno ? errno : EIO;
-                else {
-                    in += n;
-                    out += n;
-                }
-            }
-        } else if (errno != EINTR) err = errno;
+        if (got > 0 || (got < 0 && errno == EINTR)) continue;
+        if (got < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL)) {
+            err = copyByHand(from, to, length);  // no copy in the kernel
+            break;
+        }
+        err = got == 0 ? EIO : errno;
     }
     if (err == 0 && ::ftruncate(to, static_cast<off_t>(length)) != 0) err = errno;
     if (err == 0 && ::fsync(to) != 0) err = errno;
@@ -275,6 +289,8 @@ int commit(Temporary& temporary, const Target& target, Overwrite overwrite, std:
 {
     if (overwrite == Overwrite::Replace && target.exists && target.info.st_nlink > 1) {
         // a signal waits for the copy: the file is not left half written
+        // (a named temporary's guard holds it off already)
+        if (temporary.guard) return copyOver(temporary.fd, length, target.path);
         const TemporaryFileGuard copying("");
         return copying.allowed() ? copyOver(temporary.fd, length, target.path) : EINTR;
     }
@@ -358,9 +374,9 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts
     }
 
     // a new file gets the mode any new file gets; a replacement its
-    // target's, never a wider one while it is written
+    // target's, wider only in what its owner may do, while it is written
     Temporary temporary;
-    const mode_t mode = target.exists ? target.info.st_mode & 0777 : 0666;
+    const mode_t mode = target.exists ? (target.info.st_mode & 0777) | S_IRUSR | S_IWUSR : 0666;
     if (const int err = openTemporary(folderOf(target.path), mode, temporary); err != 0)
         return writeError(path, err);
     int err = target.exists ? takeOnFile(temporary.fd, target) : 0;

@@ -36,13 +36,16 @@ using Palette = std::array<Colour, kPaletteEntries>;
 constexpr int kMaxEntries = 255;
 
 // What tells one version of a file from another: which file it is (its
-// device and inode), its length and the time it was last changed.
+// device and inode), its length, the time its contents were last changed
+// and the time the inode was (which no program can set back).
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t length = 0;
     std::int64_t changedSeconds = 0;
     std::int64_t changedNanoseconds = 0;
+    std::int64_t inodeChangedSeconds = 0;
+    std::int64_t inodeChangedNanoseconds = 0;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
     // The same file, whatever its contents now.
     bool sameFile(const FileIdentity& other) const { return device == other.device && inode == other.inode; }

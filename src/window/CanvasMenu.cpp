@@ -288,9 +288,12 @@ bool CanvasMenu::replaceDrawnEntry(const QString& picture)
         return false;
     }
     if (!written) {
-        if (written.error().code != ErrorCode::WriteProtected)
-            m_window->dialogs().showMessage(parent, title,
-                                            Messages::replaceFailed(decoded(target), written.error()));
+        // the error names its file: the loaded one, or the one written
+        const Error& error = written.error();
+        if (error.code != ErrorCode::WriteProtected)
+            m_window->dialogs().showMessage(
+                parent, title,
+                Messages::replaceFailed(decoded(error.path.empty() ? target : error.path), error));
         return false;
     }
 

@@ -483,8 +483,10 @@ void ReplaceTest::aChangeMadeOnDiskIsNeverUndone()
     QVERIFY(fileBytes(container()) == changed);
     QCOMPARE(list1()->count(), 2);  // what the other program wrote, loaded
 
-    // write-protected: asked, and kept when the answer is no
+    // write-protected: asked, and kept when the answer is no (loaded again
+    // after the change of mode, which is a change of the file too)
     QVERIFY(QFile::setPermissions(container(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    m_window->loadFile(container());
     list1()->setCurrentRow(kRow);
     asked.clear();
     m_dialogs->onAskYesNo = [&](const QString&, const QString& text) {
