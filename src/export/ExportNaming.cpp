@@ -29,11 +29,27 @@ std::string outputFolderOf(const std::string& outputFolder, const std::string& f
     return outputFolder.empty() ? stem : (fs::path(outputFolder) / stem).string();
 }
 
-std::string entryPngPath(const std::string& folder, int row)
+std::string entryPngName(int row)
 {
     std::string digits = std::to_string(row);
     if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
-    return (fs::path(folder) / (digits + ".png")).string();
+    return digits + ".png";
+}
+
+std::string entryPngPath(const std::string& folder, int row)
+{
+    return (fs::path(folder) / entryPngName(row)).string();
+}
+
+int rowOfEntryPng(const std::string& name)
+{
+    if (name.size() != 7 || name.compare(3, 4, ".png") != 0) return -1;
+    int row = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (name[i] < '0' || name[i] > '9') return -1;
+        row = row * 10 + (name[i] - '0');
+    }
+    return row;
 }
 
 }  // namespace zpk

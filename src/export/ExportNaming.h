@@ -26,7 +26,15 @@ std::string defaultPngName(const std::string& file, int row);
 // extension), or that folder alone when outputFolder is empty.
 std::string outputFolderOf(const std::string& outputFolder, const std::string& file);
 
+// The name of `row`'s PNG in an export folder: 007.png.
+std::string entryPngName(int row);
+
 // The PNG of `row` in `folder`: folder/007.png.
 std::string entryPngPath(const std::string& folder, int row);
+
+// The row whose PNG `name` is (three digits and ".png", as entryPngName
+// makes it), or -1 for any other name; what packing an exported folder
+// reads back.
+int rowOfEntryPng(const std::string& name);
 
 }  // namespace zpk

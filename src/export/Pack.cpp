@@ -2,6 +2,7 @@
 
 #include "container/Container.h"
 #include "decode/Decoder.h"
+#include "export/ExportNaming.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,25 +28,6 @@ Error asPackError(Error e, const std::string& path)
     if (e.code == ErrorCode::InvalidImage) e.code = ErrorCode::CannotPack;
     e.path = path;
     return e;
-}
-
-std::string threeDigits(int k)
-{
-    std::string digits = std::to_string(k);
-    return std::string(3 - std::min<std::size_t>(3, digits.size()), '0') + digits;
-}
-
-// The number of a name of three digits and ".png", or -1.
-int exportNumber(const std::string& name)
-{
-    if (name.size() != 7 || name.compare(3, 4, ".png") != 0) return -1;
-    int number = 0;
-    for (int i = 0; i < 3; ++i) {
-        const char c = name[static_cast<std::size_t>(i)];
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number;
 }
 
 // [begin, end) of list row `row`'s bytes in the file; begin may lie past
@@ -234,7 +216,7 @@ Result<std::vector<std::string>> listExportedPngs(const std::string& folder)
     int highest = -1;
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
         if (ec) break;
-        const int number = exportNumber(it->path().filename().string());
+        const int number = rowOfEntryPng(it->path().filename().string());
         if (number < 0) continue;
         present[static_cast<std::size_t>(number)] = true;
         highest = std::max(highest, number);
@@ -242,15 +224,14 @@ Result<std::vector<std::string>> listExportedPngs(const std::string& folder)
     if (ec) return makeError(ErrorCode::CannotOpen, folder, ec.value());
     if (highest < 0) return packError(folder, "holds no 000.png");
     if (highest >= kMaxEntries)
-        return packError(folder, "holds pictures up to " + threeDigits(highest) +
-                                     ".png; a container holds at most 255 entries (000.png to 254.png)");
+        return packError(folder, "holds pictures up to " + entryPngName(highest) +
+                                     "; a container holds at most 255 entries (000.png to 254.png)");
     std::vector<std::string> paths;
     for (int k = 0; k <= highest; ++k) {
         if (!present[static_cast<std::size_t>(k)])
-            return packError(folder, threeDigits(k) +
-                                         ".png is missing: the pictures must run from 000.png to " +
-                                         threeDigits(highest) + ".png without a gap");
-        paths.push_back((fs::path(folder) / (threeDigits(k) + ".png")).string());
+            return packError(folder, entryPngName(k) + " is missing: the pictures must run from 000.png to " +
+                                         entryPngName(highest) + " without a gap");
+        paths.push_back(entryPngPath(folder, k));
     }
     return paths;
 }

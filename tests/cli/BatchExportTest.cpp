@@ -363,6 +363,10 @@ TEST(BatchExport, PlanNamesFoldersAndRefusesSharedOnes)
     EXPECT_EQ(outputFolderOf("", "/data/Mobs.v2.ZPK"), "Mobs.v2");
     EXPECT_EQ(entryPngPath("out/demo", 7), "out/demo/007.png");
     EXPECT_EQ(entryPngPath("demo", 254), "demo/254.png");
+    // the rule read back, as packing an exported folder reads it
+    for (int row = 0; row < kMaxEntries; ++row) EXPECT_EQ(rowOfEntryPng(entryPngName(row)), row);
+    for (const std::string other : {"7.png", "0007.png", "007.PNG", "00a.png", "007.png~", "-07.png"})
+        EXPECT_EQ(rowOfEntryPng(other), -1) << other;
 
     BatchSettings settings;
     settings.files = {"x/a.zpk", "b.zpk", "y/a.ZPK"};
