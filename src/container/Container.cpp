@@ -27,7 +27,7 @@ Error tooLarge(std::string path, std::int64_t length)
 // A container file opened for reading: a regular file with its length, or
 // a stream to read to its end.
 struct OpenedFile {
-    std::unique_ptr<FileHandle> handle;
+    FileHandle handle;
     bool regular = true;
     std::int64_t length = 0;  // of a regular file
     FileIdentity identity;    // of a regular file
@@ -43,10 +43,10 @@ FileIdentity identityOf(const struct stat& info)
 
 // What `handle` is open on: a regular file below the size limit, or a
 // stream when streams are read. A folder is refused.
-Result<OpenedFile> examine(std::unique_ptr<FileHandle> handle, const std::string& path, Streams streams)
+Result<OpenedFile> examine(FileHandle handle, const std::string& path, Streams streams)
 {
     struct stat info {};
-    if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    if (::fstat(handle.fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
     if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
     if (!S_ISREG(info.st_mode)) {
         if (streams == Streams::Refused) return makeError(ErrorCode::NotRegularFile, path);
@@ -63,9 +63,8 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
 {
     const bool standardInput = streams == Streams::ReadToEnd && path == kStandardInput;
     const int flags = O_RDONLY | O_CLOEXEC | (streams == Streams::Refused ? O_NONBLOCK : 0);
-    auto handle =
-        std::make_unique<FileHandle>(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
-    if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
+    auto handle = FileHandle(standardInput ? ::dup(STDIN_FILENO) : ::open(path.c_str(), flags));
+    if (handle.fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
     return examine(std::move(handle), path, streams);
 }
 
@@ -75,7 +74,7 @@ int readAt(const OpenedFile& file, std::uint8_t* to, std::size_t length, std::in
 {
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t got = ::pread(file.handle->fd(), to + done, length - done,
+        const ssize_t got = ::pread(file.handle.fd(), to + done, length - done,
                                     static_cast<off_t>(offset) + static_cast<off_t>(done));
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -116,7 +115,7 @@ Result<FileBytes> readStream(const OpenedFile& file, const std::string& path)
             if (room == kCeiling) return tooLarge(path, static_cast<std::int64_t>(done));
             contents.resize(std::min(room * 2, kCeiling));
         }
-        const ssize_t got = ::read(file.handle->fd(), contents.data() + done, contents.size() - 1 - done);
+        const ssize_t got = ::read(file.handle.fd(), contents.data() + done, contents.size() - 1 - done);
         if (got < 0) {
             if (errno == EINTR) continue;
             return makeError(ErrorCode::CannotOpen, path, errno);
@@ -220,7 +219,7 @@ Result<ContainerFile> loadOpenContainer(int fd, const std::string& path)
 {
     const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (own < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    const auto opened = examine(std::make_unique<FileHandle>(own), path, Streams::Refused);
+    const auto opened = examine(FileHandle(own), path, Streams::Refused);
     if (!opened) return opened.error();
     return loadRegular(*opened, path);
 }

@@ -50,26 +50,26 @@ bool writable(const std::string& path, const struct stat& info)
 
 // The file `path` names, opened and locked, once the lock is ours and the
 // path still names it.
-Result<std::unique_ptr<FileHandle>> openLocked(const std::string& path, const UpdateSettings& settings)
+Result<FileHandle> openLocked(const std::string& path, const UpdateSettings& settings)
 {
     const auto deadline = Clock::now() + settings.lockWait;
     for (int attempt = 0; attempt < kMaxReopens; ++attempt) {
         // O_NONBLOCK: a FIFO is refused, not waited on
-        auto handle = std::make_unique<FileHandle>(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (handle->fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
+        FileHandle handle(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (handle.fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
         struct stat info {};
-        if (::fstat(handle->fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
+        if (::fstat(handle.fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
         if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
         if (!S_ISREG(info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
         if (!settings.force && !writable(path, info))
             return makeError(ErrorCode::WriteProtected, path, EACCES);
-        const Lock lock = lockBy(handle->fd(), deadline);
+        const Lock lock = lockBy(handle.fd(), deadline);
         if (lock == Lock::Held) return makeError(ErrorCode::Busy, path);
         // where the file system has no lock to give (NFS wants a descriptor
         // open for writing, say), the check before the rename still keeps
         // another's change
         if (lock == Lock::Unavailable) return handle;
-        const auto locked = fileIdentity(handle->fd());
+        const auto locked = fileIdentity(handle.fd());
         const auto named = fileIdentity(path);
         if (!locked) return makeError(ErrorCode::CannotOpen, path, locked.error().systemError);
         if (named && named->sameFile(*locked)) return handle;
@@ -114,7 +114,7 @@ Result<WrittenFile> updateContainer(const std::string& source, const std::string
 
     const auto locked = openLocked(source, settings);
     if (!locked) return locked.error();
-    const auto current = loadOpenContainer((*locked)->fd(), source);
+    const auto current = loadOpenContainer(locked->fd(), source);
     if (!current) return current.error();
     if (settings.expected && current->identity != settings.expected) return changed(source);
     // nobody may have put another file there, nor changed this one, since it was read
