@@ -8,8 +8,10 @@
 // there), and starts over on the new one if not. Readers take no lock and
 // never wait. A program that takes no lock (another tool, the game's own
 // patcher) is caught just before the new file takes the old one's place:
-// the file must still be the one that was read (device, inode, length and
-// time of change), else ErrorCode::ChangedOnDisk and nothing is written.
+// the file must still be the one that was read (FileIdentity: device,
+// inode, length, and the times of its last change and of its inode's),
+// else ErrorCode::ChangedOnDisk and nothing is written. Where the file
+// system has no lock to give, the rewrite goes on under that check alone.
 #pragma once
 
 #include "container/ContainerWriter.h"
