@@ -152,11 +152,10 @@ TEST(ContainerUpdate, OnlyARegularFileIsReplacedInPlace)
     TempDir dir;
     const fs::path fifo = dir / "f.zpk";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    const auto start = std::chrono::steady_clock::now();
+    // nobody writes into the FIFO: an open that waited for a writer would hang here
     const auto written = updateContainer(fifo.string(), {}, solidIn(0, 1));
     ASSERT_FALSE(written.has_value());
     EXPECT_EQ(written.error().code, ErrorCode::NotRegularFile);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));  // no wait for a writer
 
     // to another file, the source is only read, and not locked
     const fs::path source = dir / "c.zpk";
