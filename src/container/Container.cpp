@@ -68,23 +68,9 @@ Result<OpenedFile> openContainerFile(const std::string& path, Streams streams)
     return examine(std::move(handle), path, streams);
 }
 
-// Reads `length` bytes at `offset` of a regular file into `to`; what lies
-// past the end (the file shrank meanwhile) is left as zeros. 0 or an errno.
 int readAt(const OpenedFile& file, std::uint8_t* to, std::size_t length, std::int64_t offset)
 {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(file.handle.fd(), to + done, length - done,
-                                    static_cast<off_t>(offset) + static_cast<off_t>(done));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    if (done < length) std::memset(to + done, 0, length - done);
-    return 0;
+    return readZeroFilled(file.handle.fd(), to, length, offset);
 }
 
 // Reads up to `length` bytes from the start of a regular file into a buffer
@@ -182,6 +168,23 @@ Result<ContainerFile> loadStream(const OpenedFile& file, const std::string& path
 }
 
 }  // namespace
+
+int readZeroFilled(int fd, std::uint8_t* to, std::size_t length, std::int64_t offset)
+{
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t got =
+            ::pread(fd, to + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (done < length) std::memset(to + done, 0, length - done);
+    return 0;
+}
 
 std::int64_t headerLength(int entryCount)
 {

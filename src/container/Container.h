@@ -49,6 +49,11 @@ Result<ContainerFile> loadContainer(const std::string& path, Streams streams = S
 // ErrorCode::NotRegularFile.
 Result<ContainerFile> loadOpenContainer(int fd, const std::string& path);
 
+// Reads `length` bytes at `offset` of the regular file open on `fd` into
+// `to`; what lies past its end (a file that shrank meanwhile) is left as
+// zeros. 0 or an errno.
+int readZeroFilled(int fd, std::uint8_t* to, std::size_t length, std::int64_t offset);
+
 // The identity of the file `path` leads to (links followed), or the errno
 // of a failed stat.
 Result<FileIdentity> fileIdentity(const std::string& path);

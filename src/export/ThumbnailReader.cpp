@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #include <utility>
@@ -18,23 +17,6 @@ constexpr std::int64_t kWindowSlack = 4096;
 // not to matter: it looks at most five bytes ahead (a run code, the length
 // of a pair at the entry's end).
 constexpr std::int64_t kWindowMargin = 8;
-
-// Reads `length` bytes at `offset` into `to`; what lies past the end of the
-// file (it shrank meanwhile) is left as zeros. 0 or an errno.
-int readWindow(int fd, std::uint8_t* to, std::size_t length, std::int64_t offset)
-{
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t got = ::pread(fd, to + done, length - done,
-                                    static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return errno;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    std::memset(to + done, 0, length - done);
-    return 0;
-}
 
 }  // namespace
 
@@ -97,7 +79,8 @@ Result<WindowDecode> PositionedEntries::decode(int row, const PictureOptions& op
         part.filePath = table.filePath;
         part.fileLength = static_cast<std::int32_t>(window);
         part.fileBytes = FileBytes(static_cast<std::size_t>(window));
-        if (const int err = readWindow(m_fd, part.fileBytes.data(), static_cast<std::size_t>(window), base);
+        if (const int err =
+                readZeroFilled(m_fd, part.fileBytes.data(), static_cast<std::size_t>(window), base);
             err != 0)
             return makeError(ErrorCode::CannotOpen, table.filePath, err);
         m_bytesRead += window;

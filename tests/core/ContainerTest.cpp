@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 using namespace zpk;
 using namespace zpk::testing;
@@ -145,6 +147,26 @@ TEST_F(ContainerFiles, UnreadableFilesSayWhy)
     auto empty = loadContainer(write("empty.zpk", {}));
     ASSERT_FALSE(empty);
     EXPECT_EQ(empty.error().code, ErrorCode::TooShort);
+}
+
+// A positioned read past the end of a file (one that shrank since its
+// length was taken) gives zeros there, and what lies inside as it is.
+TEST_F(ContainerFiles, PositionedReadsFillPastTheEndWithZeros)
+{
+    const auto path = write("ten.bin", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct Case {
+        std::int64_t offset;
+        Bytes expected;
+    };
+    for (const Case& c :
+         {Case{0, {1, 2, 3, 4}}, Case{8, {9, 10, 0, 0}}, Case{10, {0, 0, 0, 0}}, Case{1000, {0, 0, 0, 0}}}) {
+        Bytes got(4, 0xEE);
+        EXPECT_EQ(readZeroFilled(fd, got.data(), got.size(), c.offset), 0);
+        EXPECT_EQ(got, c.expected) << "at " << c.offset;
+    }
+    ::close(fd);
 }
 
 TEST(Container, AMovedFromFileHoldsNothing)
