@@ -20,8 +20,6 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -73,22 +71,7 @@ std::int64_t peakOfExport(const std::vector<std::string>& files, const fs::path&
     const std::string zpk = (fs::path(ZPK_BIN_DIR) / "zpk").string();
     std::vector<std::string> args{zpk, "export", "--all", "-q", "-j", jobs, "-o", out.string()};
     args.insert(args.end(), files.begin(), files.end());
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "bench: zpk export failed (%d)\n", status);
-        std::exit(1);
-    }
-    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+    return zpk::bench::peakMemoryOf(std::move(args));
 }
 
 void BatchPeakMemory(benchmark::State& state)

@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zpk::bench {
 
@@ -60,6 +64,37 @@ void check(bool ok, const char* what)
     if (ok) return;
     std::fprintf(stderr, "bench: setup failed: %s\n", what);
     std::abort();
+}
+
+std::int64_t peakMemoryOf(std::vector<std::string> args, const std::string& input)
+{
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // what it prints goes to a file of the benchmark's own, removed at once
+    const std::string printed =
+        (std::filesystem::temp_directory_path() / ("zpk-bench-" + std::to_string(::getpid()))).string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (!input.empty()) {
+            const int in = ::open(input.c_str(), O_RDONLY);
+            if (in < 0) ::_exit(127);
+            ::dup2(in, 0);
+        }
+        const int out = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out >= 0) ::dup2(out, 1);
+        ::unlink(printed.c_str());
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "bench: %s failed (%d)\n", args.front().c_str(), status);
+        std::exit(1);
+    }
+    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
 }
 
 TempFolder::TempFolder(const std::string& parent)

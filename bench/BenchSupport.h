@@ -58,6 +58,12 @@ private:
 // Writes `bytes` to `path`; aborts on failure.
 void writeFileOrDie(const std::string& path, const Bytes& bytes);
 
+// Runs the program `args[0]` with the arguments behind it, standard input
+// from the file `input` (empty: inherited) and standard output into a file
+// of its own, and returns its peak resident set in bytes (from wait4);
+// aborts unless it exits with 0.
+std::int64_t peakMemoryOf(std::vector<std::string> args, const std::string& input = {});
+
 // Wall-clock time of one call, in seconds.
 template <typename F>
 double timeOnce(F&& f)

@@ -22,7 +22,6 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,35 +39,11 @@ constexpr std::int64_t kContainerBytes = 210ll << 20;
 constexpr double kReplaceTarget = 1.3;
 constexpr std::int64_t kStreamBytes = 1ll << 30;
 
-// Runs zpk with `args`, standard input from `input` (empty: none), and
-// returns its peak resident set in bytes; aborts when it fails.
-std::int64_t peakOf(const std::vector<std::string>& zpkArgs, const std::string& input = {})
+// zpk's peak resident set in bytes for `zpkArgs`, standard input from `input`.
+std::int64_t peakOf(std::vector<std::string> zpkArgs, const std::string& input = {})
 {
-    std::vector<std::string> args{(fs::path(ZPK_BIN_DIR) / "zpk").string()};
-    args.insert(args.end(), zpkArgs.begin(), zpkArgs.end());
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (!input.empty()) {
-            const int in = ::open(input.c_str(), O_RDONLY);
-            if (in < 0) ::_exit(127);
-            ::dup2(in, 0);
-        }
-        // what it prints goes to a file of the benchmark's own
-        const std::string printed = fs::temp_directory_path() / ("zpk-bench-" + std::to_string(::getpid()));
-        const int quiet = ::open(printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (quiet >= 0) ::dup2(quiet, 1);
-        ::unlink(printed.c_str());
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    zpk::bench::check(WIFEXITED(status) && WEXITSTATUS(status) == 0, "zpk failed");
-    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+    zpkArgs.insert(zpkArgs.begin(), (fs::path(ZPK_BIN_DIR) / "zpk").string());
+    return zpk::bench::peakMemoryOf(std::move(zpkArgs), input);
 }
 
 double megabytes(std::int64_t bytes) { return static_cast<double>(bytes) / 1e6; }
