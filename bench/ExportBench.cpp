@@ -30,7 +30,7 @@
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 #include "export/BatchExport.h"
-#include "export/FileOutput.h"
+#include "io/FileOutput.h"
 
 #include <QBuffer>
 #include <QByteArray>

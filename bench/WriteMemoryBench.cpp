@@ -11,7 +11,7 @@
 //     once (it was held in a doubling buffer, up to three times).
 // Run: build/bin/bench_write_memory
 #include "BenchSupport.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include <benchmark/benchmark.h>
 

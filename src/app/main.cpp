@@ -3,7 +3,7 @@
 // folder when FILE is given; FILE is then loaded at start as a click in that
 // list would load it, and stays selected there. --gallery opens the gallery
 // once the file is loaded (at start without a FILE).
-#include "export/TemporaryFiles.h"
+#include "io/TemporaryFiles.h"
 #include "window/CanvasMenu.h"
 #include "window/FirstPaintReport.h"
 #include "window/Language.h"

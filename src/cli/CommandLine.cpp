@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "decode/ColourRamp.h"
-#include "export/PaletteFile.h"
+#include "palette/PaletteFile.h"
 
 #include <algorithm>
 

@@ -25,9 +25,9 @@
 #pragma once
 
 #include "cli/Listing.h"
-#include "export/FileOutput.h"
-#include "export/PngReader.h"
-#include "export/Thumbnail.h"
+#include "io/FileOutput.h"
+#include "overview/FileThumbnail.h"
+#include "pack/PictureReader.h"
 #include "state/PictureOptions.h"
 
 #include <optional>

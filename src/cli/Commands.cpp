@@ -6,16 +6,16 @@
 #include "cli/TextEscape.h"
 #include "container/Container.h"
 #include "export/BatchExport.h"
-#include "export/ContainerUpdate.h"
 #include "export/EntryExport.h"
 #include "export/EntryFacts.h"
 #include "export/ExportNaming.h"
-#include "export/FileOutput.h"
-#include "export/Pack.h"
-#include "export/PaletteFile.h"
-#include "export/PngReader.h"
-#include "export/Sheet.h"
-#include "export/Thumbnail.h"
+#include "io/FileOutput.h"
+#include "overview/FileThumbnail.h"
+#include "overview/Sheet.h"
+#include "pack/ContainerUpdate.h"
+#include "pack/Pack.h"
+#include "pack/PictureReader.h"
+#include "palette/PaletteFile.h"
 
 #include <cstring>
 #include <filesystem>

@@ -4,8 +4,8 @@
 
 #include "export/BatchExport.h"
 #include "export/EntryFacts.h"
-#include "export/Sheet.h"
-#include "export/Thumbnail.h"
+#include "overview/FileThumbnail.h"
+#include "overview/Sheet.h"
 #include "state/Result.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 // zpk: lists the entries of zpk resource containers and exports them as PNG.
 #include "cli/Commands.h"
-#include "export/TemporaryFiles.h"
+#include "io/TemporaryFiles.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -11,12 +11,15 @@
 // its size is never read. No signature, version or total size is checked.
 #pragma once
 
+#include "io/InputFile.h"
+#include "state/FileBytes.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,15 +33,19 @@ constexpr std::int64_t kMaxFileLength = 0x7FFFFFFF;
 // count itself (offset 28), and the N - 1 sizes that are read.
 std::int64_t headerLength(int entryCount);
 
-// What a load does with a file that has no length to read up to: a pipe, a
-// FIFO, a terminal or another device.
-enum class Streams {
-    Refused,    // ErrorCode::NotRegularFile, at once (a window must not wait on a pipe)
-    ReadToEnd,  // read until its end; more than kMaxFileLength bytes is ErrorCode::TooLarge
-};
+// Parses file contents already in memory (without the zero byte behind them;
+// it is added here).
+Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path = {});
+// Parses a whole file's bytes, the zero byte behind them included, and keeps them.
+Result<ContainerFile> parseContainerBytes(FileBytes bytes, std::string path);
 
-// The path that names standard input when streams are read.
-inline constexpr const char* kStandardInput = "-";
+// The entry table of a file of `length` bytes whose first bytes are
+// `header` (at least headerLength(count) of them, when the file is that
+// long). The file's bytes are not kept.
+Result<ContainerFile> parseContainerTable(std::span<const std::uint8_t> header, std::int64_t length,
+                                          std::string path);
+
+// The loads below read files; the functions above only parse bytes.
 
 // Reads the file at `path` whole and parses it. Nothing is changed on error.
 // With Streams::ReadToEnd, kStandardInput reads standard input.
@@ -48,21 +55,6 @@ Result<ContainerFile> loadContainer(const std::string& path, Streams streams = S
 // loadContainer does; `path` names it. Anything but a regular file is
 // ErrorCode::NotRegularFile.
 Result<ContainerFile> loadOpenContainer(int fd, const std::string& path);
-
-// Reads `length` bytes at `offset` of the regular file open on `fd` into
-// `to`; what lies past its end (a file that shrank meanwhile) is left as
-// zeros. 0 or an errno.
-int readZeroFilled(int fd, std::uint8_t* to, std::size_t length, std::int64_t offset);
-
-// The identity of the file `path` leads to (links followed), or the errno
-// of a failed stat.
-Result<FileIdentity> fileIdentity(const std::string& path);
-// The identity of the file open on `fd`.
-Result<FileIdentity> fileIdentity(int fd);
-
-// Parses file contents already in memory (without the zero byte behind them;
-// it is added here).
-Result<ContainerFile> parseContainer(std::vector<std::uint8_t> contents, std::string path = {});
 
 // What a listing needs of a container, without its pixels: the entry table
 // and list texts (`table`, whose fileBytes stay empty), and the first four

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "container/Container.h"
-#include "export/FileOutput.h"
+#include "io/FileOutput.h"
 #include "state/PictureOptions.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"

@@ -1,7 +1,7 @@
 #include "export/EntryExport.h"
 
 #include "draw/Draw.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 namespace zpk {
 

@@ -5,7 +5,7 @@
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
-#include "export/PngReader.h"
+#include "pack/PictureReader.h"
 #include "window/DetailWindow.h"
 #include "window/DrawnEntry.h"
 #include "window/GalleryWindow.h"

@@ -3,7 +3,7 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 #include "window/CanvasMenu.h"
 #include "window/FileListBox.h"
 #include "window/Messages.h"

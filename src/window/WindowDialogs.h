@@ -2,7 +2,7 @@
 // interface so that tests can answer them without a dialog on screen.
 #pragma once
 
-#include "export/PngReader.h"
+#include "pack/PictureReader.h"
 #include "window/DrawnEntry.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 
 #include "decode/Decoder.h"
 #include "export/EntryExport.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "cli/CliSupport.h"
 #include "fixtures/Fixtures.h"
 
-#include "export/Thumbnail.h"
+#include "overview/FileThumbnail.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "fixtures/Fixtures.h"
 
 #include "cli/CommandLine.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

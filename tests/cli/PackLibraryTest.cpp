@@ -6,9 +6,9 @@
 
 #include "container/Container.h"
 #include "export/EntryExport.h"
-#include "export/Pack.h"
-#include "export/PngReader.h"
-#include "export/PngWriter.h"
+#include "pack/Pack.h"
+#include "pack/PictureReader.h"
+#include "png/PngWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "cli/CliSupport.h"
 #include "fixtures/Fixtures.h"
 
-#include "export/PaletteFile.h"
+#include "palette/PaletteFile.h"
 
 #include <gtest/gtest.h>
 

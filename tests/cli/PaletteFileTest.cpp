@@ -3,8 +3,8 @@
 // the swatch image decoded back.
 #include "cli/CliSupport.h"
 
-#include "export/FileOutput.h"
-#include "export/PaletteFile.h"
+#include "io/FileOutput.h"
+#include "palette/PaletteFile.h"
 
 #include <gtest/gtest.h>
 

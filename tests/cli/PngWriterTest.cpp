@@ -1,8 +1,8 @@
 #include "cli/CliSupport.h"
 
 #include "cli/Messages.h"
-#include "export/FileOutput.h"
-#include "export/PngWriter.h"
+#include "io/FileOutput.h"
+#include "png/PngWriter.h"
 
 #include <gtest/gtest.h>
 

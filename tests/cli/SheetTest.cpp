@@ -4,8 +4,8 @@
 #include "cli/CliSupport.h"
 #include "fixtures/Fixtures.h"
 
-#include "export/BitmapFont.h"
-#include "export/Sheet.h"
+#include "overview/BitmapFont.h"
+#include "overview/Sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "fixtures/Fixtures.h"
 
 #include "container/Container.h"
-#include "export/Thumbnail.h"
-#include "export/ThumbnailReader.h"
+#include "overview/FileThumbnail.h"
+#include "overview/PositionedEntries.h"
 
 #include <gtest/gtest.h>
 

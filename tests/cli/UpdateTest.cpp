@@ -4,8 +4,8 @@
 #include "cli/CliSupport.h"
 
 #include "container/Container.h"
-#include "export/ContainerUpdate.h"
-#include "export/Pack.h"
+#include "pack/ContainerUpdate.h"
+#include "pack/Pack.h"
 
 #include <gtest/gtest.h>
 

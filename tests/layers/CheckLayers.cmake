@@ -6,20 +6,15 @@ if(NOT ROOT OR NOT IS_DIRECTORY "${ROOT}/src")
   message(FATAL_ERROR "pass -DROOT=<dir> with a src/ folder in it")
 endif()
 
-# The floors only look down: each one lists what it may include besides itself.
-set(allowed_state)
-set(allowed_container state)
-set(allowed_decode    state)
-set(allowed_draw      state decode)
-set(allowed_export    state container decode draw)
-set(allowed_cli       state container decode draw export)
-set(allowed_window    state container decode draw export)
-set(allowed_app       state container decode draw export window)
-set(allowed_tools     state container decode draw export)
-set(qt_floors window app)
-
-set(src_floors state container decode draw export cli window app)
+# The floors and what each may include come from the one list the build
+# uses too.
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/Floors.cmake")
+set(src_floors ${ZPK_FLOORS})
 set(floors ${src_floors} tools)
+foreach(floor IN LISTS floors)
+  set(allowed_${floor} ${ZPK_FLOOR_USES_${floor}})
+endforeach()
+set(qt_floors ${ZPK_QT_FLOORS})
 
 # floor -> folder it lives in; tools/ sits next to src/, not inside it
 foreach(floor IN LISTS src_floors)

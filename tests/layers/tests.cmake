@@ -19,3 +19,6 @@ endfunction()
 zpk_layers_violation(window_uses_cli  src/window/MainWindow.cpp "#include \"cli/Commands.h\"")
 zpk_layers_violation(decode_uses_draw src/decode/Decoder.cpp    "#include \"draw/Draw.h\"")
 zpk_layers_violation(decode_uses_qt   src/decode/Decoder.h      "#include <QString>")
+
+add_test(NAME layers.documented
+         COMMAND "${CMAKE_COMMAND}" "-DROOT=${PROJECT_SOURCE_DIR}" -P "${layers_scripts}/CheckFloorDocs.cmake")

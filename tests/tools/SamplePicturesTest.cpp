@@ -4,8 +4,8 @@
 #include "fixtures/Fixtures.h"
 
 #include "draw/Surface.h"
-#include "export/Pack.h"
-#include "export/PngReader.h"
+#include "pack/Pack.h"
+#include "pack/PictureReader.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "container/Container.h"
 #include "decode/Decoder.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 #include "window/CanvasMenu.h"
 #include "window/DetailWindow.h"
 #include "window/ImageView.h"

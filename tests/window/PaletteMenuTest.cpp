@@ -7,7 +7,7 @@
 #include "support/SurfacePixels.h"
 
 #include "decode/ColourRamp.h"
-#include "export/PaletteFile.h"
+#include "palette/PaletteFile.h"
 #include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"

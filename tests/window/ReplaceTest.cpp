@@ -10,7 +10,7 @@
 
 #include "container/Container.h"
 #include "decode/Decoder.h"
-#include "export/Pack.h"
+#include "pack/Pack.h"
 #include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"

@@ -1,4 +1,4 @@
-#include "export/TemporaryFiles.h"
+#include "io/TemporaryFiles.h"
 
 #include <array>
 #include <atomic>

@@ -15,7 +15,7 @@
 #pragma once
 
 #include "container/ContainerWriter.h"
-#include "export/FileOutput.h"
+#include "io/FileOutput.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 

@@ -1,4 +1,4 @@
-#include "export/Pack.h"
+#include "pack/Pack.h"
 
 #include "container/Container.h"
 #include "decode/Decoder.h"

@@ -1,4 +1,6 @@
-#include "export/PngReader.h"
+#include "pack/PictureReader.h"
+
+#include "io/InputFile.h"
 
 #include <spng.h>
 
@@ -7,12 +9,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace zpk {
@@ -388,29 +388,15 @@ Result<WriterImage> decodeWith(spng_ctx* ctx, const PackOptions& options, const 
 
 using PngFile = std::unique_ptr<std::FILE, FileCloser>;
 
-// The PNG file at `path`, opened for reading.
+// The PNG file at `path`, opened for reading (a FIFO is refused rather
+// than waited on).
 Result<PngFile> openPng(const std::string& path)
 {
-    // opened without blocking, so that a FIFO is refused rather than waited on
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return makeError(ErrorCode::CannotOpen, path, err);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
-        return makeError(ErrorCode::NotRegularFile, path);
-    }
-    PngFile file(::fdopen(fd, "rb"));
-    if (!file) {
-        const int err = errno;
-        ::close(fd);
-        return makeError(ErrorCode::CannotOpen, path, err);
-    }
+    auto input = openInput(path, Streams::Refused, std::numeric_limits<std::int64_t>::max());
+    if (!input) return input.error();
+    PngFile file(::fdopen(input->handle.fd(), "rb"));
+    if (!file) return makeError(ErrorCode::CannotOpen, path, errno);
+    input->handle.release();  // the stream closes it now
     return file;
 }
 

@@ -1,7 +1,7 @@
-#include "export/Thumbnail.h"
+#include "overview/FileThumbnail.h"
 
-#include "export/SheetCanvas.h"
-#include "export/ThumbnailReader.h"
+#include "overview/PositionedEntries.h"
+#include "overview/SheetCanvas.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "export/SheetCanvas.h"
+#include "overview/SheetCanvas.h"
 
-#include "export/BitmapFont.h"
+#include "overview/BitmapFont.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include <spng.h>
 #include <zlib.h>

@@ -10,6 +10,7 @@
 
 #include "container/Container.h"
 #include "decode/Decoder.h"
+#include "io/FileHandle.h"
 #include "state/PictureOptions.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
@@ -41,12 +42,6 @@ public:
     // loadContainerIndex) and keeps it open.
     static Result<PositionedEntries> open(const std::string& path);
 
-    PositionedEntries(PositionedEntries&& other) noexcept;
-    PositionedEntries& operator=(PositionedEntries&& other) noexcept;
-    PositionedEntries(const PositionedEntries&) = delete;
-    PositionedEntries& operator=(const PositionedEntries&) = delete;
-    ~PositionedEntries();
-
     const ContainerIndex& index() const { return m_index; }
     std::int64_t fileLength() const { return m_index.table.fileLength; }
     // The bytes read for windows so far (the header and the four bytes of
@@ -60,10 +55,13 @@ public:
                                 Deadline deadline = Deadline::max());
 
 private:
-    PositionedEntries(ContainerIndex index, int fd) : m_index(std::move(index)), m_fd(fd) {}
+    PositionedEntries(ContainerIndex index, FileHandle file)
+        : m_index(std::move(index)), m_file(std::move(file))
+    {
+    }
 
     ContainerIndex m_index;
-    int m_fd = -1;
+    FileHandle m_file;
     std::int64_t m_bytesRead = 0;
 };
 

@@ -1,6 +1,6 @@
-#include "export/FileOutput.h"
+#include "io/FileOutput.h"
 
-#include "export/TemporaryFiles.h"
+#include "io/TemporaryFiles.h"
 
 #include <algorithm>
 #include <atomic>

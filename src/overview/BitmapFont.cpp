@@ -1,4 +1,4 @@
-#include "export/BitmapFont.h"
+#include "overview/BitmapFont.h"
 
 #include <array>
 #include <cstdint>

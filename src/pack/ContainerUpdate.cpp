@@ -1,7 +1,7 @@
-#include "export/ContainerUpdate.h"
+#include "pack/ContainerUpdate.h"
 
 #include "container/Container.h"
-#include "state/FileHandle.h"
+#include "io/FileHandle.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -27,6 +27,8 @@ public:
 
     // The descriptor, or -1 when none is held (an open that failed).
     int fd() const { return m_fd; }
+    // Gives the descriptor up to the caller, who closes it; none is held after.
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     void close()

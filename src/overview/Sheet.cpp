@@ -1,4 +1,4 @@
-#include "export/Sheet.h"
+#include "overview/Sheet.h"
 
 #include "decode/Decoder.h"
 

@@ -17,7 +17,7 @@
 // sheet as RGBA.
 #pragma once
 
-#include "export/SheetCanvas.h"
+#include "overview/SheetCanvas.h"
 #include "state/PictureOptions.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"

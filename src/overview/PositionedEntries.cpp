@@ -1,9 +1,7 @@
-#include "export/ThumbnailReader.h"
+#include "overview/PositionedEntries.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 namespace zpk {
@@ -24,30 +22,9 @@ Result<PositionedEntries> PositionedEntries::open(const std::string& path)
 {
     auto index = loadContainerIndex(path, Streams::Refused);
     if (!index) return index.error();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    return PositionedEntries(std::move(*index), fd);
-}
-
-PositionedEntries::PositionedEntries(PositionedEntries&& other) noexcept
-    : m_index(std::move(other.m_index)), m_fd(std::exchange(other.m_fd, -1)), m_bytesRead(other.m_bytesRead)
-{
-}
-
-PositionedEntries& PositionedEntries::operator=(PositionedEntries&& other) noexcept
-{
-    if (this != &other) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_index = std::move(other.m_index);
-        m_fd = std::exchange(other.m_fd, -1);
-        m_bytesRead = other.m_bytesRead;
-    }
-    return *this;
-}
-
-PositionedEntries::~PositionedEntries()
-{
-    if (m_fd >= 0) ::close(m_fd);
+    auto file = openInput(path, Streams::Refused, kMaxFileLength);
+    if (!file) return file.error();
+    return PositionedEntries(std::move(*index), std::move(file->handle));
 }
 
 Result<WindowDecode> PositionedEntries::decode(int row, const PictureOptions& options, std::int64_t maxWindow,
@@ -80,7 +57,7 @@ Result<WindowDecode> PositionedEntries::decode(int row, const PictureOptions& op
         part.fileLength = static_cast<std::int32_t>(window);
         part.fileBytes = FileBytes(static_cast<std::size_t>(window));
         if (const int err =
-                readZeroFilled(m_fd, part.fileBytes.data(), static_cast<std::size_t>(window), base);
+                readZeroFilled(m_file.fd(), part.fileBytes.data(), static_cast<std::size_t>(window), base);
             err != 0)
             return makeError(ErrorCode::CannotOpen, table.filePath, err);
         m_bytesRead += window;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "container/ContainerWriter.h"
-#include "export/PngReader.h"
+#include "pack/PictureReader.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 

@@ -1,17 +1,14 @@
-#include "export/PaletteFile.h"
+#include "palette/PaletteFile.h"
+#include "palette/PaletteText.h"
 
-#include "state/FileHandle.h"
+#include "io/InputFile.h"
 
 #include "draw/Draw.h"
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zpk {
 
@@ -34,16 +31,6 @@ Error invalid(std::string detail) { return makeDetailedError(ErrorCode::InvalidP
 
 std::string atLine(int line, const std::string& what) { return "line " + std::to_string(line) + ": " + what; }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // The first word of `text` as a detail shows it, in quotes.
 std::string quotedToken(std::string_view text)
 {
@@ -52,78 +39,6 @@ std::string quotedToken(std::string_view text)
     std::string token(text.substr(0, std::min(end, kShownTokenLength)));
     if (end > kShownTokenLength) token += "...";
     return "\"" + token + "\"";
-}
-
-// The lines of a text palette, without their LF or CRLF ends (and without
-// a UTF-8 byte order mark in front), counted from 1.
-class TextLines {
-public:
-    explicit TextLines(std::string_view text) : m_rest(text)
-    {
-        if (m_rest.starts_with("\xEF\xBB\xBF")) m_rest.remove_prefix(3);
-    }
-
-    // Bytes a text palette never holds: control bytes other than blanks (and
-    // CR ending a line), and DEL. An error names the first one.
-    std::optional<Error> checkBytes() const
-    {
-        int line = 1;
-        for (std::size_t i = 0; i < m_rest.size(); ++i) {
-            const auto c = static_cast<unsigned char>(m_rest[i]);
-            if (c == '\n') {
-                ++line;
-                continue;
-            }
-            const bool lineEnd = c == '\r' && (i + 1 == m_rest.size() || m_rest[i + 1] == '\n');
-            if ((c < 0x20 && c != '\t' && c != '\v' && c != '\f' && !lineEnd) || c == 0x7F) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "0x%02X", c);
-                return invalid(
-                    atLine(line, std::string("byte ") + hex + " does not belong in a text palette"));
-            }
-        }
-        return std::nullopt;
-    }
-
-    // The next line; nothing past the last one.
-    std::optional<std::string_view> next()
-    {
-        if (m_done) return std::nullopt;
-        ++m_number;
-        const std::size_t end = m_rest.find('\n');
-        std::string_view line = m_rest.substr(0, end);
-        if (end == std::string_view::npos) {
-            m_done = true;
-        } else {
-            m_rest.remove_prefix(end + 1);
-            // a final line end does not begin another line
-            m_done = m_rest.empty();
-        }
-        if (line.ends_with('\r')) line.remove_suffix(1);
-        return line;
-    }
-    // The number of the line next() gave last.
-    int number() const { return m_number; }
-
-private:
-    std::string_view m_rest;
-    int m_number = 0;
-    bool m_done = false;
-};
-
-// A decimal number of `text` (blanks around it allowed) up to `highest`;
-// nothing when it is anything else.
-std::optional<unsigned> wholeNumber(std::string_view text, unsigned highest)
-{
-    text = trimmed(text);
-    if (text.empty()) return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        if (!isDigit(c)) return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > highest) return std::nullopt;
-    }
-    return value;
 }
 
 // Reads one colour component (red, green or blue) from the front of `rest`,
@@ -169,6 +84,13 @@ Result<Colour> colourLine(std::string_view line, int number, std::string_view& r
     return makeColour(*red, *green, *blue);
 }
 
+Error badByte(const TextLines::BadByte& bad)
+{
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", bad.byte);
+    return invalid(atLine(bad.line, std::string("byte ") + hex + " does not belong in a text palette"));
+}
+
 Error tooManyColours(int line)
 {
     return invalid(atLine(line, "more than " + std::to_string(kMaxPaletteFileColours) + " colours"));
@@ -177,7 +99,7 @@ Error tooManyColours(int line)
 Result<std::vector<Colour>> parseGimp(std::string_view text)
 {
     TextLines lines(text);
-    if (auto bad = lines.checkBytes()) return *bad;
+    if (auto bad = lines.firstBadByte()) return badByte(*bad);
     if (trimmed(lines.next().value_or("")) != "GIMP Palette")
         return invalid(atLine(1, "a GIMP palette begins with \"GIMP Palette\""));
 
@@ -206,7 +128,7 @@ Result<std::vector<Colour>> parseGimp(std::string_view text)
 Result<std::vector<Colour>> parseJasc(std::string_view text)
 {
     TextLines lines(text);
-    if (auto bad = lines.checkBytes()) return *bad;
+    if (auto bad = lines.firstBadByte()) return badByte(*bad);
     if (trimmed(lines.next().value_or("")) != "JASC-PAL")
         return invalid(atLine(1, "a JASC palette begins with \"JASC-PAL\""));
     const auto version = lines.next();
@@ -368,35 +290,16 @@ Result<std::vector<Colour>> readPaletteFile(const std::string& path)
     if (!format || *format == PaletteFormat::Png)
         return withPath(invalid("the name does not end in .gpl, .pal or .act"), path);
 
-    // O_NONBLOCK: a FIFO is refused below instead of waiting for a writer
-    const FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.fd() < 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    struct stat info {};
-    if (::fstat(file.fd(), &info) != 0) return makeError(ErrorCode::CannotOpen, path, errno);
-    if (S_ISDIR(info.st_mode)) return makeError(ErrorCode::CannotOpen, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
-    if (info.st_size > kMaxPaletteFileBytes) return withPath(tooLong(info.st_size), path);
-
-    // Read to the end, but never more than one byte past the limit: a file
-    // that grew meanwhile is still refused.
-    constexpr auto kCeiling = static_cast<std::size_t>(kMaxPaletteFileBytes) + 1;
-    std::vector<std::uint8_t> bytes(std::min(static_cast<std::size_t>(info.st_size) + 1, kCeiling));
-    std::size_t done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            if (bytes.size() == kCeiling) return withPath(tooLong(static_cast<std::int64_t>(done)), path);
-            bytes.resize(std::min(bytes.size() * 2, kCeiling));
-        }
-        const ssize_t got = ::read(file.fd(), bytes.data() + done, bytes.size() - done);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return makeError(ErrorCode::CannotOpen, path, errno);
-        }
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
+    // a FIFO is refused instead of waiting for a writer
+    auto input = openInput(path, Streams::Refused, kMaxPaletteFileBytes);
+    if (!input) {
+        if (input.error().code == ErrorCode::TooLarge)
+            return withPath(tooLong(input.error().actualLength), path);
+        return input.error();
     }
-    bytes.resize(done);
-    auto colours = parsePalette(bytes, *format);
+    const auto bytes = readInput(*input, path, kMaxPaletteFileBytes);
+    if (!bytes) return bytes.error();
+    auto colours = parsePalette(bytes->span().first(bytes->size() - 1), *format);
     if (!colours) return withPath(colours.error(), path);
     return colours;
 }

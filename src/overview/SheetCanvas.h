@@ -5,7 +5,7 @@
 // row number on a white label, or a small cross that marks an empty cell.
 #pragma once
 
-#include "export/PngWriter.h"
+#include "png/PngWriter.h"
 
 #include "decode/Decoder.h"
 #include "state/PictureOptions.h"
