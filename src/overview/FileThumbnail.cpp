@@ -105,19 +105,14 @@ private:
     // The first entry that draws, shrunk to fit.
     Result<bool> single(const std::vector<Candidate>& candidates)
     {
-        const std::int64_t size = m_settings.size;
         for (const Candidate& c : candidates) {
             if (m_decodes >= kMaxThumbnailDecodes || m_outOfTime) break;
             auto picture = decoded(c.row);
             if (!picture) return picture.error();
             if (*picture == nullptr) continue;
-            const std::int64_t longer = std::max(c.width, c.height);
-            const auto fitted = [&](std::int64_t side) {
-                if (longer <= size) return static_cast<int>(side);
-                return static_cast<int>(std::max<std::int64_t>(1, (side * size + longer / 2) / longer));
-            };
-            m_width = fitted(c.width);
-            m_height = fitted(c.height);
+            const FittedSize fitted = fittedSize(c.width, c.height, m_settings.size);
+            m_width = fitted.width;
+            m_height = fitted.height;
             m_placed.push_back({*picture, 0, 0, m_width, m_height});
             m_rows.push_back(c.row);
             return true;

@@ -58,6 +58,17 @@ EntryPicture entryPicture(DecodedImage image, const Palette& palette, DropFirst 
     return picture;
 }
 
+FittedSize fittedSize(int width, int height, int side)
+{
+    if (width <= side && height <= side) return {width, height};
+    const std::int64_t longer = std::max(width, height);
+    const auto scaled = [&](int length) {
+        return static_cast<int>(
+            std::max<std::int64_t>(1, (static_cast<std::int64_t>(length) * side + longer / 2) / longer));
+    };
+    return {scaled(width), scaled(height)};
+}
+
 int labelWidth(int number) { return textWidth(std::to_string(number)) + 2; }
 
 SheetCanvas::SheetCanvas(int width, int height) : m_width(width), m_height(height) {}

@@ -1,8 +1,8 @@
-// Pictures made of several entries (a sheet of a whole container, a
-// thumbnail): pieces placed on a transparent canvas that is given to the PNG
-// encoder one row at a time, so that the whole picture never exists in
-// memory as RGBA. A piece is an entry at 1x or shrunk to a smaller box, a
-// row number on a white label, or a small cross that marks an empty cell.
+// Pictures made of entries (a sheet of a whole container, the file
+// manager's thumbnail, the gallery's thumbnail of one entry): pieces placed on a transparent canvas that is
+// given to the PNG encoder one row at a time, so that the whole picture never exists in memory as RGBA. A
+// piece is an entry at 1x or shrunk to a smaller box, a row number on a white label, or a small cross that
+// marks an empty cell.
 #pragma once
 
 #include "png/PngWriter.h"
@@ -34,6 +34,15 @@ struct EntryPicture {
 };
 
 EntryPicture entryPicture(DecodedImage image, const Palette& palette, DropFirst dropFirst);
+
+// The size a picture of `width` x `height` pixels takes in a square of
+// `side`: itself when it fits, otherwise shrunk with its proportions kept,
+// the longer side `side`, at least 1 x 1.
+struct FittedSize {
+    int width = 0;
+    int height = 0;
+};
+FittedSize fittedSize(int width, int height, int side);
 
 // The cross's colour, and the label's text and box: opaque, so that they
 // read on light and dark backgrounds alike.

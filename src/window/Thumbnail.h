@@ -1,8 +1,9 @@
 // One entry of a container as the gallery shows it: decoded on a fresh
 // palette, as `zpk export` draws it, so that a thumbnail never depends on
 // which entries were drawn before it; drawn pixels opaque, the rest
-// transparent; at 1x when it fits into the gallery's square, scaled down
-// (an average over each target pixel's area) when it does not. Safe to call
+// transparent; at 1x when it fits into the gallery's square, shrunk when it
+// does not, by the same rule as the sheet and the file manager's thumbnail
+// (overview/SheetCanvas). Safe to call
 // on any thread: it only reads `file` and `options`.
 #pragma once
 
@@ -10,7 +11,6 @@
 #include "state/ViewerState.h"
 
 #include <QImage>
-#include <QSize>
 
 namespace zpk {
 
@@ -33,11 +33,6 @@ struct Thumbnail {
     // Picture.
     QImage image;
 };
-
-// The size an image of `width` x `height` pixels takes in a square of
-// `side`: itself when it fits, otherwise scaled down to fit with its
-// proportions kept, at least 1 x 1.
-QSize fittedSize(int width, int height, int side);
 
 // The thumbnail of list row `row` of `file` for a square of `side` pixels
 // (clamped to kMinThumbnailSide..kMaxThumbnailSide), drawn with `options`

@@ -7,6 +7,8 @@
 
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
+#include "overview/FileThumbnail.h"
+#include "overview/SheetCanvas.h"
 #include "window/CanvasMenu.h"
 #include "window/GalleryWindow.h"
 #include "window/MainWindow.h"
@@ -109,6 +111,7 @@ private slots:
     void rowsWithoutPictureSayWhy();
     void thumbnailIsTheEntryOnAFreshPalette();
     void scaledDownByArea();
+    void shrunkAsTheFileManagerShrinksIt();
     void enlargedWithoutSmoothing();
     void transparentPixelsShowTheCheckerboard();
     void clickDrawsTheRowInTheMainWindow();
@@ -189,7 +192,8 @@ void GalleryTest::checkThumbnails(GalleryWindow* gallery)
         }
         QCOMPARE(model->state(row), ThumbnailModel::State::Picture);
         const QImage image = model->image(row);
-        const QSize size = fittedSize(expected.width, expected.height, gallery->side());
+        const FittedSize fitted = fittedSize(expected.width, expected.height, gallery->side());
+        const QSize size(fitted.width, fitted.height);
         QCOMPARE(image.size(), size);
         const bool fullSize = size == QSize(expected.width, expected.height);
         QCOMPARE(model->index(row).data(ThumbnailModel::FullSizeRole).toBool(), fullSize);
@@ -339,6 +343,31 @@ void GalleryTest::scaledDownByArea()
     const int green = (colours[0].green + colours[1].green + 1) / 2;
     const int blue = (colours[0].blue + colours[1].blue + 1) / 2;
     QCOMPARE(mean.pixel(10, 20), qRgb(red, green, blue));
+}
+
+void GalleryTest::shrunkAsTheFileManagerShrinksIt()
+{
+    // an odd size and noise, so that which pixels a box samples shows
+    WriterImage noise{301, 97, threeColours(), {}};
+    std::mt19937 random(7);
+    for (int i = 0; i < noise.width * noise.height; ++i)
+        noise.pixels.push_back(static_cast<std::uint8_t>(random() % noise.colours.size()));
+    writeBytes(path("noise.zpk"), containerBytes(ContainerBuilder().entry(noise)));
+    GalleryWindow* gallery = galleryOn(QStringLiteral("noise.zpk"));
+    QVERIFY(gallery != nullptr);
+    gallery->setSide(64);
+    QVERIFY(waitForAll(gallery));
+
+    ThumbnailSettings settings;
+    settings.size = 64;
+    settings.picture = m_window->pictureOptions();
+    const auto made = makeContainerThumbnail(path("noise.zpk").toStdString(), settings);
+    QVERIFY(made && made->status == ThumbnailStatus::Made);
+    const QImage forFileManager = QImage::fromData(made->png.data(), static_cast<int>(made->png.size()))
+                                      .convertToFormat(QImage::Format_ARGB32);
+    const QImage inGallery = gallery->model()->image(0).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(inGallery.size(), QSize(64, 21));
+    QCOMPARE(inGallery, forFileManager);
 }
 
 void GalleryTest::enlargedWithoutSmoothing()
