@@ -24,78 +24,20 @@
 // (`--color1 -300`). `--` ends the options. FILE "-" is standard input.
 #pragma once
 
-#include "cli/Listing.h"
-#include "io/FileOutput.h"
-#include "overview/FileThumbnail.h"
-#include "pack/PictureReader.h"
-#include "state/PictureOptions.h"
+#include "cli/CommandSettings.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Info, Export, Thumbnail, Sheet, Palette, Pack, Replace, Extract };
-
-enum class ProgressOutput {
-    Shown,  // a bar on a terminal, a line per file otherwise
-    Quiet,  // none; failures are still reported
-};
-
-struct ExportSettings {
-    int row = 0;  // the list row to export (palette: to take the palette of), counted from 0
-    // One entry: the PNG to write (empty: STEM-K.png in the current folder).
-    // --all: the folder to write into (empty: the current folder).
-    // thumbnail: the PNG to write (its second operand). sheet: the PNG
-    // (empty: STEM-sheet.png in the current folder). palette: the palette file.
-    // pack: the container to write (its first operand). replace: the container
-    // to write (empty: FILE itself, replaced). extract: the file for the bytes.
-    std::string output;
-    PictureOptions picture;  // the ramp and its three texts, drop-first, RGBA or indexed
-    // --palette: a palette file whose colours take the place of the stored
-    // ones (read when the command runs, into picture.externalPalette).
-    std::string paletteFile;
-    bool all = false;  // --all: every entry of every FILE
-    // The following go with --all only.
-    int jobs = 0;                             // worker threads; 0: one per hardware thread
-    Overwrite overwrite = Overwrite::Refuse;  // also the --force of pack and replace
-    bool skipExisting = false;
-    ProgressOutput progress = ProgressOutput::Shown;  // also with one entry: -q leaves out the closing line
-    // thumbnail: --size, the longest side
-    int thumbnailSize = kDefaultThumbnailSize;
-    // sheet: --columns (0: as many as make the grid square) and --labels
-    int columns = 0;
-    bool labels = false;
-};
-
-// What pack and replace read pictures with.
-struct PackSettings {
-    // pack: the PNGs to pack, in order (empty with --from); replace: the one
-    // PNG that takes the entry's place.
-    std::vector<std::string> pictures;
-    std::string fromFolder;  // pack --from DIR: DIR/000.png, 001.png, ... as export --all writes them
-    PackOptions options;     // --transparent-index0
-};
-
-struct Invocation {
-    Command command = Command::Help;
-    // Command::Help: whose help to show (Command::Help for the general one).
-    Command helpTopic = Command::Help;
-    // Every command but help: the (first) container to read (pack: none;
-    // the container it writes is exportSettings.output).
-    std::string file;
-    // Every FILE operand, in order (one but for list, info and export --all;
-    // thumbnail's OUT is exportSettings.output; pack has none, its pictures
-    // are in packSettings).
-    std::vector<std::string> files;
-    ExportSettings exportSettings;
-    PackSettings packSettings;
-    ListFormat listFormat = ListFormat::Text;
-};
+// A command line that reads: what to do, with the settings of that command.
+using Invocation =
+    std::variant<HelpRequest, VersionRequest, ListSettings, InfoSettings, ExportSettings, ThumbnailSettings,
+                 SheetSettings, PaletteSettings, PackSettings, ReplaceSettings, ExtractSettings>;
 
 struct UsageError {
     std::string message;

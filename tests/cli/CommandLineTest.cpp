@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/ParseSupport.h"
 #include "export/ExportNaming.h"
 
 #include <gtest/gtest.h>
@@ -16,15 +17,7 @@ ParsedCommandLine parse(std::initializer_list<std::string_view> args)
     return parseCommandLine(list);
 }
 
-Invocation parsedOk(std::initializer_list<std::string_view> args)
-{
-    auto parsed = parse(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        ADD_FAILURE() << error->message;
-        return {};
-    }
-    return std::get<Invocation>(parsed);
-}
+using testing::parsedAs;
 
 std::string usageMessage(std::initializer_list<std::string_view> args)
 {
@@ -51,68 +44,67 @@ TEST(RowNumber, DigitsOnlyAndNoOverflow)
 
 TEST(CommandLine, ExportDefaults)
 {
-    const Invocation inv = parsedOk({"export", "a.zpk"});
-    EXPECT_EQ(inv.command, Command::Export);
-    EXPECT_EQ(inv.file, "a.zpk");
-    EXPECT_EQ(inv.exportSettings.row, 0);
-    EXPECT_EQ(inv.exportSettings.output, "");
-    EXPECT_FALSE(inv.exportSettings.picture.userColor);
-    EXPECT_EQ(inv.exportSettings.picture.color1, "0");
-    EXPECT_EQ(inv.exportSettings.picture.color2, "0");
-    EXPECT_EQ(inv.exportSettings.picture.color3, "0");
-    EXPECT_EQ(inv.exportSettings.picture.dropFirst, DropFirst::Off);
+    const auto inv = parsedAs<ExportSettings>({"export", "a.zpk"});
+    EXPECT_EQ(inv.files, (std::vector<std::string>{"a.zpk"}));
+    EXPECT_EQ(inv.row, 0);
+    EXPECT_EQ(inv.outputPng, "");
+    EXPECT_FALSE(inv.drawing.picture.userColor);
+    EXPECT_EQ(inv.drawing.picture.color1, "0");
+    EXPECT_EQ(inv.drawing.picture.color2, "0");
+    EXPECT_EQ(inv.drawing.picture.color3, "0");
+    EXPECT_EQ(inv.drawing.picture.dropFirst, DropFirst::Off);
 }
 
 TEST(CommandLine, ValuesMayLookLikeOptions)
 {
     // a separate value is taken whatever it looks like
-    const Invocation inv =
-        parsedOk({"export", "--color1", "-300", "--color2", "-2.5", "-o", "-x.png", "a.zpk"});
-    EXPECT_EQ(inv.exportSettings.picture.color1, "-300");
-    EXPECT_EQ(inv.exportSettings.picture.color2, "-2.5");
-    EXPECT_EQ(inv.exportSettings.output, "-x.png");
-    EXPECT_EQ(inv.file, "a.zpk");
+    const auto inv =
+        parsedAs<ExportSettings>({"export", "--color1", "-300", "--color2", "-2.5", "-o", "-x.png", "a.zpk"});
+    EXPECT_EQ(inv.drawing.picture.color1, "-300");
+    EXPECT_EQ(inv.drawing.picture.color2, "-2.5");
+    EXPECT_EQ(inv.outputPng, "-x.png");
+    EXPECT_EQ(inv.files, (std::vector<std::string>{"a.zpk"}));
     // so an option name is taken as a colour text, which is no number
     EXPECT_EQ(usageMessage({"export", "--color2", "--drop-first", "a.zpk"}),
               "--color2 needs a number such as 12, -3 or 2.5, not '--drop-first'");
 
-    const Invocation attached = parsedOk({"export", "a.zpk", "--color1=-300", "--color2=+7", "--color3=.5"});
-    EXPECT_EQ(attached.exportSettings.picture.color1, "-300");
-    EXPECT_EQ(attached.exportSettings.picture.color2, "+7");
-    EXPECT_EQ(attached.exportSettings.picture.color3, ".5");
+    const auto attached =
+        parsedAs<ExportSettings>({"export", "a.zpk", "--color1=-300", "--color2=+7", "--color3=.5"});
+    EXPECT_EQ(attached.drawing.picture.color1, "-300");
+    EXPECT_EQ(attached.drawing.picture.color2, "+7");
+    EXPECT_EQ(attached.drawing.picture.color3, ".5");
     EXPECT_EQ(usageMessage({"export", "a.zpk", "--color3==5"}),
               "--color3 needs a number such as 12, -3 or 2.5, not '=5'");
 }
 
 TEST(CommandLine, AllExportOptions)
 {
-    const Invocation inv = parsedOk(
+    const auto inv = parsedAs<ExportSettings>(
         {"export", "--entry", "12", "a.zpk", "--user-color", "-oout.png", "--drop-first", "--entry=3"});
-    EXPECT_EQ(inv.exportSettings.row, 3);  // the last one counts
-    EXPECT_EQ(inv.exportSettings.output, "out.png");
-    EXPECT_TRUE(inv.exportSettings.picture.userColor);
-    EXPECT_EQ(inv.exportSettings.picture.dropFirst, DropFirst::On);
+    EXPECT_EQ(inv.row, 3);  // the last one counts
+    EXPECT_EQ(inv.outputPng, "out.png");
+    EXPECT_TRUE(inv.drawing.picture.userColor);
+    EXPECT_EQ(inv.drawing.picture.dropFirst, DropFirst::On);
 }
 
 TEST(CommandLine, DoubleDashEndsOptions)
 {
-    EXPECT_EQ(parsedOk({"export", "--", "-odd.zpk"}).file, "-odd.zpk");
-    EXPECT_EQ(parsedOk({"list", "--", "--help"}).file, "--help");
-    EXPECT_EQ(parsedOk({"list", "-"}).file, "-");
+    EXPECT_EQ(parsedAs<ExportSettings>({"export", "--", "-odd.zpk"}).files,
+              (std::vector<std::string>{"-odd.zpk"}));
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "--", "--help"}).files, (std::vector<std::string>{"--help"}));
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "-"}).files, (std::vector<std::string>{"-"}));
 }
 
 TEST(CommandLine, HelpTopics)
 {
-    EXPECT_EQ(parsedOk({"--help"}).helpTopic, Command::Help);
-    EXPECT_EQ(parsedOk({"help", "export"}).helpTopic, Command::Export);
-    EXPECT_EQ(parsedOk({"-h", "info"}).helpTopic, Command::Info);
+    EXPECT_EQ(parsedAs<HelpRequest>({"--help"}).topic, Command::Help);
+    EXPECT_EQ(parsedAs<HelpRequest>({"help", "export"}).topic, Command::Export);
+    EXPECT_EQ(parsedAs<HelpRequest>({"-h", "info"}).topic, Command::Info);
     // there is no demo command, so it has no help either
     EXPECT_EQ(usageMessage({"-h", "demo"}), "unknown command 'demo'");
     EXPECT_EQ(usageMessage({"help", "demo"}), "unknown command 'demo'");
-    const Invocation inv = parsedOk({"list", "a.zpk", "--help"});
-    EXPECT_EQ(inv.command, Command::Help);
-    EXPECT_EQ(inv.helpTopic, Command::List);
-    EXPECT_EQ(parsedOk({"--version"}).command, Command::Version);
+    EXPECT_EQ(parsedAs<HelpRequest>({"list", "a.zpk", "--help"}).topic, Command::List);
+    EXPECT_TRUE(std::holds_alternative<VersionRequest>(std::get<Invocation>(parse({"--version"}))));
 }
 
 TEST(CommandLine, UsageErrorsSayWhatIsWrong)
@@ -143,28 +135,28 @@ TEST(CommandLine, UsageLinesAndHelpBelongTogether)
 
 TEST(CommandLine, ExportAllTakesSeveralFilesAndItsOptions)
 {
-    const Invocation inv = parsedOk(
+    const auto inv = parsedAs<ExportSettings>(
         {"export", "a.zpk", "--all", "b.zpk", "-j4", "--force", "-q", "-o", "out", "--indexed", "c.zpk"});
-    EXPECT_EQ(inv.command, Command::Export);
-    EXPECT_TRUE(inv.exportSettings.all);
+    EXPECT_TRUE(inv.all);
     EXPECT_EQ(inv.files, (std::vector<std::string>{"a.zpk", "b.zpk", "c.zpk"}));
-    EXPECT_EQ(inv.file, "a.zpk");
-    EXPECT_EQ(inv.exportSettings.jobs, 4);
-    EXPECT_EQ(inv.exportSettings.overwrite, Overwrite::Replace);
-    EXPECT_EQ(inv.exportSettings.progress, ProgressOutput::Quiet);
-    EXPECT_EQ(inv.exportSettings.output, "out");
-    EXPECT_EQ(inv.exportSettings.picture.form, OutputForm::Indexed);
+    EXPECT_EQ(inv.jobs, 4);
+    EXPECT_EQ(inv.overwrite, Overwrite::Replace);
+    EXPECT_EQ(inv.progress, ProgressOutput::Quiet);
+    EXPECT_EQ(inv.outputFolder, "out");  // -o names the folder with --all
+    EXPECT_EQ(inv.outputPng, "");
+    EXPECT_EQ(inv.drawing.picture.form, OutputForm::Indexed);
 
-    const Invocation defaults = parsedOk({"export", "--all", "a.zpk"});
-    EXPECT_EQ(defaults.exportSettings.jobs, 0);
-    EXPECT_EQ(defaults.exportSettings.overwrite, Overwrite::Refuse);
-    EXPECT_EQ(defaults.exportSettings.progress, ProgressOutput::Shown);
-    EXPECT_EQ(defaults.exportSettings.picture.form, OutputForm::Smallest);
-    EXPECT_EQ(parsedOk({"export", "a.zpk", "--rgba"}).exportSettings.picture.form, OutputForm::Rgba);
+    const auto defaults = parsedAs<ExportSettings>({"export", "--all", "a.zpk"});
+    EXPECT_EQ(defaults.jobs, 0);
+    EXPECT_EQ(defaults.overwrite, Overwrite::Refuse);
+    EXPECT_EQ(defaults.progress, ProgressOutput::Shown);
+    EXPECT_EQ(defaults.drawing.picture.form, OutputForm::Smallest);
+    EXPECT_EQ(parsedAs<ExportSettings>({"export", "a.zpk", "--rgba"}).drawing.picture.form, OutputForm::Rgba);
     EXPECT_EQ(usageMessage({"export", "a.zpk", "--rgba", "--indexed"}),
               "--indexed and --rgba exclude each other");
-    EXPECT_EQ(parsedOk({"export", "a.zpk", "--indexed"}).exportSettings.picture.form, OutputForm::Indexed);
-    EXPECT_EQ(parsedOk({"export", "--all", "--jobs=12", "a.zpk"}).exportSettings.jobs, 12);
+    EXPECT_EQ(parsedAs<ExportSettings>({"export", "a.zpk", "--indexed"}).drawing.picture.form,
+              OutputForm::Indexed);
+    EXPECT_EQ(parsedAs<ExportSettings>({"export", "--all", "--jobs=12", "a.zpk"}).jobs, 12);
 }
 
 TEST(CommandLine, ExportAllUsageErrors)
@@ -187,21 +179,19 @@ TEST(CommandLine, ExportAllUsageErrors)
 
 TEST(CommandLine, ListFormatsAndInfo)
 {
-    EXPECT_EQ(parsedOk({"list", "a.zpk"}).listFormat, ListFormat::Text);
-    EXPECT_EQ(parsedOk({"list", "a.zpk", "--format", "csv"}).listFormat, ListFormat::Csv);
-    EXPECT_EQ(parsedOk({"list", "--format=json", "a.zpk"}).listFormat, ListFormat::Json);
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "a.zpk"}).format, ListFormat::Text);
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "a.zpk", "--format", "csv"}).format, ListFormat::Csv);
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "--format=json", "a.zpk"}).format, ListFormat::Json);
     EXPECT_EQ(usageMessage({"list", "a.zpk", "--format", "xml"}),
               "--format takes text, csv, json or jsonl, not 'xml'");
-    EXPECT_EQ(parsedOk({"list", "--format=jsonl", "a.zpk"}).listFormat, ListFormat::JsonLines);
+    EXPECT_EQ(parsedAs<ListSettings>({"list", "--format=jsonl", "a.zpk"}).format, ListFormat::JsonLines);
     EXPECT_EQ(usageMessage({"list", "a.zpk", "--format"}), "option '--format' needs a value");
 
-    const Invocation info = parsedOk({"info", "a.zpk"});
-    EXPECT_EQ(info.command, Command::Info);
-    EXPECT_EQ(info.file, "a.zpk");
+    EXPECT_EQ(parsedAs<InfoSettings>({"info", "a.zpk"}).files, (std::vector<std::string>{"a.zpk"}));
     EXPECT_EQ(usageMessage({"info"}), "missing FILE");
-    EXPECT_EQ(parsedOk({"info", "a", "b"}).files, (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(parsedOk({"info", "--help"}).helpTopic, Command::Info);
-    EXPECT_EQ(parsedOk({"help", "info"}).helpTopic, Command::Info);
+    EXPECT_EQ(parsedAs<InfoSettings>({"info", "a", "b"}).files, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(parsedAs<HelpRequest>({"info", "--help"}).topic, Command::Info);
+    EXPECT_EQ(parsedAs<HelpRequest>({"help", "info"}).topic, Command::Info);
 }
 
 TEST(CommandLine, EveryCommandHasHelpThatNamesItsOptions)

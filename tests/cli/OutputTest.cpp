@@ -378,15 +378,15 @@ TEST(OutputOptions, ShortOptionsBundleAndLongOnesShorten)
     };
     const auto bundled = parse({"export", "-qj4", "--all", "a.zpk"});
     ASSERT_TRUE(std::holds_alternative<cli::Invocation>(bundled));
-    const auto& settings = std::get<cli::Invocation>(bundled).exportSettings;
+    const auto& settings = std::get<cli::ExportSettings>(std::get<cli::Invocation>(bundled));
     EXPECT_EQ(settings.jobs, 4);
     EXPECT_EQ(settings.progress, cli::ProgressOutput::Quiet);
     const auto shortened = parse({"export", "a.zpk", "--ent", "3", "--drop", "--color2=-7"});
     ASSERT_TRUE(std::holds_alternative<cli::Invocation>(shortened));
-    const auto& picked = std::get<cli::Invocation>(shortened).exportSettings;
+    const auto& picked = std::get<cli::ExportSettings>(std::get<cli::Invocation>(shortened));
     EXPECT_EQ(picked.row, 3);
-    EXPECT_EQ(picked.picture.dropFirst, DropFirst::On);
-    EXPECT_EQ(picked.picture.color2, "-7");
+    EXPECT_EQ(picked.drawing.picture.dropFirst, DropFirst::On);
+    EXPECT_EQ(picked.drawing.picture.color2, "-7");
     // -q on one export, and on list and info
     EXPECT_TRUE(std::holds_alternative<cli::Invocation>(parse({"export", "-q", "a.zpk"})));
     EXPECT_TRUE(std::holds_alternative<cli::Invocation>(parse({"list", "-q", "a.zpk", "b.zpk"})));

@@ -7,6 +7,7 @@
 #include "fixtures/Fixtures.h"
 
 #include "cli/CommandLine.h"
+#include "cli/ParseSupport.h"
 #include "png/PngWriter.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,6 @@ namespace zpk::testing {
 namespace {
 
 using cli::Command;
-using cli::Invocation;
 using cli::ParsedCommandLine;
 using cli::UsageError;
 
@@ -426,16 +426,6 @@ TEST_F(PackCommand, ExtractToStandardOutput)
 
 // --- command lines, help, completion --------------------------------------------
 
-Invocation parsedOk(std::vector<std::string_view> args)
-{
-    const ParsedCommandLine parsed = cli::parseCommandLine(args);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        ADD_FAILURE() << "usage error: " << error->message;
-        return {};
-    }
-    return std::get<Invocation>(parsed);
-}
-
 std::string refused(std::vector<std::string_view> args)
 {
     const ParsedCommandLine parsed = cli::parseCommandLine(args);
@@ -446,17 +436,16 @@ std::string refused(std::vector<std::string_view> args)
 
 TEST(PackCommandLine, OperandsAndOptions)
 {
-    const Invocation pack =
-        parsedOk({"pack", "out.zpk", "a.png", "b.png", "--transparent-index0", "--force"});
-    EXPECT_EQ(pack.command, Command::Pack);
-    EXPECT_EQ(pack.exportSettings.output, "out.zpk");
-    EXPECT_EQ(pack.packSettings.pictures, (std::vector<std::string>{"a.png", "b.png"}));
-    EXPECT_TRUE(pack.packSettings.options.transparentIndex0);
-    EXPECT_EQ(pack.exportSettings.overwrite, Overwrite::Replace);
-    const Invocation from = parsedOk({"pack", "--from=dir", "out.zpk"});
-    EXPECT_EQ(from.packSettings.fromFolder, "dir");
-    EXPECT_TRUE(from.packSettings.pictures.empty());
-    EXPECT_EQ(from.exportSettings.overwrite, Overwrite::Refuse);
+    const auto pack =
+        parsedAs<cli::PackSettings>({"pack", "out.zpk", "a.png", "b.png", "--transparent-index0", "--force"});
+    EXPECT_EQ(pack.outputContainer, "out.zpk");
+    EXPECT_EQ(pack.pictures, (std::vector<std::string>{"a.png", "b.png"}));
+    EXPECT_TRUE(pack.options.transparentIndex0);
+    EXPECT_EQ(pack.overwrite, Overwrite::Replace);
+    const auto from = parsedAs<cli::PackSettings>({"pack", "--from=dir", "out.zpk"});
+    EXPECT_EQ(from.fromFolder, "dir");
+    EXPECT_TRUE(from.pictures.empty());
+    EXPECT_EQ(from.overwrite, Overwrite::Refuse);
     EXPECT_NE(refused({"pack", "out.zpk"}).find("missing IMAGE"), std::string::npos);
     EXPECT_NE(refused({"pack"}).find("missing OUT.zpk"), std::string::npos);
     EXPECT_NE(refused({"pack", "out.zpk", "--from", "d", "a.png"}).find("exclude each other"),
@@ -464,12 +453,12 @@ TEST(PackCommandLine, OperandsAndOptions)
     EXPECT_NE(refused({"pack", "out.zpk", "a.png", "--entry", "1"}).find("unknown option"),
               std::string::npos);
 
-    const Invocation replace = parsedOk({"replace", "f.zpk", "--ent", "3", "p.png", "-o", "g.zpk"});
-    EXPECT_EQ(replace.command, Command::Replace);
+    const auto replace =
+        parsedAs<cli::ReplaceSettings>({"replace", "f.zpk", "--ent", "3", "p.png", "-o", "g.zpk"});
     EXPECT_EQ(replace.file, "f.zpk");
-    EXPECT_EQ(replace.exportSettings.row, 3);
-    EXPECT_EQ(replace.exportSettings.output, "g.zpk");
-    EXPECT_EQ(replace.packSettings.pictures, (std::vector<std::string>{"p.png"}));
+    EXPECT_EQ(replace.row, 3);
+    EXPECT_EQ(replace.outputContainer, "g.zpk");
+    EXPECT_EQ(replace.image, "p.png");
     EXPECT_NE(refused({"replace", "f.zpk", "p.png"}).find("missing --entry K"), std::string::npos);
     EXPECT_NE(refused({"replace", "f.zpk", "--entry", "0"}).find("missing IMAGE"), std::string::npos);
     EXPECT_NE(refused({"replace", "-", "--entry", "0", "p.png"}).find("give -o OUT"), std::string::npos);
@@ -477,10 +466,9 @@ TEST(PackCommandLine, OperandsAndOptions)
         refused({"replace", "f.zpk", "--entry", "0", "p.png", "q.png"}).find("unexpected argument 'q.png'"),
         std::string::npos);
 
-    const Invocation extract = parsedOk({"extract", "f.zpk", "-qo", "-"});
-    EXPECT_EQ(extract.command, Command::Extract);
-    EXPECT_EQ(extract.exportSettings.row, 0);
-    EXPECT_EQ(extract.exportSettings.output, "-");
+    const auto extract = parsedAs<cli::ExtractSettings>({"extract", "f.zpk", "-qo", "-"});
+    EXPECT_EQ(extract.row, 0);
+    EXPECT_EQ(extract.outputFile, "-");
     EXPECT_NE(refused({"extract", "f.zpk"}).find("missing -o OUT"), std::string::npos);
     EXPECT_NE(refused({"extract", "f.zpk", "g.zpk", "-o", "x"}).find("unexpected argument"),
               std::string::npos);
@@ -498,8 +486,8 @@ TEST(PackCommandLine, HelpAndCompletionNameEveryOption)
         const std::string name(kNames[i]);
         EXPECT_EQ(commands.count(name), 1u) << name;
         EXPECT_EQ(topics.count(name), 1u) << name;
-        EXPECT_EQ(parsedOk({"help", kNames[i]}).helpTopic, kCommands[i]);
-        EXPECT_EQ(parsedOk({kNames[i], "--help"}).helpTopic, kCommands[i]);
+        EXPECT_EQ(parsedAs<cli::HelpRequest>({"help", kNames[i]}).topic, kCommands[i]);
+        EXPECT_EQ(parsedAs<cli::HelpRequest>({kNames[i], "--help"}).topic, kCommands[i]);
         EXPECT_EQ(cli::helpText(kCommands[i]).rfind("usage: zpk " + name, 0), 0u);
         EXPECT_EQ(cli::usageLine(kCommands[i]).rfind("usage: zpk " + name, 0), 0u);
         EXPECT_NE(cli::helpText(Command::Help).find("  " + name + " "), std::string_view::npos) << name;

@@ -5,6 +5,7 @@
 #include "cli/CompletionSupport.h"
 
 #include "cli/CommandLine.h"
+#include "cli/ParseSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,10 @@ namespace {
 
 using testing::completions;
 using testing::longOptionsIn;
+using testing::parsedAs;
 
 namespace fs = std::filesystem;
 using fs::path;
-
-Invocation parsedOk(std::initializer_list<std::string_view> args)
-{
-    const std::vector<std::string_view> list(args);
-    const ParsedCommandLine parsed = parseCommandLine(list);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        ADD_FAILURE() << "usage error: " << error->message;
-        return {};
-    }
-    return std::get<Invocation>(parsed);
-}
 
 // The message of a usage error, and the command whose usage goes with it.
 std::pair<std::string, Command> refused(std::initializer_list<std::string_view> args)
@@ -45,18 +36,18 @@ std::pair<std::string, Command> refused(std::initializer_list<std::string_view> 
 
 TEST(SubCommands, ThumbnailTakesFileAndOutput)
 {
-    const Invocation plain = parsedOk({"thumbnail", "a.zpk", "b.png"});
-    EXPECT_EQ(plain.command, Command::Thumbnail);
-    EXPECT_EQ(plain.files, std::vector<std::string>{"a.zpk"});
-    EXPECT_EQ(plain.exportSettings.output, "b.png");
-    EXPECT_EQ(plain.exportSettings.thumbnailSize, 256);
-    EXPECT_EQ(plain.exportSettings.paletteFile, "");
+    const auto plain = parsedAs<ThumbnailSettings>({"thumbnail", "a.zpk", "b.png"});
+    EXPECT_EQ(plain.file, "a.zpk");
+    EXPECT_EQ(plain.outputPng, "b.png");
+    EXPECT_EQ(plain.size, 256);
+    EXPECT_EQ(plain.drawing.paletteFile, "");
 
-    const Invocation sized = parsedOk({"thumbnail", "--size", "16", "a.zpk", "--pal=night.GPL", "b.png"});
-    EXPECT_EQ(sized.exportSettings.thumbnailSize, 16);
-    EXPECT_EQ(sized.exportSettings.paletteFile, "night.GPL");
-    EXPECT_EQ(sized.exportSettings.output, "b.png");
-    EXPECT_EQ(parsedOk({"thumbnail", "a", "b", "--size=1024"}).exportSettings.thumbnailSize, 1024);
+    const auto sized =
+        parsedAs<ThumbnailSettings>({"thumbnail", "--size", "16", "a.zpk", "--pal=night.GPL", "b.png"});
+    EXPECT_EQ(sized.size, 16);
+    EXPECT_EQ(sized.drawing.paletteFile, "night.GPL");
+    EXPECT_EQ(sized.outputPng, "b.png");
+    EXPECT_EQ(parsedAs<ThumbnailSettings>({"thumbnail", "a", "b", "--size=1024"}).size, 1024);
 
     EXPECT_EQ(refused({"thumbnail", "a.zpk"}),
               std::make_pair(std::string("missing OUT.png"), Command::Thumbnail));
@@ -69,19 +60,18 @@ TEST(SubCommands, ThumbnailTakesFileAndOutput)
 
 TEST(SubCommands, SheetTakesTheGridAndThePictureOptions)
 {
-    const Invocation sheet =
-        parsedOk({"sheet", "a.zpk", "--columns", "12", "--labels", "-o", "s.png", "--drop-first",
-                  "--user-color", "--color1", "-3", "--palette", "p.act"});
-    EXPECT_EQ(sheet.command, Command::Sheet);
+    const auto sheet =
+        parsedAs<SheetSettings>({"sheet", "a.zpk", "--columns", "12", "--labels", "-o", "s.png",
+                                 "--drop-first", "--user-color", "--color1", "-3", "--palette", "p.act"});
     EXPECT_EQ(sheet.file, "a.zpk");
-    EXPECT_EQ(sheet.exportSettings.columns, 12);
-    EXPECT_TRUE(sheet.exportSettings.labels);
-    EXPECT_EQ(sheet.exportSettings.output, "s.png");
-    EXPECT_EQ(sheet.exportSettings.picture.dropFirst, DropFirst::On);
-    EXPECT_TRUE(sheet.exportSettings.picture.userColor);
-    EXPECT_EQ(sheet.exportSettings.picture.color1, "-3");
-    EXPECT_EQ(sheet.exportSettings.paletteFile, "p.act");
-    EXPECT_EQ(parsedOk({"sheet", "a.zpk"}).exportSettings.columns, 0);
+    EXPECT_EQ(sheet.columns, 12);
+    EXPECT_TRUE(sheet.labels);
+    EXPECT_EQ(sheet.outputPng, "s.png");
+    EXPECT_EQ(sheet.drawing.picture.dropFirst, DropFirst::On);
+    EXPECT_TRUE(sheet.drawing.picture.userColor);
+    EXPECT_EQ(sheet.drawing.picture.color1, "-3");
+    EXPECT_EQ(sheet.drawing.paletteFile, "p.act");
+    EXPECT_EQ(parsedAs<SheetSettings>({"sheet", "a.zpk"}).columns, 0);
 
     EXPECT_EQ(refused({"sheet", "a", "--columns", "0"}).first,
               "--columns needs a number from 1 to 255, not '0'");
@@ -98,14 +88,14 @@ TEST(SubCommands, SheetTakesTheGridAndThePictureOptions)
 
 TEST(SubCommands, PaletteNamesItsFormatByTheOutput)
 {
-    const Invocation palette =
-        parsedOk({"palette", "a.zpk", "--entry", "3", "-o", "x.ACT", "--palette", "in.pal"});
-    EXPECT_EQ(palette.command, Command::Palette);
-    EXPECT_EQ(palette.exportSettings.row, 3);
-    EXPECT_EQ(palette.exportSettings.output, "x.ACT");
-    EXPECT_EQ(palette.exportSettings.paletteFile, "in.pal");
+    const auto palette =
+        parsedAs<PaletteSettings>({"palette", "a.zpk", "--entry", "3", "-o", "x.ACT", "--palette", "in.pal"});
+    EXPECT_EQ(palette.file, "a.zpk");
+    EXPECT_EQ(palette.row, 3);
+    EXPECT_EQ(palette.outputPalette, "x.ACT");
+    EXPECT_EQ(palette.drawing.paletteFile, "in.pal");
     for (const std::string_view name : {"x.gpl", "x.pal", "dir/x.png"})
-        EXPECT_EQ(parsedOk({"palette", "a", "-o", name}).exportSettings.output, name);
+        EXPECT_EQ(parsedAs<PaletteSettings>({"palette", "a", "-o", name}).outputPalette, name);
 
     EXPECT_EQ(refused({"palette", "a.zpk"}),
               std::make_pair(std::string("missing -o OUT: the palette file to write"), Command::Palette));
@@ -119,9 +109,10 @@ TEST(SubCommands, PaletteNamesItsFormatByTheOutput)
 
 TEST(SubCommands, PaletteFilesAreReadOnlyInTheFormatsThatCanBeRead)
 {
-    EXPECT_EQ(parsedOk({"export", "a", "--palette", "x.gpl"}).exportSettings.paletteFile, "x.gpl");
-    EXPECT_EQ(parsedOk({"export", "a", "b", "--all", "--palette", "x.act"}).exportSettings.paletteFile,
-              "x.act");
+    EXPECT_EQ(parsedAs<ExportSettings>({"export", "a", "--palette", "x.gpl"}).drawing.paletteFile, "x.gpl");
+    EXPECT_EQ(
+        parsedAs<ExportSettings>({"export", "a", "b", "--all", "--palette", "x.act"}).drawing.paletteFile,
+        "x.act");
     for (const std::string_view name : {"x.png", "x", "x.txt", "gpl"})
         EXPECT_EQ(refused({"export", "a", "--palette", name}),
                   std::make_pair("--palette needs a palette file ending in .gpl, .pal or .act, not '" +
@@ -136,10 +127,9 @@ constexpr std::array<std::string_view, 6> kCommandNames{"list",      "info",  "e
 
 TEST(SubCommands, HelpNamesEveryCommandAndFitsATerminal)
 {
-    const Invocation topic = parsedOk({"help", "thumbnail"});
-    EXPECT_EQ(topic.helpTopic, Command::Thumbnail);
-    EXPECT_EQ(parsedOk({"sheet", "--help"}).helpTopic, Command::Sheet);
-    EXPECT_EQ(parsedOk({"palette", "a", "-h"}).helpTopic, Command::Palette);
+    EXPECT_EQ(parsedAs<HelpRequest>({"help", "thumbnail"}).topic, Command::Thumbnail);
+    EXPECT_EQ(parsedAs<HelpRequest>({"sheet", "--help"}).topic, Command::Sheet);
+    EXPECT_EQ(parsedAs<HelpRequest>({"palette", "a", "-h"}).topic, Command::Palette);
     for (std::size_t i = 0; i < kCommands.size(); ++i) {
         const std::string usage = "usage: zpk " + std::string(kCommandNames[i]);
         EXPECT_EQ(helpText(kCommands[i]).rfind(usage, 0), 0u) << usage;
