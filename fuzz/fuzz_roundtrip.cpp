@@ -82,9 +82,13 @@ WriterImage makeImage(InputBytes& in, std::int64_t& budget)
 bool isExpectedRefusal(const Error& e)
 {
     if (e.code != ErrorCode::InvalidImage) return false;
-    return e.detail.find("0xFF 0xFE") != std::string::npos ||
-           e.detail.find("0xFF and the next entry starts with 0xFE") != std::string::npos ||
-           e.detail.find("larger than 65535") != std::string::npos;
+    switch (e.refusal) {
+    case Refusal::WriterColourMarker:
+    case Refusal::WriterColoursMarker:
+    case Refusal::LastColourMeetsNext:
+    case Refusal::EntryTooLarge: return true;
+    default: return false;
+    }
 }
 
 }  // namespace

@@ -145,6 +145,286 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>쓰기 금지된 파일입니다.</source>
         <translation>The file is write-protected.</translation>
     </message>
+    <message>
+        <source>빨강</source>
+        <translation>red</translation>
+    </message>
+    <message>
+        <source>초록</source>
+        <translation>green</translation>
+    </message>
+    <message>
+        <source>파랑</source>
+        <translation>blue</translation>
+    </message>
+    <message>
+        <source>%1번째 줄:</source>
+        <translation>Line %1:</translation>
+    </message>
+    <message>
+        <source>빈 파일입니다.</source>
+        <translation>The file is empty.</translation>
+    </message>
+    <message>
+        <source>파일이 %1바이트입니다. 팔레트 파일은 %2바이트까지입니다.</source>
+        <translation>The file is %1 bytes; a palette file is at most %2 bytes.</translation>
+    </message>
+    <message>
+        <source>파일 이름이 .gpl, .pal, .act로 끝나지 않습니다.</source>
+        <translation>The file name does not end in .gpl, .pal or .act.</translation>
+    </message>
+    <message>
+        <source>견본 이미지는 쓰기만 하고 팔레트로 읽지 않습니다.</source>
+        <translation>A swatch image is only written, never read as a palette.</translation>
+    </message>
+    <message>
+        <source>알 수 없는 팔레트 형식입니다.</source>
+        <translation>Unknown palette format.</translation>
+    </message>
+    <message>
+        <source>텍스트 팔레트에 올 수 없는 바이트 %1이(가) 있습니다.</source>
+        <translation>Byte %1 does not belong in a text palette.</translation>
+    </message>
+    <message>
+        <source>GIMP 팔레트의 머리글이 없습니다.</source>
+        <translation>A GIMP palette begins with &quot;GIMP Palette&quot;.</translation>
+    </message>
+    <message>
+        <source>열 수가 0에서 256 사이의 숫자가 아닙니다.</source>
+        <translation>Columns is not a number from 0 to 256.</translation>
+    </message>
+    <message>
+        <source>팔레트에 색이 없습니다.</source>
+        <translation>The palette holds no colours.</translation>
+    </message>
+    <message>
+        <source>JASC 팔레트의 머리글이 없습니다.</source>
+        <translation>A JASC palette begins with &quot;JASC-PAL&quot;.</translation>
+    </message>
+    <message>
+        <source>버전이 0100이 아닙니다.</source>
+        <translation>The version is not 0100.</translation>
+    </message>
+    <message>
+        <source>색 개수가 1에서 256 사이의 숫자가 아닙니다.</source>
+        <translation>The colour count is not a number from 1 to 256.</translation>
+    </message>
+    <message>
+        <source>색 %1개 중 %2개만 읽고 파일이 끝납니다.</source>
+        <translation>The file ends after %2 of %1 colours.</translation>
+    </message>
+    <message>
+        <source>값이 세 개보다 많습니다(&quot;%1&quot;).</source>
+        <translation>More than three values (&quot;%1&quot;).</translation>
+    </message>
+    <message>
+        <source>색이 적힌 개수 %1개보다 많습니다.</source>
+        <translation>More colours than the count of %1 says.</translation>
+    </message>
+    <message>
+        <source>%1 값이 없습니다.</source>
+        <translation>The colour has no %1 value.</translation>
+    </message>
+    <message>
+        <source>%1 값이 음수입니다(&quot;%2&quot;). 색 값은 0에서 255까지입니다.</source>
+        <translation>The %1 value &quot;%2&quot; is negative; a colour value is 0 to 255.</translation>
+    </message>
+    <message>
+        <source>%1 값이 숫자가 아닙니다(&quot;%2&quot;).</source>
+        <translation>The %1 value &quot;%2&quot; is not a number.</translation>
+    </message>
+    <message>
+        <source>%1 값이 255보다 큽니다(&quot;%2&quot;).</source>
+        <translation>The %1 value &quot;%2&quot; is over 255.</translation>
+    </message>
+    <message>
+        <source>색이 %1개보다 많습니다.</source>
+        <translation>More than %1 colours.</translation>
+    </message>
+    <message>
+        <source>파일이 %1바이트입니다. Adobe 색상표는 768바이트나 772바이트입니다.</source>
+        <translation>The file is %1 bytes; an Adobe Color Table is 768 or 772 bytes.</translation>
+    </message>
+    <message>
+        <source>%1~%2번째 바이트의 색 개수가 %3입니다. 1에서 256 사이여야 합니다.</source>
+        <translation>Bytes %1-%2 give a colour count of %3; it must be 1 to 256.</translation>
+    </message>
+    <message>
+        <source>색이 %1개입니다. 팔레트 파일에는 색을 1개에서 256개까지 넣을 수 있습니다.</source>
+        <translation>There are %1 colours; a palette file holds 1 to 256.</translation>
+    </message>
+    <message>
+        <source>PNG 파일을 읽을 수 없습니다.</source>
+        <translation>The PNG file cannot be read.</translation>
+    </message>
+    <message>
+        <source>PNG 파일의 부가 정보(텍스트, 색 프로필 등)가 망가졌습니다.</source>
+        <translation>The PNG file has a damaged ancillary chunk (text, colour profile or other metadata).</translation>
+    </message>
+    <message>
+        <source>PNG 파일을 읽을 수 없습니다. 그림 크기가 맞지 않습니다.</source>
+        <translation>The PNG file cannot be read: the image size is not what its header says.</translation>
+    </message>
+    <message>
+        <source>그림이 %1 x %2 픽셀입니다. 항목은 가로와 세로 모두 %3픽셀까지입니다.</source>
+        <translation>The picture is %1 x %2 pixels; an entry is at most %3 pixels wide and high.</translation>
+    </message>
+    <message>
+        <source>그림이 %1 x %2 픽셀입니다. 넣을 그림은 %3픽셀까지입니다.</source>
+        <translation>The picture is %1 x %2 pixels; a picture to pack has at most %3 pixels.</translation>
+    </message>
+    <message>
+        <source>픽셀 (%1, %2)의 색 번호가 %3입니다. 팔레트에는 색이 %4개뿐입니다.</source>
+        <translation>Pixel (%1, %2) has index %3, past the %4 colours of its palette.</translation>
+    </message>
+    <message>
+        <source>픽셀 (%1, %2)이 투명합니다(색 번호 %3, 알파 %4). 투명해도 되는 색은 0번뿐입니다.</source>
+        <translation>Pixel (%1, %2) is transparent (index %3, alpha %4); only index 0 may be transparent.</translation>
+    </message>
+    <message>
+        <source>픽셀 (%1, %2)이 반투명합니다(색 번호 %3, 알파 %4). 투명해도 되는 색은 0번뿐입니다.</source>
+        <translation>Pixel (%1, %2) is semi-transparent (index %3, alpha %4); only index 0 may be transparent.</translation>
+    </message>
+    <message>
+        <source>팔레트의 %1번 색(%2)에 FF FE 바이트가 들어 있어 저장한 팔레트가 거기서 끝나 버립니다.</source>
+        <translation>Palette colour %1 (%2) holds the bytes FF FE, which would end the stored palette.</translation>
+    </message>
+    <message>
+        <source>팔레트의 %1번 색과 %2번 색(%3, %4)이 이어져 FF FE 바이트가 되므로 저장한 팔레트가 거기서 끝나 버립니다. 팔레트 그림의 색 순서는 픽셀 값이므로 바꾸지 않습니다.</source>
+        <translation>Palette colours %1 and %2 (%3, %4) together hold the bytes FF FE, which would end the stored palette. The order of a palette image is its pixel values, so it is kept as it is.</translation>
+    </message>
+    <message>
+        <source>16비트 그림입니다. 8비트로 바꾸어 주십시오. 픽셀 (%1, %2)의 값은 8비트 값으로 나타낼 수 없습니다.</source>
+        <translation>The picture has 16-bit samples; please convert it to 8 bits first. Pixel (%1, %2) has a sample that no 8-bit value widens to.</translation>
+    </message>
+    <message>
+        <source>픽셀 (%1, %2)이 투명합니다. 투명한 픽셀에 쓸 값이 없습니다.</source>
+        <translation>Pixel (%1, %2) is transparent, and no value is kept for transparent pixels.</translation>
+    </message>
+    <message>
+        <source>픽셀 (%1, %2)이 반투명합니다(알파 %3).</source>
+        <translation>Pixel (%1, %2) is semi-transparent (alpha %3).</translation>
+    </message>
+    <message>
+        <source>색이 %1개입니다. 한 항목에는 %2색까지 넣을 수 있습니다.</source>
+        <translation>The picture has %1 colours; an entry holds at most %2.</translation>
+    </message>
+    <message>
+        <source>색이 %1개입니다. 한 항목에는 투명한 픽셀에 쓰는 0번 말고 %2색까지 넣을 수 있습니다.</source>
+        <translation>The picture has %1 colours; an entry holds at most %2 besides value 0 for transparent pixels.</translation>
+    </message>
+    <message>
+        <source>색 %1에 FF FE 바이트가 들어 있어 저장한 팔레트가 거기서 끝나 버립니다.</source>
+        <translation>Colour %1 holds the bytes FF FE, which would end the stored palette.</translation>
+    </message>
+    <message>
+        <source>어떤 순서로 저장해도 색 사이에 FF FE 바이트가 생깁니다. FE로 시작해 FF로 끝나는 색이 너무 많습니다.</source>
+        <translation>The colours cannot be stored in any order without the bytes FF FE: too many of them start with FE and end in FF.</translation>
+    </message>
+    <message>
+        <source>폴더에 %1 파일이 없습니다.</source>
+        <translation>The folder holds no %1.</translation>
+    </message>
+    <message>
+        <source>폴더에 %1까지 그림이 있습니다. 컨테이너에는 항목을 %2개까지 넣을 수 있습니다.</source>
+        <translation>The folder holds pictures up to %1; a container holds at most %2 entries.</translation>
+    </message>
+    <message>
+        <source>%1 파일이 없습니다. 그림은 000.png부터 %2까지 빠짐없이 있어야 합니다.</source>
+        <translation>%1 is missing: the pictures must run from 000.png to %2 without a gap.</translation>
+    </message>
+    <message>
+        <source>넣는 사이에 그림 파일이 바뀌었습니다.</source>
+        <translation>The picture changed while it was being packed.</translation>
+    </message>
+    <message>
+        <source>항목 %1은(는) 없습니다. 파일에는 항목이 %2개 있습니다.</source>
+        <translation>There is no entry %1; the file lists %2 entries.</translation>
+    </message>
+    <message>
+        <source>크기 표가 항목 %1의 자리를 %2바이트로 적고 있어 파일 끝(%3바이트)을 넘습니다. 그래서 항목을 다시 쓸 수 없습니다.</source>
+        <translation>The size table puts entry %1 at byte %2, past the end of the file (%3 bytes), so its entries cannot be rewritten.</translation>
+    </message>
+    <message>
+        <source>항목 %1을(를) 바꾸면 새 그림대로 읽히지 않습니다. 뒤 항목이 FF FE 바이트로 시작해 이 항목의 일부로 읽히기 때문입니다.</source>
+        <translation>Entry %1 would not read back as the new picture: the entry behind it starts with the bytes FF FE, which would be read as part of it.</translation>
+    </message>
+    <message>
+        <source>항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 새 항목의 첫 바이트와 함께 반복 코드가 되기 때문입니다.</source>
+        <translation>Entry %1 would no longer read as before: it ends in FF, and the first byte of the new entry would make that a run code.</translation>
+    </message>
+    <message>
+        <source>가로와 세로는 0에서 32767 사이여야 합니다.</source>
+        <translation>The width and height must lie between 0 and 32767.</translation>
+    </message>
+    <message>
+        <source>픽셀 수가 가로 곱하기 세로와 다릅니다.</source>
+        <translation>The number of pixels is not the width times the height.</translation>
+    </message>
+    <message>
+        <source>색이 256개보다 많습니다.</source>
+        <translation>More than 256 colours.</translation>
+    </message>
+    <message>
+        <source>픽셀 값 %1에 해당하는 색이 없습니다.</source>
+        <translation>Pixel value %1 has no colour.</translation>
+    </message>
+    <message>
+        <source>%1번 색에 FF FE 바이트가 들어 있어 팔레트가 거기서 끝나 버립니다.</source>
+        <translation>Colour %1 holds the bytes FF FE, which end the palette.</translation>
+    </message>
+    <message>
+        <source>%1번 색과 %2번 색이 이어져 FF FE 바이트가 되므로 팔레트가 거기서 끝나 버립니다.</source>
+        <translation>Colours %1 and %2 together hold the bytes FF FE, which end the palette.</translation>
+    </message>
+    <message>
+        <source>마지막 색이 FF로 끝나고 다음 항목이 FE로 시작합니다.</source>
+        <translation>The last colour ends in FF and the next entry starts with FE.</translation>
+    </message>
+    <message>
+        <source>항목이 %1개입니다. 컨테이너에는 항목을 %2개까지 넣을 수 있습니다.</source>
+        <translation>There are %1 entries; a container holds at most %2.</translation>
+    </message>
+    <message>
+        <source>항목 %1이(가) %2바이트입니다. 마지막이 아닌 항목은 %3바이트까지입니다.</source>
+        <translation>Entry %1 is %2 bytes; an entry other than the last is at most %3 bytes.</translation>
+    </message>
+    <message>
+        <source>그림에 픽셀이 없습니다.</source>
+        <translation>The image has no pixels.</translation>
+    </message>
+    <message>
+        <source>픽셀 바이트 수가 그림 크기와 맞지 않습니다.</source>
+        <translation>The pixel bytes do not match the image size.</translation>
+    </message>
+    <message>
+        <source>색 번호의 수가 그림 크기와 맞지 않습니다.</source>
+        <translation>The indices do not match the image size.</translation>
+    </message>
+    <message>
+        <source>PNG 팔레트에는 색을 1개에서 256개까지 넣을 수 있습니다.</source>
+        <translation>A PNG palette holds 1 to 256 colours.</translation>
+    </message>
+    <message>
+        <source>PNG 팔레트에는 색을 1개에서 256개까지 넣을 수 있고, 알파 값이 색보다 많을 수 없습니다.</source>
+        <translation>A PNG palette holds 1 to 256 colours, and no more alpha values than colours.</translation>
+    </message>
+    <message>
+        <source>알파 값이 색보다 많습니다.</source>
+        <translation>The image has more alpha values than colours.</translation>
+    </message>
+    <message>
+        <source>팔레트를 벗어나는 색 번호가 있습니다.</source>
+        <translation>An index lies past the palette.</translation>
+    </message>
+    <message>
+        <source>시트가 만들 수 있는 크기보다 큽니다.</source>
+        <translation>The sheet is larger than a sheet may be.</translation>
+    </message>
+    <message>
+        <source>항목 %1:</source>
+        <translation>Entry %1:</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>

@@ -18,6 +18,12 @@ namespace zpk::cli {
 // "cannot open: No such file or directory", "cannot write: ...".
 std::string errorReason(const Error& error);
 
+// The rule a palette, a picture, the container writer or the PNG encoder
+// refused by, with its facts: "line 5: the red value "300" is over 255",
+// "entry 3: more than 256 colours"; a library's own words when it is not
+// one of ours.
+std::string refusalText(const Error& error);
+
 // "entry row K", as messages name a row.
 std::string rowText(int row);
 

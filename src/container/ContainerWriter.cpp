@@ -15,7 +15,14 @@ constexpr std::int64_t kCodeBytes = 5;        // 0xFF 0xFE value lengthLow lengt
 constexpr std::size_t kMaxEntrySize = 65535;  // sizes are 16-bit
 constexpr std::size_t kHeaderBytes = 30;
 
-Error invalid(std::string detail) { return makeDetailedError(ErrorCode::InvalidImage, std::move(detail)); }
+Error invalid(Refusal refusal) { return makeRefusal(ErrorCode::InvalidImage, refusal); }
+
+Error invalid(Refusal refusal, int value)
+{
+    Error e = invalid(refusal);
+    e.value = value;
+    return e;
+}
 
 // --- the pixel stream ---------------------------------------------------------
 
@@ -262,23 +269,20 @@ std::optional<std::vector<int>> markerFreeOrder(const std::vector<Rgb>& colours,
 Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int nextByte)
 {
     if (image.width < 0 || image.width > kMaxImageSide || image.height < 0 || image.height > kMaxImageSide)
-        return invalid("width and height must lie between 0 and 32767");
+        return invalid(Refusal::SideOutOfRange);
     const std::size_t area = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
-    if (image.pixels.size() != area) return invalid("the pixel count is not width x height");
-    if (image.colours.size() > 256) return invalid("more than 256 colours");
+    if (image.pixels.size() != area) return invalid(Refusal::PixelCountMismatch);
+    if (image.colours.size() > 256) return invalid(Refusal::WriterTooManyColours);
     if (!image.pixels.empty()) {
         const std::uint8_t highest = *std::max_element(image.pixels.begin(), image.pixels.end());
-        if (highest >= image.colours.size())
-            return invalid("pixel value " + std::to_string(highest) + " has no colour");
+        if (highest >= image.colours.size()) return invalid(Refusal::PixelWithoutColour, highest);
     }
     // the palette loop stops at the first pair behind the height's high byte
-    if (const int at = markerPairAt(image.colours); at >= 0) {
-        const std::string which =
-            holdsMarkerPair(image.colours[static_cast<std::size_t>(at)])
-                ? "colour " + std::to_string(at) + " holds"
-                : "colours " + std::to_string(at) + " and " + std::to_string(at + 1) + " hold";
-        return invalid(which + " the bytes 0xFF 0xFE, which end the palette");
-    }
+    if (const int at = markerPairAt(image.colours); at >= 0)
+        return invalid(holdsMarkerPair(image.colours[static_cast<std::size_t>(at)])
+                           ? Refusal::WriterColourMarker
+                           : Refusal::WriterColoursMarker,
+                       at);
 
     std::vector<std::uint8_t> out;
     out.reserve(6 + 3 * image.colours.size() + area / 2);
@@ -289,8 +293,7 @@ Result<std::vector<std::uint8_t>> encodeEntry(const WriterImage& image, int next
     for (const Rgb& c : image.colours) out.insert(out.end(), {c.red, c.green, c.blue});
     // the pre-scan reads on into the next entry's first byte
     const bool paletteEndsInFF = !image.colours.empty() && endsInFF(image.colours.back());
-    if (area == 0 && paletteEndsInFF && nextByte == 0xFE)
-        return invalid("the last colour ends in 0xFF and the next entry starts with 0xFE");
+    if (area == 0 && paletteEndsInFF && nextByte == 0xFE) return invalid(Refusal::LastColourMeetsNext);
     writeStream(out, image.pixels, paletteEndsInFF, nextByte);
     // an entry is often far shorter than the room guessed for it, and may
     // be kept a long while (a pack keeps every entry until it writes)
@@ -342,8 +345,10 @@ Error failAt(std::size_t entry, Error e, int* failedEntry)
 std::optional<Error> countProblem(std::size_t count, int* failedEntry)
 {
     if (count <= static_cast<std::size_t>(kMaxEntries)) return std::nullopt;
-    return failAt(static_cast<std::size_t>(kMaxEntries),
-                  invalid(std::to_string(count) + " entries: a container holds at most 255"), failedEntry);
+    Error e = invalid(Refusal::TooManyEntries);
+    e.count = static_cast<std::int64_t>(count);
+    e.limit = kMaxEntries;
+    return failAt(static_cast<std::size_t>(kMaxEntries), std::move(e), failedEntry);
 }
 
 }  // namespace
@@ -351,8 +356,11 @@ std::optional<Error> countProblem(std::size_t count, int* failedEntry)
 std::optional<Error> entrySizeProblem(std::size_t j, std::size_t size, std::size_t count)
 {
     if (j + 1 >= count || size <= kMaxEntrySize) return std::nullopt;
-    return invalid("entry " + std::to_string(j) + " is " + std::to_string(size) +
-                   " bytes, larger than 65535, and not the last");
+    Error e = invalid(Refusal::EntryTooLarge);
+    e.entry = static_cast<int>(j);
+    e.count = static_cast<std::int64_t>(size);
+    e.limit = static_cast<std::int64_t>(kMaxEntrySize);
+    return e;
 }
 
 ContainerPlan& ContainerPlan::header(const ContainerLabel& label, std::uint8_t byte29)
@@ -434,9 +442,11 @@ Result<std::vector<std::uint8_t>> ContainerBuilder::build(int* failedEntry) cons
     for (std::size_t j = 0; j < m_entries.size(); ++j) {
         if (const auto* image = std::get_if<WriterImage>(&m_entries[j])) {
             auto bytes = encodeEntry(*image, firstByteFrom(j + 1));
-            if (!bytes)
-                return failAt(j, invalid("entry " + std::to_string(j) + ": " + bytes.error().detail),
-                              failedEntry);
+            if (!bytes) {
+                Error e = bytes.error();
+                e.entry = static_cast<int>(j);
+                return failAt(j, std::move(e), failedEntry);
+            }
             plan.own(std::move(*bytes));
         } else {
             plan.borrow(std::get<std::vector<std::uint8_t>>(m_entries[j]));

@@ -109,7 +109,7 @@ Result<std::vector<std::uint8_t>> encodeSheet(const ContainerFile& file, const S
                                               const SheetSettings& settings)
 {
     if (!layout.fits() || layout.width < 1 || layout.height < 1)
-        return makeDetailedError(ErrorCode::InvalidImage, "the sheet is larger than a sheet may be");
+        return makeRefusal(ErrorCode::InvalidImage, Refusal::SheetTooLarge);
     int gridRow = -1;
     std::unique_ptr<Band> band;
     const auto nextRow = [&](int y, std::uint8_t* out) {

@@ -15,10 +15,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Error packError(const std::string& path, std::string detail)
+Error packError(const std::string& path, Refusal refusal)
 {
-    Error e = makeDetailedError(ErrorCode::CannotPack, std::move(detail));
+    Error e = makeRefusal(ErrorCode::CannotPack, refusal);
     e.path = path;
+    return e;
+}
+
+// A refusal about entry row `row` of `path`.
+Error rowError(const std::string& path, Refusal refusal, int row)
+{
+    Error e = packError(path, refusal);
+    e.row = row;
+    return e;
+}
+
+Error noSuchRow(const ContainerFile& file, int row)
+{
+    Error e = rowError(file.filePath, Refusal::NoSuchRow, row);
+    e.count = file.rowCount();
     return e;
 }
 
@@ -141,15 +156,14 @@ Result<ContainerFile> excerpt(const ContainerPlan& plan, int first, int last)
 Result<ContainerPlan> replace(const ContainerFile& file, int row, NewEntry replacement)
 {
     const std::string& path = file.filePath;
-    if (!file.isLoaded() || row < 0 || row >= file.rowCount())
-        return packError(path, "there is no entry row " + std::to_string(row) + " (the file lists " +
-                                   std::to_string(file.rowCount()) + ")");
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return noSuchRow(file, row);
     for (int j = 0; j < file.rowCount(); ++j) {
-        if (file.entryOffset(j) > file.fileLength)
-            return packError(path, "the size table puts entry row " + std::to_string(j) + " at byte " +
-                                       std::to_string(file.entryOffset(j)) + ", past the end of the file (" +
-                                       std::to_string(file.fileLength) +
-                                       " bytes), so its rows cannot be rewritten");
+        if (file.entryOffset(j) > file.fileLength) {
+            Error e = rowError(path, Refusal::RowPastEnd, j);
+            e.offset = file.entryOffset(j);
+            e.actualLength = file.fileLength;
+            return e;
+        }
     }
 
     std::vector<std::uint8_t> newEntry;
@@ -182,18 +196,12 @@ Result<ContainerPlan> replace(const ContainerFile& file, int row, NewEntry repla
     if (!rebuilt) return asPackError(rebuilt.error(), path);
     if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
         if (!showsImage(decodeRow(*rebuilt, row - first), **image))
-            return packError(path,
-                             "entry row " + std::to_string(row) +
-                                 " would not decode back to the new picture: the entry behind it starts "
-                                 "with 0xFF 0xFE, which its decode would count as its own");
+            return rowError(path, Refusal::NotDecodedBack, row);
     }
     if (before >= 0) {
         const Decoded old = decodeRow(file, before);
         if (decodedExactly(old.image) && !sameDecode(old, decodeRow(*rebuilt, 0)))
-            return packError(path,
-                             "entry row " + std::to_string(before) +
-                                 " would no longer decode as before: it ends in 0xFF, and the new entry's "
-                                 "first byte makes that a run code");
+            return rowError(path, Refusal::RowBeforeChanged, before);
     }
     return plan;
 }
@@ -222,15 +230,25 @@ Result<std::vector<std::string>> listExportedPngs(const std::string& folder)
         highest = std::max(highest, number);
     }
     if (ec) return makeError(ErrorCode::CannotOpen, folder, ec.value());
-    if (highest < 0) return packError(folder, "holds no 000.png");
-    if (highest >= kMaxEntries)
-        return packError(folder, "holds pictures up to " + entryPngName(highest) +
-                                     "; a container holds at most 255 entries (000.png to 254.png)");
+    if (highest < 0) {
+        Error e = packError(folder, Refusal::NoFirstPicture);
+        e.fileName = entryPngName(0);
+        return e;
+    }
+    if (highest >= kMaxEntries) {
+        Error e = packError(folder, Refusal::PicturesPastLimit);
+        e.fileName = entryPngName(highest);
+        e.limit = kMaxEntries;
+        return e;
+    }
     std::vector<std::string> paths;
     for (int k = 0; k <= highest; ++k) {
-        if (!present[static_cast<std::size_t>(k)])
-            return packError(folder, entryPngName(k) + " is missing: the pictures must run from 000.png to " +
-                                         entryPngName(highest) + " without a gap");
+        if (!present[static_cast<std::size_t>(k)]) {
+            Error e = packError(folder, Refusal::PictureMissing);
+            e.fileName = entryPngName(k);
+            e.lastFileName = entryPngName(highest);
+            return e;
+        }
         paths.push_back(entryPngPath(folder, k));
     }
     return paths;
@@ -254,9 +272,12 @@ Result<ContainerPlan>
 packPictures(const std::vector<std::string>& paths, const PackOptions& options,
              const std::function<void(const std::string& path, const PictureNotes& notes)>& noted)
 {
-    if (paths.size() > static_cast<std::size_t>(kMaxEntries))
-        return packError(paths[static_cast<std::size_t>(kMaxEntries)],
-                         std::to_string(paths.size()) + " entries: a container holds at most 255");
+    if (paths.size() > static_cast<std::size_t>(kMaxEntries)) {
+        Error e = packError(paths[static_cast<std::size_t>(kMaxEntries)], Refusal::TooManyEntries);
+        e.count = static_cast<std::int64_t>(paths.size());
+        e.limit = kMaxEntries;
+        return e;
+    }
     ContainerPlan plan;
     std::optional<int> announcedWidth;  // of picture j, from its header alone
     for (std::size_t j = 0; j < paths.size(); ++j) {
@@ -264,7 +285,7 @@ packPictures(const std::vector<std::string>& paths, const PackOptions& options,
         auto image = readPackImage(paths[j], options, &notes);
         if (!image) return image.error();
         if (announcedWidth && *announcedWidth != image->width)
-            return packError(paths[j], "changed while it was being packed");
+            return packError(paths[j], Refusal::ChangedWhilePacked);
         if (notes.transparentIndex0 && noted) noted(paths[j], notes);
         int nextByte = -1;
         announcedWidth.reset();
@@ -275,7 +296,11 @@ packPictures(const std::vector<std::string>& paths, const PackOptions& options,
             nextByte = *width & 0xFF;
         }
         auto entry = encodeEntry(*image, nextByte);
-        if (!entry) return packError(paths[j], "entry " + std::to_string(j) + ": " + entry.error().detail);
+        if (!entry) {
+            Error e = asPackError(entry.error(), paths[j]);
+            e.entry = static_cast<int>(j);
+            return e;
+        }
         image = Error{};  // its pixels go before the next picture's come
         if (auto problem = entrySizeProblem(j, entry->size(), paths.size()))
             return asPackError(std::move(*problem), paths[j]);
@@ -286,9 +311,7 @@ packPictures(const std::vector<std::string>& paths, const PackOptions& options,
 
 Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
 {
-    if (!file.isLoaded() || row < 0 || row >= file.rowCount())
-        return packError(file.filePath, "there is no entry row " + std::to_string(row) + " (the file lists " +
-                                            std::to_string(file.rowCount()) + ")");
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return noSuchRow(file, row);
     const Range range = rangeOf(file, row);
     if (range.begin > file.fileLength) return makeError(ErrorCode::NoData, file.filePath);
     const auto bytes = bytesOf(file, range);

@@ -2,7 +2,8 @@
 // taking an entry's bytes out, all in memory: the caller writes the result
 // (through writeFileAtomically), so an error leaves every file as it was.
 // Errors are ErrorCode::CannotPack with the file concerned as path and the
-// reason, naming the entry, in detail, unless said otherwise.
+// refusal with its facts (the entry, the row, the pixel), unless said
+// otherwise.
 #pragma once
 
 #include "container/ContainerWriter.h"

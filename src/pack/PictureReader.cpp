@@ -35,10 +35,19 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-Error packError(const std::string& name, std::string detail)
+Error packError(const std::string& name, Refusal refusal)
 {
-    Error e = makeDetailedError(ErrorCode::CannotPack, std::move(detail));
+    Error e = makeRefusal(ErrorCode::CannotPack, refusal);
     e.path = name;
+    return e;
+}
+
+// A refusal at the pixel of `index` in a picture `width` pixels wide.
+Error pixelError(const std::string& name, Refusal refusal, std::int64_t index, int width)
+{
+    Error e = packError(name, refusal);
+    e.x = static_cast<int>(index % width);
+    e.y = static_cast<int>(index / width);
     return e;
 }
 
@@ -91,28 +100,14 @@ bool ancillaryChunkError(int ret)
 
 Error notPng(const std::string& name, int ret)
 {
-    if (ancillaryChunkError(ret))
-        return packError(name,
-                         std::string("not a readable PNG: a malformed ancillary chunk (text, profile or "
-                                     "other metadata): ") +
-                             spng_strerror(ret));
-    return packError(name, std::string("not a readable PNG: ") + spng_strerror(ret));
+    Error e = packError(name, ancillaryChunkError(ret) ? Refusal::PngAncillaryChunk : Refusal::PngUnreadable);
+    e.detail = spng_strerror(ret);
+    return e;
 }
 
-std::string at(std::int64_t index, int width)
+std::uint32_t rgbOf(const Rgb& c)
 {
-    return "pixel (" + std::to_string(index % width) + ", " + std::to_string(index / width) + ")";
-}
-
-std::string hex(const Rgb& c)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out = "#";
-    for (const std::uint8_t b : {c.red, c.green, c.blue}) {
-        out += digits[b >> 4];
-        out += digits[b & 0xF];
-    }
-    return out;
+    return static_cast<std::uint32_t>(c.red) << 16 | static_cast<std::uint32_t>(c.green) << 8 | c.blue;
 }
 
 // The colours of a palette PNG, in index order.
@@ -127,18 +122,17 @@ Result<std::vector<Rgb>> paletteOf(spng_ctx* ctx, const std::string& name)
 }
 
 // Why stored colours in this fixed order cannot be written, or nothing.
-std::optional<std::string> fixedOrderProblem(const std::vector<Rgb>& colours)
+std::optional<Error> fixedOrderProblem(const std::vector<Rgb>& colours, const std::string& name)
 {
     const int k = markerPairAt(colours);
     if (k < 0) return std::nullopt;
     const auto index = static_cast<std::size_t>(k);
-    if (holdsMarkerPair(colours[index]))
-        return "palette colour " + std::to_string(k) + " (" + hex(colours[index]) +
-               ") holds the bytes 0xFF 0xFE, which would end the stored palette";
-    return "palette colours " + std::to_string(k) + " and " + std::to_string(k + 1) + " (" +
-           hex(colours[index]) + ", " + hex(colours[index + 1]) +
-           ") hold the bytes 0xFF 0xFE, which would end the stored palette; a palette image's order is "
-           "its pixel values and stays as it is";
+    const bool one = holdsMarkerPair(colours[index]);
+    Error e = packError(name, one ? Refusal::PaletteColourMarker : Refusal::PaletteColoursMarker);
+    e.value = k;
+    e.rgb[0] = rgbOf(colours[index]);
+    if (!one) e.rgb[1] = rgbOf(colours[index + 1]);
+    return e;
 }
 
 // Hands the decoded rows of the image to `take(y, row)`, top to bottom, in
@@ -167,7 +161,7 @@ std::optional<Error> forEachRow(spng_ctx* ctx, const spng_ihdr& ihdr, spng_forma
     }
     std::size_t size = 0;
     if (const int ret = spng_decoded_image_size(ctx, format, &size); ret != 0) return notPng(name, ret);
-    if (size != rowBytes * height) return packError(name, "not a readable PNG: unexpected image size");
+    if (size != rowBytes * height) return packError(name, Refusal::PngUnexpectedSize);
     std::vector<std::uint8_t> image(size);
     if (const int ret = spng_decode_image(ctx, image.data(), image.size(), format, flags); ret != 0)
         return notPng(name, ret);
@@ -200,17 +194,19 @@ Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std:
             const std::size_t bit = x * depth;
             const unsigned v = depth == 8 ? row[x] : (row[bit / 8] >> (8 - depth - bit % 8)) & mask;
             const auto index = static_cast<std::int64_t>(y * width + x);
-            if (v >= image.colours.size())
-                return packError(name, at(index, image.width) + " has index " + std::to_string(v) +
-                                           ", past the " + std::to_string(image.colours.size()) +
-                                           " colours of its palette");
+            if (v >= image.colours.size()) {
+                Error e = pixelError(name, Refusal::IndexPastPalette, index, image.width);
+                e.value = static_cast<int>(v);
+                e.count = static_cast<std::int64_t>(image.colours.size());
+                return e;
+            }
             if (alpha[v] != 255) {
-                if (v != 0 || alpha[v] != 0)
-                    return packError(name, at(index, image.width) + " is " +
-                                               (alpha[v] == 0 ? "transparent" : "semi-transparent") +
-                                               " (index " + std::to_string(v) + ", alpha " +
-                                               std::to_string(alpha[v]) +
-                                               "): only index 0 may be transparent");
+                if (v != 0 || alpha[v] != 0) {
+                    Error e = pixelError(name, Refusal::OnlyIndex0Transparent, index, image.width);
+                    e.value = static_cast<int>(v);
+                    e.alpha = alpha[v];
+                    return e;
+                }
                 transparentZero = true;
             }
             image.pixels[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(v);
@@ -220,7 +216,7 @@ Result<WriterImage> readIndexed(spng_ctx* ctx, const spng_ihdr& ihdr, const std:
     const std::size_t rowBytes = (width * depth + 7) / 8;
     if (auto problem = forEachRow(ctx, ihdr, SPNG_FMT_PNG, 0, rowBytes, name, take))
         return std::move(*problem);
-    if (const auto problem = fixedOrderProblem(image.colours)) return packError(name, *problem);
+    if (auto problem = fixedOrderProblem(image.colours, name)) return std::move(*problem);
     if (notes) notes->transparentIndex0 = transparentZero;
     return image;
 }
@@ -279,9 +275,8 @@ Result<WriterImage> readTrueColour(spng_ctx* ctx, const spng_ihdr& ihdr, const P
     const auto take = [&](std::size_t y, const std::uint8_t* row) -> std::optional<Error> {
         if (sixteen) {
             if (const auto x = narrowRow(row, narrow.data(), width))
-                return packError(name, "16-bit samples: convert to 8 bits first (" +
-                                           at(static_cast<std::int64_t>(y * width + *x), image.width) +
-                                           " has a sample that no 8-bit value widens to)");
+                return pixelError(name, Refusal::SixteenBitSample, static_cast<std::int64_t>(y * width + *x),
+                                  image.width);
             row = narrow.data();
         }
         for (std::size_t x = 0; x < width; ++x) {
@@ -297,12 +292,10 @@ Result<WriterImage> readTrueColour(spng_ctx* ctx, const spng_ihdr& ihdr, const P
             }
             if (p[3] != 255) {
                 const auto index = static_cast<std::int64_t>(i);
-                if (p[3] == 0)
-                    return packError(name,
-                                     at(index, image.width) +
-                                         " is transparent, and no value is kept for transparent pixels");
-                return packError(name, at(index, image.width) + " is semi-transparent (alpha " +
-                                           std::to_string(p[3]) + ")");
+                if (p[3] == 0) return pixelError(name, Refusal::TransparentPixel, index, image.width);
+                Error e = pixelError(name, Refusal::SemiTransparentPixel, index, image.width);
+                e.alpha = p[3];
+                return e;
             }
             const std::uint32_t key = keyOf(p);
             if (key != lastKey) {
@@ -327,21 +320,23 @@ Result<WriterImage> readTrueColour(spng_ctx* ctx, const spng_ihdr& ihdr, const P
     const spng_format format = sixteen ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     if (auto problem = forEachRow(ctx, ihdr, format, SPNG_DECODE_TRNS, width * (sixteen ? 8 : 4), name, take))
         return std::move(*problem);
-    if (tooMany)
-        return packError(
-            name, "has " + std::to_string(tooMany->count()) + " colours; an entry holds at most " +
-                      (reserveZero ? "255 besides value 0 for transparent pixels" : std::string("256")));
+    if (tooMany) {
+        Error e = packError(name, reserveZero ? Refusal::TooManyBesidesValue0 : Refusal::TooManyColours);
+        e.count = tooMany->count();
+        e.limit = static_cast<std::int64_t>(kMaxColours) - (reserveZero ? 1 : 0);
+        return e;
+    }
 
     const auto order = markerFreeOrder(image.colours, reserveZero ? 1 : 0);
     if (!order) {
         for (const Rgb& c : image.colours) {
-            if (holdsMarkerPair(c))
-                return packError(name, "colour " + hex(c) +
-                                           " holds the bytes 0xFF 0xFE, which would end the stored palette");
+            if (holdsMarkerPair(c)) {
+                Error e = packError(name, Refusal::ColourMarker);
+                e.rgb[0] = rgbOf(c);
+                return e;
+            }
         }
-        return packError(name,
-                         "its colours cannot be stored in any order without the bytes 0xFF 0xFE: too many "
-                         "of them start with 0xFE and end in 0xFF");
+        return packError(name, Refusal::NoMarkerFreeOrder);
     }
     std::vector<Rgb> ordered;
     std::array<std::uint8_t, 256> newValue{};
@@ -362,13 +357,18 @@ Result<spng_ihdr> headerOf(spng_ctx* ctx, const std::string& name)
     spng_ihdr ihdr{};
     if (ret == 0) ret = spng_get_ihdr(ctx, &ihdr);
     if (ret != 0) return notPng(name, ret);
-    const std::string size = std::to_string(ihdr.width) + " x " + std::to_string(ihdr.height) + " pixels";
+    const auto tooLarge = [&](Refusal refusal, std::int64_t limit) {
+        Error e = packError(name, refusal);
+        e.imageWidth = static_cast<int>(ihdr.width);
+        e.imageHeight = static_cast<int>(ihdr.height);
+        e.limit = limit;
+        return e;
+    };
     if (ihdr.width > static_cast<std::uint32_t>(kMaxImageSide) ||
         ihdr.height > static_cast<std::uint32_t>(kMaxImageSide))
-        return packError(name, "is " + size + "; an entry is at most 32767 pixels wide and high");
+        return tooLarge(Refusal::PictureTooWide, kMaxImageSide);
     if (static_cast<std::int64_t>(ihdr.width) * ihdr.height > kMaxPackPixels)
-        return packError(name, "is " + size + "; a picture to pack has at most " +
-                                   std::to_string(kMaxPackPixels) + " pixels");
+        return tooLarge(Refusal::PictureTooManyPixels, kMaxPackPixels);
     return ihdr;
 }
 

@@ -24,32 +24,44 @@ constexpr unsigned kNoTransparentIndex = 0xFFFF;
 constexpr int kSwatchesPerRow = 16;
 constexpr int kSwatchSide = 8;
 
-// A token quoted in a detail is cut here: a line may be long.
+// A token kept in an error is cut here: a line may be long.
 constexpr std::size_t kShownTokenLength = 24;
 
-Error invalid(std::string detail) { return makeDetailedError(ErrorCode::InvalidPalette, std::move(detail)); }
+Error invalid(Refusal refusal) { return makeRefusal(ErrorCode::InvalidPalette, refusal); }
 
-std::string atLine(int line, const std::string& what) { return "line " + std::to_string(line) + ": " + what; }
+Error atLine(int line, Refusal refusal)
+{
+    Error e = invalid(refusal);
+    e.line = line;
+    return e;
+}
 
-// The first word of `text` as a detail shows it, in quotes.
-std::string quotedToken(std::string_view text)
+// The first word of `text`, as an error keeps it.
+std::string tokenOf(std::string_view text)
 {
     std::size_t end = 0;
     while (end < text.size() && !isBlank(text[end])) ++end;
     std::string token(text.substr(0, std::min(end, kShownTokenLength)));
     if (end > kShownTokenLength) token += "...";
-    return "\"" + token + "\"";
+    return token;
+}
+
+Error badValue(int line, ColourField field, Refusal refusal, std::string_view text = {})
+{
+    Error e = atLine(line, refusal);
+    e.field = field;
+    e.token = tokenOf(text);
+    return e;
 }
 
 // Reads one colour component (red, green or blue) from the front of `rest`,
 // blanks before it skipped; `rest` is left behind the number.
-Result<unsigned> component(std::string_view& rest, int line, const char* name)
+Result<unsigned> component(std::string_view& rest, int line, ColourField field)
 {
     while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
-    if (rest.empty()) return invalid(atLine(line, std::string("the colour has no ") + name + " value"));
+    if (rest.empty()) return badValue(line, field, Refusal::PaletteMissingValue);
     if (rest.front() == '-' && rest.size() > 1 && isDigit(rest[1]))
-        return invalid(atLine(line, "the " + std::string(name) + " value " + quotedToken(rest) +
-                                        " is negative; a colour value is 0 to 255"));
+        return badValue(line, field, Refusal::PaletteNegative, rest);
     std::size_t end = 0;
     unsigned value = 0;
     bool over = false;
@@ -62,11 +74,8 @@ Result<unsigned> component(std::string_view& rest, int line, const char* name)
         ++end;
     }
     if (end == 0 || (end < rest.size() && !isBlank(rest[end])))
-        return invalid(
-            atLine(line, "the " + std::string(name) + " value " + quotedToken(rest) + " is not a number"));
-    if (over)
-        return invalid(
-            atLine(line, "the " + std::string(name) + " value " + quotedToken(rest) + " is over 255"));
+        return badValue(line, field, Refusal::PaletteNotNumber, rest);
+    if (over) return badValue(line, field, Refusal::PaletteOver255, rest);
     rest.remove_prefix(end);
     return value;
 }
@@ -75,33 +84,34 @@ Result<unsigned> component(std::string_view& rest, int line, const char* name)
 Result<Colour> colourLine(std::string_view line, int number, std::string_view& rest)
 {
     rest = line;
-    const auto red = component(rest, number, "red");
+    const auto red = component(rest, number, ColourField::Red);
     if (!red) return red.error();
-    const auto green = component(rest, number, "green");
+    const auto green = component(rest, number, ColourField::Green);
     if (!green) return green.error();
-    const auto blue = component(rest, number, "blue");
+    const auto blue = component(rest, number, ColourField::Blue);
     if (!blue) return blue.error();
     return makeColour(*red, *green, *blue);
 }
 
 Error badByte(const TextLines::BadByte& bad)
 {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X", bad.byte);
-    return invalid(atLine(bad.line, std::string("byte ") + hex + " does not belong in a text palette"));
+    Error e = atLine(bad.line, Refusal::PaletteBadByte);
+    e.value = bad.byte;
+    return e;
 }
 
 Error tooManyColours(int line)
 {
-    return invalid(atLine(line, "more than " + std::to_string(kMaxPaletteFileColours) + " colours"));
+    Error e = atLine(line, Refusal::PaletteTooManyColours);
+    e.limit = static_cast<std::int64_t>(kMaxPaletteFileColours);
+    return e;
 }
 
 Result<std::vector<Colour>> parseGimp(std::string_view text)
 {
     TextLines lines(text);
     if (auto bad = lines.firstBadByte()) return badByte(*bad);
-    if (trimmed(lines.next().value_or("")) != "GIMP Palette")
-        return invalid(atLine(1, "a GIMP palette begins with \"GIMP Palette\""));
+    if (trimmed(lines.next().value_or("")) != "GIMP Palette") return atLine(1, Refusal::PaletteNotGimp);
 
     std::vector<Colour> colours;
     bool inHeader = true;  // "Name:" and "Columns:" come before the colours
@@ -111,7 +121,7 @@ Result<std::vector<Colour>> parseGimp(std::string_view text)
         if (inHeader && line.starts_with("Name:")) continue;
         if (inHeader && line.starts_with("Columns:")) {
             if (!wholeNumber(line.substr(8), static_cast<unsigned>(kMaxPaletteFileColours)))
-                return invalid(atLine(lines.number(), "Columns is not a number from 0 to 256"));
+                return atLine(lines.number(), Refusal::PaletteColumns);
             continue;
         }
         inHeader = false;
@@ -121,7 +131,7 @@ Result<std::vector<Colour>> parseGimp(std::string_view text)
         if (colours.size() == kMaxPaletteFileColours) return tooManyColours(lines.number());
         colours.push_back(*colour);
     }
-    if (colours.empty()) return invalid("the palette holds no colours");
+    if (colours.empty()) return invalid(Refusal::PaletteNoColours);
     return colours;
 }
 
@@ -129,47 +139,60 @@ Result<std::vector<Colour>> parseJasc(std::string_view text)
 {
     TextLines lines(text);
     if (auto bad = lines.firstBadByte()) return badByte(*bad);
-    if (trimmed(lines.next().value_or("")) != "JASC-PAL")
-        return invalid(atLine(1, "a JASC palette begins with \"JASC-PAL\""));
+    if (trimmed(lines.next().value_or("")) != "JASC-PAL") return atLine(1, Refusal::PaletteNotJasc);
     const auto version = lines.next();
-    if (!version || trimmed(*version) != "0100") return invalid(atLine(2, "the version is not \"0100\""));
+    if (!version || trimmed(*version) != "0100") return atLine(2, Refusal::PaletteVersion);
     const auto countLine = lines.next();
     const auto count =
         countLine ? wholeNumber(*countLine, static_cast<unsigned>(kMaxPaletteFileColours)) : std::nullopt;
-    if (!count || *count == 0) return invalid(atLine(3, "the colour count is not a number from 1 to 256"));
+    if (!count || *count == 0) return atLine(3, Refusal::PaletteCount);
 
     std::vector<Colour> colours;
     colours.reserve(*count);
     while (colours.size() < *count) {
         const auto line = lines.next();
-        if (!line)
-            return invalid("the file ends after " + std::to_string(colours.size()) + " of " +
-                           std::to_string(*count) + " colours");
+        if (!line) {
+            Error e = invalid(Refusal::PaletteEndsEarly);
+            e.count = static_cast<std::int64_t>(colours.size());
+            e.limit = *count;
+            return e;
+        }
         std::string_view rest;
         const auto colour = colourLine(*line, lines.number(), rest);
         if (!colour) return colour.error();
-        if (!trimmed(rest).empty())
-            return invalid(atLine(lines.number(), "more than three values: " + quotedToken(trimmed(rest))));
+        if (!trimmed(rest).empty()) {
+            Error e = atLine(lines.number(), Refusal::PaletteExtraValue);
+            e.token = tokenOf(trimmed(rest));
+            return e;
+        }
         colours.push_back(*colour);
     }
     while (const auto line = lines.next()) {
-        if (!trimmed(*line).empty())
-            return invalid(
-                atLine(lines.number(), "more colours than the count of " + std::to_string(*count) + " says"));
+        if (!trimmed(*line).empty()) {
+            Error e = atLine(lines.number(), Refusal::PaletteBeyondCount);
+            e.limit = *count;
+            return e;
+        }
     }
     return colours;
 }
 
 Result<std::vector<Colour>> parseAct(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() != kActColourBytes && bytes.size() != kActWithTrailer)
-        return invalid("the file is " + std::to_string(bytes.size()) + " bytes; an Adobe Color Table is " +
-                       std::to_string(kActColourBytes) + " or " + std::to_string(kActWithTrailer) + " bytes");
+    if (bytes.size() != kActColourBytes && bytes.size() != kActWithTrailer) {
+        Error e = invalid(Refusal::PaletteActLength);
+        e.actualLength = static_cast<std::int64_t>(bytes.size());
+        return e;
+    }
     std::size_t count = kMaxPaletteFileColours;
     if (bytes.size() == kActWithTrailer) {
         count = static_cast<std::size_t>(bytes[kActColourBytes]) << 8 | bytes[kActColourBytes + 1];
-        if (count == 0 || count > kMaxPaletteFileColours)
-            return invalid("bytes 768-769: the colour count " + std::to_string(count) + " is not 1 to 256");
+        if (count == 0 || count > kMaxPaletteFileColours) {
+            Error e = invalid(Refusal::PaletteActCount);
+            e.offset = static_cast<std::int64_t>(kActColourBytes);
+            e.count = static_cast<std::int64_t>(count);
+            return e;
+        }
     }
     std::vector<Colour> colours(count);
     for (std::size_t i = 0; i < count; ++i)
@@ -192,8 +215,8 @@ std::string rgbText(Colour c, bool aligned)
 
 std::vector<std::uint8_t> encodeGimp(const std::vector<Colour>& colours)
 {
-    std::vector<std::uint8_t> out;
-    appendText(out, "GIMP Palette\nColumns: 16\n#\n");
+    constexpr std::string_view kHeader = "GIMP Palette\nColumns: 16\n#\n";
+    std::vector<std::uint8_t> out(kHeader.begin(), kHeader.end());
     for (std::size_t v = 0; v < colours.size(); ++v)
         appendText(out, rgbText(colours[v], true) + "\tvalue " + std::to_string(v) + "\n");
     return out;
@@ -241,8 +264,10 @@ Result<std::vector<std::uint8_t>> encodeSwatches(const std::vector<Colour>& colo
 
 Error tooLong(std::int64_t length)
 {
-    return invalid("the file is " + std::to_string(length) + " bytes; a palette file is at most " +
-                   std::to_string(kMaxPaletteFileBytes) + " bytes");
+    Error e = invalid(Refusal::PaletteTooLong);
+    e.actualLength = length;
+    e.limit = kMaxPaletteFileBytes;
+    return e;
 }
 
 Error withPath(Error error, const std::string& path)
@@ -271,7 +296,7 @@ std::optional<PaletteFormat> paletteFormatOf(const std::string& path)
 
 Result<std::vector<Colour>> parsePalette(std::span<const std::uint8_t> bytes, PaletteFormat format)
 {
-    if (bytes.empty()) return invalid("the file is empty");
+    if (bytes.empty()) return invalid(Refusal::PaletteEmpty);
     if (static_cast<std::int64_t>(bytes.size()) > kMaxPaletteFileBytes)
         return tooLong(static_cast<std::int64_t>(bytes.size()));
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -281,14 +306,13 @@ Result<std::vector<Colour>> parsePalette(std::span<const std::uint8_t> bytes, Pa
     case PaletteFormat::Act: return parseAct(bytes);
     case PaletteFormat::Png: break;
     }
-    return invalid("a swatch image is written, never read as a palette");
+    return invalid(Refusal::PaletteSwatch);
 }
 
 Result<std::vector<Colour>> readPaletteFile(const std::string& path)
 {
     const auto format = paletteFormatOf(path);
-    if (!format || *format == PaletteFormat::Png)
-        return withPath(invalid("the name does not end in .gpl, .pal or .act"), path);
+    if (!format || *format == PaletteFormat::Png) return withPath(invalid(Refusal::PaletteName), path);
 
     // a FIFO is refused instead of waiting for a writer
     auto input = openInput(path, Streams::Refused, kMaxPaletteFileBytes);
@@ -306,15 +330,18 @@ Result<std::vector<Colour>> readPaletteFile(const std::string& path)
 
 Result<std::vector<std::uint8_t>> encodePalette(const std::vector<Colour>& colours, PaletteFormat format)
 {
-    if (colours.empty() || colours.size() > kMaxPaletteFileColours)
-        return invalid("a palette file holds 1 to 256 colours, not " + std::to_string(colours.size()));
+    if (colours.empty() || colours.size() > kMaxPaletteFileColours) {
+        Error e = invalid(Refusal::PaletteColourCount);
+        e.count = static_cast<std::int64_t>(colours.size());
+        return e;
+    }
     switch (format) {
     case PaletteFormat::Gpl: return encodeGimp(colours);
     case PaletteFormat::Pal: return encodeJasc(colours);
     case PaletteFormat::Act: return encodeAct(colours);
     case PaletteFormat::Png: return encodeSwatches(colours);
     }
-    return invalid("unknown palette format");
+    return invalid(Refusal::PaletteUnknownFormat);
 }
 
 std::vector<Colour> drawnColours(const Palette& palette) { return {palette.begin() + 2, palette.end()}; }

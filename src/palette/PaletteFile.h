@@ -38,8 +38,8 @@ constexpr std::int64_t kMaxPaletteFileBytes = 1024 * 1024;
 std::optional<PaletteFormat> paletteFormatOf(const std::string& path);
 
 // The colours of a palette file's bytes: 1 to 256 colours. A malformed,
-// truncated or too long file is ErrorCode::InvalidPalette with `detail`
-// saying what is wrong (line or byte). Png is never read: InvalidPalette.
+// truncated or too long file is ErrorCode::InvalidPalette with the
+// refusal saying what is wrong, and where (line, field, byte). Png is never read: InvalidPalette.
 Result<std::vector<Colour>> parsePalette(std::span<const std::uint8_t> bytes, PaletteFormat format);
 
 // Reads and parses `path` (gpl, pal or act by its extension); a file over

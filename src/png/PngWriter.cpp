@@ -15,14 +15,14 @@ namespace {
 // A PNG palette holds at most 256 colours: one per value of an 8-bit index.
 constexpr std::size_t kMaxPaletteColours = 256;
 
-Error pngError(std::string detail) { return makeDetailedError(ErrorCode::CannotEncode, std::move(detail)); }
+Error pngError(Refusal refusal) { return makeRefusal(ErrorCode::CannotEncode, refusal); }
 
 struct ContextDeleter {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
 using Encoder = std::unique_ptr<spng_ctx, ContextDeleter>;
 
-Error spngError(int ret) { return pngError(spng_strerror(ret)); }
+Error spngError(int ret) { return makeDetailedError(ErrorCode::CannotEncode, spng_strerror(ret)); }
 
 // Appends what the encoder writes to the file's bytes. The encoder streams
 // its chunks here as it goes, so the file is held once (not in a buffer of
@@ -45,7 +45,7 @@ Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, std::
                            Compression compression = Compression::Default)
 {
     Encoder ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!ctx) return pngError("out of memory");
+    if (!ctx) return pngError(Refusal::EncoderOutOfMemory);
     int ret = spng_set_png_stream(ctx.get(), appendBytes, &out);
     if (ret == 0) ret = spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_NONE);
     spng_ihdr ihdr{};
@@ -91,10 +91,10 @@ Result<std::vector<std::uint8_t>> finish(spng_ctx* ctx, const std::vector<std::u
 
 Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image)
 {
-    if (image.width < 1 || image.height < 1) return pngError("the image has no pixels");
+    if (image.width < 1 || image.height < 1) return pngError(Refusal::NoPixels);
     const std::int64_t expected = static_cast<std::int64_t>(image.width) * image.height * 4;
     if (static_cast<std::int64_t>(image.rgba.size()) != expected)
-        return pngError("the image's pixel bytes do not match its size");
+        return pngError(Refusal::PixelBytesMismatch);
 
     std::vector<std::uint8_t> out;
     auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, out);
@@ -128,10 +128,10 @@ int setPalette(spng_ctx* ctx, const std::vector<Colour>& colours, const std::vec
 
 Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
 {
-    if (rows.width() < 1 || rows.height() < 1) return pngError("the image has no pixels");
+    if (rows.width() < 1 || rows.height() < 1) return pngError(Refusal::NoPixels);
     if (rows.indexed() && (rows.colours().empty() || rows.colours().size() > kMaxPaletteColours ||
                            rows.alpha().size() > rows.colours().size()))
-        return pngError("a PNG palette holds 1 to 256 colours, and no more alpha values");
+        return pngError(Refusal::PngPaletteOrAlphaSize);
     std::vector<std::uint8_t> out;
     auto ctx = newEncoder(rows.width(), rows.height(),
                           rows.indexed() ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, out);
@@ -151,7 +151,7 @@ Result<EncodedRows> encodeRgbaRows(int width, int height,
                                    const std::function<RowStep(int y, std::uint8_t* out)>& nextRow,
                                    Compression compression)
 {
-    if (width < 1 || height < 1) return pngError("the image has no pixels");
+    if (width < 1 || height < 1) return pngError(Refusal::NoPixels);
     EncodedRows encoded;
     auto ctx = newEncoder(width, height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, encoded.png, compression);
     if (!ctx) return ctx.error();
@@ -171,17 +171,16 @@ std::string pngLibraries()
 
 Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)
 {
-    if (image.width < 1 || image.height < 1) return pngError("the image has no pixels");
+    if (image.width < 1 || image.height < 1) return pngError(Refusal::NoPixels);
     const std::int64_t expected = static_cast<std::int64_t>(image.width) * image.height;
     if (static_cast<std::int64_t>(image.indices.size()) != expected)
-        return pngError("the image's indices do not match its size");
+        return pngError(Refusal::IndicesMismatch);
     if (image.colours.empty() || image.colours.size() > kMaxPaletteColours)
-        return pngError("a PNG palette holds 1 to 256 colours");
-    if (image.alpha.size() > image.colours.size())
-        return pngError("the image has more alpha values than colours");
+        return pngError(Refusal::PngPaletteSize);
+    if (image.alpha.size() > image.colours.size()) return pngError(Refusal::MoreAlphaThanColours);
     // a decoder refuses an index past the palette, so it is never written
     const auto highest = std::max_element(image.indices.begin(), image.indices.end());
-    if (*highest >= image.colours.size()) return pngError("an index lies past the palette");
+    if (*highest >= image.colours.size()) return pngError(Refusal::PngIndexPastPalette);
 
     std::vector<std::uint8_t> out;
     auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_INDEXED, out);

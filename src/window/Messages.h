@@ -32,10 +32,19 @@ public:
     // Why a read, a write or an encoding failed, in a sentence.
     static QString reason(const Error& error);
 
+    // The rule a palette, a picture, the container writer or the PNG
+    // encoder refused by, with its facts: "3번째 줄: 빨강 값이 255보다
+    // 큽니다("300")."; "항목 K: " in front when it was one entry of several.
+    static QString refusal(const Error& error);
+
     // The system's reason for an errno value. The common ones have a
     // sentence of their own; any other is "시스템 오류 N" in Korean and the
     // system's own (untranslated) words in English.
     static QString systemReason(int systemError);
+
+private:
+    static QString rule(const Error& error);
+    static QString fieldName(ColourField field);
 };
 
 }  // namespace zpk

@@ -3,6 +3,7 @@
 // the swatch image decoded back.
 #include "cli/CliSupport.h"
 
+#include "cli/Messages.h"
 #include "io/FileOutput.h"
 #include "palette/PaletteFile.h"
 
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace zpk::testing {
@@ -50,16 +52,22 @@ Bytes actBytes(std::optional<unsigned> count, unsigned transparent = 0xFFFF)
     return bytes;
 }
 
-void expectInvalid(const Result<std::vector<Colour>>& parsed, const std::string& what,
-                   const std::string& detailHas = {})
+// The rule a refusal names, and the line it names (0: no line).
+struct Refused {
+    Refusal refusal = Refusal::None;
+    int line = 0;
+};
+
+// Refused as `want` says; returns the error for a closer look.
+Error expectInvalid(const Result<std::vector<Colour>>& parsed, const std::string& what, Refused want)
 {
-    ASSERT_FALSE(parsed.has_value()) << what << ": accepted with " << parsed->size() << " colours";
+    EXPECT_FALSE(parsed.has_value()) << what << ": accepted with " << (parsed ? parsed->size() : 0)
+                                     << " colours";
+    if (parsed) return {};
     EXPECT_EQ(parsed.error().code, ErrorCode::InvalidPalette) << what;
-    EXPECT_FALSE(parsed.error().detail.empty()) << what;
-    if (!detailHas.empty()) {
-        EXPECT_NE(parsed.error().detail.find(detailHas), std::string::npos)
-            << what << ": detail \"" << parsed.error().detail << "\" does not say \"" << detailHas << "\"";
-    }
+    EXPECT_EQ(parsed.error().refusal, want.refusal) << what << ": " << cli::refusalText(parsed.error());
+    EXPECT_EQ(parsed.error().line, want.line) << what << ": " << cli::refusalText(parsed.error());
+    return parsed.error();
 }
 
 TEST(PaletteFile, FormatFollowsTheExtensionInAnyCase)
@@ -194,52 +202,79 @@ TEST(PaletteFile, ReadsAnAdobeColorTableWithAndWithoutItsTrailer)
 TEST(PaletteFile, MalformedGimpPalettesAreRefused)
 {
     const std::string head = "GIMP Palette\n";
-    expectInvalid(parseText("", PaletteFormat::Gpl), "empty", "empty");
+    expectInvalid(parseText("", PaletteFormat::Gpl), "empty", {Refusal::PaletteEmpty});
     expectInvalid(parseText("GIMP palette\n0 0 0\n", PaletteFormat::Gpl), "header in the wrong case",
-                  "line 1");
-    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 0\n", PaletteFormat::Gpl), "another format", "line 1");
-    expectInvalid(parseText(head, PaletteFormat::Gpl), "no colours", "no colours");
-    expectInvalid(parseText(head + "Name: x\n# only comments\n", PaletteFormat::Gpl), "comments only");
-    expectInvalid(parseText(head + "0 0 0\n1 256 0\n", PaletteFormat::Gpl), "over 255", "line 3");
-    expectInvalid(parseText(head + "0 0 99999999999999999999\n", PaletteFormat::Gpl), "a huge value", "255");
-    expectInvalid(parseText(head + "0 -1 0\n", PaletteFormat::Gpl), "negative", "negative");
-    expectInvalid(parseText(head + "0 0\n", PaletteFormat::Gpl), "no blue", "blue");
-    expectInvalid(parseText(head + "0 0 0\n7\n", PaletteFormat::Gpl), "one value", "line 3");
-    expectInvalid(parseText(head + "0 0 0x10\n", PaletteFormat::Gpl), "hexadecimal", "not a number");
-    expectInvalid(parseText(head + "0.5 0 0\n", PaletteFormat::Gpl), "a fraction", "not a number");
-    expectInvalid(parseText(head + "+1 0 0\n", PaletteFormat::Gpl), "a sign", "not a number");
-    expectInvalid(parseText(head + "Columns: many\n0 0 0\n", PaletteFormat::Gpl), "columns", "Columns");
-    expectInvalid(parseText(head + "0 0 0\nName: late\n", PaletteFormat::Gpl), "a name after the colours");
-    expectInvalid(parseText(head + "0 0 0 \x01name\n", PaletteFormat::Gpl), "a control byte", "0x01");
-    expectInvalid(parseText(head + "0 0\r0\n", PaletteFormat::Gpl), "a bare CR", "line 2");
+                  {Refusal::PaletteNotGimp, 1});
+    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 0\n", PaletteFormat::Gpl), "another format",
+                  {Refusal::PaletteNotGimp, 1});
+    expectInvalid(parseText(head, PaletteFormat::Gpl), "no colours", {Refusal::PaletteNoColours});
+    expectInvalid(parseText(head + "Name: x\n# only comments\n", PaletteFormat::Gpl), "comments only",
+                  {Refusal::PaletteNoColours});
+    expectInvalid(parseText(head + "0 0 0\n1 256 0\n", PaletteFormat::Gpl), "over 255",
+                  {Refusal::PaletteOver255, 3});
+    const Error huge = expectInvalid(parseText(head + "0 0 99999999999999999999\n", PaletteFormat::Gpl),
+                                     "a huge value", {Refusal::PaletteOver255, 2});
+    EXPECT_EQ(std::pair(huge.field, huge.token),
+              std::pair(ColourField::Blue, std::string("99999999999999999999")));
+    expectInvalid(parseText(head + "0 -1 0\n", PaletteFormat::Gpl), "negative",
+                  {Refusal::PaletteNegative, 2});
+    expectInvalid(parseText(head + "0 0\n", PaletteFormat::Gpl), "no blue",
+                  {Refusal::PaletteMissingValue, 2});
+    expectInvalid(parseText(head + "0 0 0\n7\n", PaletteFormat::Gpl), "one value",
+                  {Refusal::PaletteMissingValue, 3});
+    expectInvalid(parseText(head + "0 0 0x10\n", PaletteFormat::Gpl), "hexadecimal",
+                  {Refusal::PaletteNotNumber, 2});
+    expectInvalid(parseText(head + "0.5 0 0\n", PaletteFormat::Gpl), "a fraction",
+                  {Refusal::PaletteNotNumber, 2});
+    expectInvalid(parseText(head + "+1 0 0\n", PaletteFormat::Gpl), "a sign", {Refusal::PaletteNotNumber, 2});
+    expectInvalid(parseText(head + "Columns: many\n0 0 0\n", PaletteFormat::Gpl), "columns",
+                  {Refusal::PaletteColumns, 2});
+    expectInvalid(parseText(head + "0 0 0\nName: late\n", PaletteFormat::Gpl), "a name after the colours",
+                  {Refusal::PaletteNotNumber, 3});
+    EXPECT_EQ(expectInvalid(parseText(head + "0 0 0 \x01name\n", PaletteFormat::Gpl), "a control byte",
+                            {Refusal::PaletteBadByte, 2})
+                  .value,
+              1);
+    expectInvalid(parseText(head + "0 0\r0\n", PaletteFormat::Gpl), "a bare CR",
+                  {Refusal::PaletteBadByte, 2});
     std::string tooMany = head;
     for (int i = 0; i < 257; ++i) tooMany += "1 2 3\n";
-    expectInvalid(parseText(tooMany, PaletteFormat::Gpl), "257 colours", "line 258");
+    expectInvalid(parseText(tooMany, PaletteFormat::Gpl), "257 colours",
+                  {Refusal::PaletteTooManyColours, 258});
 }
 
 TEST(PaletteFile, MalformedJascPalettesAreRefused)
 {
-    expectInvalid(parseText("", PaletteFormat::Pal), "empty", "empty");
-    expectInvalid(parseText("JASC-PAL", PaletteFormat::Pal), "header alone", "line 2");
-    expectInvalid(parseText("GIMP Palette\n0 0 0\n", PaletteFormat::Pal), "another format", "line 1");
-    expectInvalid(parseText("JASC-PAL\n0200\n1\n0 0 0\n", PaletteFormat::Pal), "another version", "line 2");
-    expectInvalid(parseText("JASC-PAL\n0100\n", PaletteFormat::Pal), "no count", "line 3");
-    expectInvalid(parseText("JASC-PAL\n0100\n0\n", PaletteFormat::Pal), "count 0", "line 3");
-    expectInvalid(parseText("JASC-PAL\n0100\n257\n0 0 0\n", PaletteFormat::Pal), "count 257", "line 3");
+    expectInvalid(parseText("", PaletteFormat::Pal), "empty", {Refusal::PaletteEmpty});
+    expectInvalid(parseText("JASC-PAL", PaletteFormat::Pal), "header alone", {Refusal::PaletteVersion, 2});
+    expectInvalid(parseText("GIMP Palette\n0 0 0\n", PaletteFormat::Pal), "another format",
+                  {Refusal::PaletteNotJasc, 1});
+    expectInvalid(parseText("JASC-PAL\n0200\n1\n0 0 0\n", PaletteFormat::Pal), "another version",
+                  {Refusal::PaletteVersion, 2});
+    expectInvalid(parseText("JASC-PAL\n0100\n", PaletteFormat::Pal), "no count", {Refusal::PaletteCount, 3});
+    expectInvalid(parseText("JASC-PAL\n0100\n0\n", PaletteFormat::Pal), "count 0",
+                  {Refusal::PaletteCount, 3});
+    expectInvalid(parseText("JASC-PAL\n0100\n257\n0 0 0\n", PaletteFormat::Pal), "count 257",
+                  {Refusal::PaletteCount, 3});
     expectInvalid(parseText("JASC-PAL\n0100\nthree\n0 0 0\n", PaletteFormat::Pal), "count in words",
-                  "line 3");
-    expectInvalid(parseText("JASC-PAL\n0100\n3\n0 0 0\n1 1 1\n", PaletteFormat::Pal),
-                  "fewer lines than the count", "2 of 3");
+                  {Refusal::PaletteCount, 3});
+    const Error fewer = expectInvalid(parseText("JASC-PAL\n0100\n3\n0 0 0\n1 1 1\n", PaletteFormat::Pal),
+                                      "fewer lines than the count", {Refusal::PaletteEndsEarly});
+    EXPECT_EQ(std::pair(fewer.count, fewer.limit), std::pair(std::int64_t{2}, std::int64_t{3}));
     expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 0\n1 1 1\n", PaletteFormat::Pal),
-                  "more lines than the count", "line 5");
+                  "more lines than the count", {Refusal::PaletteBeyondCount, 5});
     expectInvalid(parseText("JASC-PAL\n0100\n2\n0 0 0\n\n1 1 1\n", PaletteFormat::Pal), "a blank line inside",
-                  "line 5");
-    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 300 0\n", PaletteFormat::Pal), "over 255", "over 255");
-    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 -3\n", PaletteFormat::Pal), "negative", "negative");
-    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0\n", PaletteFormat::Pal), "no blue", "blue");
-    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 0 255\n", PaletteFormat::Pal), "four values", "line 4");
+                  {Refusal::PaletteMissingValue, 5});
+    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 300 0\n", PaletteFormat::Pal), "over 255",
+                  {Refusal::PaletteOver255, 4});
+    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 -3\n", PaletteFormat::Pal), "negative",
+                  {Refusal::PaletteNegative, 4});
+    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0\n", PaletteFormat::Pal), "no blue",
+                  {Refusal::PaletteMissingValue, 4});
+    expectInvalid(parseText("JASC-PAL\n0100\n1\n0 0 0 255\n", PaletteFormat::Pal), "four values",
+                  {Refusal::PaletteExtraValue, 4});
     expectInvalid(parseText(std::string("JASC-PAL\n0100\n1\n0 0 0") + '\0' + "\n", PaletteFormat::Pal),
-                  "a NUL byte", "0x00");
+                  "a NUL byte", {Refusal::PaletteBadByte, 4});
 }
 
 TEST(PaletteFile, MalformedAdobeColorTablesAreRefused)
@@ -247,24 +282,27 @@ TEST(PaletteFile, MalformedAdobeColorTablesAreRefused)
     for (const std::size_t length : {0u, 1u, 767u, 769u, 770u, 771u, 773u, 1024u}) {
         Bytes bytes = actBytes(1u);
         bytes.resize(length, 0);
-        expectInvalid(parsePalette(bytes, PaletteFormat::Act), std::to_string(length) + " bytes");
+        expectInvalid(parsePalette(bytes, PaletteFormat::Act), std::to_string(length) + " bytes",
+                      {length == 0 ? Refusal::PaletteEmpty : Refusal::PaletteActLength});
     }
-    expectInvalid(parsePalette(actBytes(0u), PaletteFormat::Act), "count 0", "768");
-    expectInvalid(parsePalette(actBytes(257u), PaletteFormat::Act), "count 257", "257");
-    expectInvalid(parsePalette(actBytes(0xFFFFu), PaletteFormat::Act), "count 65535", "65535");
+    expectInvalid(parsePalette(actBytes(0u), PaletteFormat::Act), "count 0", {Refusal::PaletteActCount});
+    expectInvalid(parsePalette(actBytes(257u), PaletteFormat::Act), "count 257", {Refusal::PaletteActCount});
+    const Error count = expectInvalid(parsePalette(actBytes(0xFFFFu), PaletteFormat::Act), "count 65535",
+                                      {Refusal::PaletteActCount});
+    EXPECT_EQ(std::pair(count.offset, count.count), std::pair(std::int64_t{768}, std::int64_t{65535}));
 }
 
 TEST(PaletteFile, SwatchImagesAreNeverReadAndHugeInputIsRefused)
 {
     const auto png = encodePalette(someColours(4), PaletteFormat::Png);
     ASSERT_TRUE(png.has_value());
-    expectInvalid(parsePalette(*png, PaletteFormat::Png), "a swatch image");
+    expectInvalid(parsePalette(*png, PaletteFormat::Png), "a swatch image", {Refusal::PaletteSwatch});
 
     // a text palette over 1 MiB, though well formed line by line
     std::string big = "GIMP Palette\n";
     while (big.size() <= static_cast<std::size_t>(kMaxPaletteFileBytes)) big += "# padding padding padding\n";
     big += "0 0 0\n";
-    expectInvalid(parseText(big, PaletteFormat::Gpl), "over 1 MiB", "bytes");
+    expectInvalid(parseText(big, PaletteFormat::Gpl), "over 1 MiB", {Refusal::PaletteTooLong});
 }
 
 TEST(PaletteFile, EncodingRefusesNoColoursAndTooMany)
@@ -344,13 +382,14 @@ TEST(PaletteFile, ReadingRefusesWhatIsNoPaletteFile)
         EXPECT_EQ(other.error().code, ErrorCode::InvalidPalette) << name;
     }
 
-    // the detail and the path of a malformed file
+    // the refusal and the path of a malformed file
     writeBytes(dir / "bad.gpl", textBytes("GIMP Palette\n0 0 0\n1 2\n"));
     const auto bad = readPaletteFile((dir / "bad.gpl").string());
     ASSERT_FALSE(bad.has_value());
     EXPECT_EQ(bad.error().code, ErrorCode::InvalidPalette);
     EXPECT_EQ(bad.error().path, (dir / "bad.gpl").string());
-    EXPECT_NE(bad.error().detail.find("line 3"), std::string::npos) << bad.error().detail;
+    EXPECT_EQ(std::tuple(bad.error().refusal, bad.error().line, bad.error().field),
+              std::tuple(Refusal::PaletteMissingValue, 3, ColourField::Blue));
 }
 
 TEST(PaletteFile, ALargeFileIsRefusedUnread)
@@ -363,7 +402,8 @@ TEST(PaletteFile, ALargeFileIsRefusedUnread)
     const auto huge = readPaletteFile(path);
     ASSERT_FALSE(huge.has_value());
     EXPECT_EQ(huge.error().code, ErrorCode::InvalidPalette);
-    EXPECT_NE(huge.error().detail.find("4294967296"), std::string::npos) << huge.error().detail;
+    EXPECT_EQ(std::pair(huge.error().refusal, huge.error().actualLength),
+              std::pair(Refusal::PaletteTooLong, std::int64_t{4294967296}));
 
     // one byte over the limit is over it
     ASSERT_EQ(::truncate(path.c_str(), kMaxPaletteFileBytes + 1), 0);

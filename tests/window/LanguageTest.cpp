@@ -109,6 +109,7 @@ private slots:
     void messagesSpeakOneLanguage_data();
     void messagesSpeakOneLanguage();
     void otherSystemErrors();
+    void refusalsSpeakOneLanguage();
 
     void translationFileIsComplete();
 
@@ -384,6 +385,64 @@ void LanguageTest::otherSystemErrors()
     QVERIFY2(hasAsciiLetter(english), qPrintable(english));
     // the system's words, not a translation of the Korean sentence
     QVERIFY2(!english.contains(QString::number(EIO)), qPrintable(english));
+}
+
+// Every rule a palette, a picture or a writer refuses by, with its facts:
+// the Korean has no English word but names and the values given, and the
+// English has every number the Korean has.
+void LanguageTest::refusalsSpeakOneLanguage()
+{
+    Error e = makeRefusal(ErrorCode::CannotPack, Refusal::None);
+    e.x = 3;
+    e.y = 4;
+    e.alpha = 128;
+    e.value = 7;
+    e.count = 300;
+    e.limit = 256;
+    e.offset = 768;
+    e.line = 5;
+    e.row = 2;
+    e.field = ColourField::Green;
+    e.token = "tok";
+    e.rgb[0] = 0x123456;
+    e.rgb[1] = 0x654321;
+    e.fileName = "002.png";
+    e.lastFileName = "009.png";
+    e.imageWidth = 40000;
+    e.imageHeight = 2;
+    e.actualLength = 1234;
+    e.detail = "spng";
+    const QStringList names = {"PNG", "GIMP", "JASC", "Adobe", "gpl", "pal", "act", "png", "tok", "spng"};
+    std::vector<Error> errors;
+    for (int k = 1; k <= static_cast<int>(kLastRefusal); ++k) {
+        e.refusal = static_cast<Refusal>(k);
+        for (const int entry : {-1, 1}) {
+            e.entry = entry;
+            errors.push_back(e);
+        }
+    }
+    QStringList korean;
+    for (const Error& error : errors) korean << Messages::reason(error);
+    QVERIFY(installLanguage(Language::English));
+
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{3,}"));
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    const auto numbers = [](const QString& text) {
+        QStringList found;
+        for (const QRegularExpressionMatch& m : number.globalMatch(text)) found << m.captured();
+        return found;
+    };
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        const QString& text = korean[static_cast<qsizetype>(i)];
+        QVERIFY2(hasHangul(text), qPrintable(text));
+        for (const QRegularExpressionMatch& m : word.globalMatch(text))
+            QVERIFY2(names.contains(m.captured()), qPrintable(text));
+        const QString english = Messages::reason(errors[i]);
+        QVERIFY2(!hasHangul(english), qPrintable(english));
+        const QStringList given = numbers(english);
+        for (const QString& n : numbers(text))
+            QVERIFY2(given.contains(n), qPrintable(text + QStringLiteral(" / ") + english));
+    }
 }
 
 // --- the translation file ---------------------------------------------------------

@@ -286,7 +286,7 @@ void PaletteMenuTest::badFilesChangeNothing()
     if (QTest::currentTestFailed()) return;
     // the message says where a text file goes wrong
     loadThroughMenu(path("bad.gpl"));
-    QVERIFY2(m_dialogs->messages.last().contains(QStringLiteral("line 3")),
+    QVERIFY2(m_dialogs->messages.last().contains(QStringLiteral("3번째 줄")),
              qPrintable(m_dialogs->messages.last()));
 
     m_dialogs->messages.clear();
