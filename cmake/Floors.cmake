@@ -68,6 +68,7 @@ function(zpk_add_core suffix)
   add_library(zpkcontainer${suffix} STATIC
     ${src}/container/Container.cpp
     ${src}/container/ContainerLoad.cpp
+    ${src}/container/ContainerPlan.cpp
     ${src}/container/ContainerWriter.cpp)
   target_link_libraries(zpkcontainer${suffix} PUBLIC zpkio${suffix})
   zpk_floor_includes(zpkcontainer${suffix} container)
