@@ -439,10 +439,6 @@ Load the file again?</translation>
 <context>
     <name>zpk::MainWindow</name>
     <message>
-        <source>Dovenrill의Marbeck Glintmoor</source>
-        <translation>Dovenrill&apos;s Marbeck Glintmoor</translation>
-    </message>
-    <message>
         <source>가져오기</source>
         <translation>Draw</translation>
     </message>
@@ -644,6 +640,13 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     <message>
         <source>그림 없음</source>
         <translation>No image</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ViewerContext</name>
+    <message>
+        <source>Dovenrill의Marbeck Glintmoor</source>
+        <translation>Dovenrill&apos;s Marbeck Glintmoor</translation>
     </message>
 </context>
 </TS>

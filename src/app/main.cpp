@@ -8,6 +8,7 @@
 #include "window/FirstPaintReport.h"
 #include "window/Language.h"
 #include "window/MainWindow.h"
+#include "window/PictureCanvas.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -176,8 +177,8 @@ int main(int argc, char* argv[])
             if (reportFirstPaint) {
                 // the load drew the image and asked for a paint: the next
                 // paint of the canvas shows it
-                QWidget* canvas = window.findChild<QWidget*>(QStringLiteral("Picture1"));
-                if (canvas == nullptr || !window.drawnEntry()) {
+                QWidget* canvas = window.canvas();
+                if (!window.drawnEntry()) {
                     std::fprintf(stderr, "zpkview: no image drawn, no first paint to report\n");
                     QCoreApplication::exit(1);
                     return;

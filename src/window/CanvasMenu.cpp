@@ -11,8 +11,9 @@
 #include "window/DetailWindow.h"
 #include "window/ExportRunner.h"
 #include "window/GalleryWindow.h"
-#include "window/MainWindow.h"
 #include "window/Messages.h"
+#include "window/RecentPlaces.h"
+#include "window/ViewerContext.h"
 #include "window/WindowDialogs.h"
 
 #include <QAction>
@@ -21,7 +22,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QProgressDialog>
 #include <QScreen>
 
@@ -38,7 +38,7 @@ QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()
 
 }  // namespace
 
-CanvasMenu::CanvasMenu(MainWindow* window)
+CanvasMenu::CanvasMenu(ViewerContext* window)
     : QMenu(window), m_window(window), m_exporter(new ExportRunner(this))
 {
     setObjectName(QStringLiteral("canvasMenu"));
@@ -165,7 +165,7 @@ bool CanvasMenu::loadPalette(const QString& path)
     auto colours = readPaletteFile(encoded(path));
     if (!colours) {
         m_window->dialogs().showMessage(
-            m_window, MainWindow::caption(),
+            m_window, ViewerContext::caption(),
             tr("팔레트를 불러올 수 없습니다.\n%1\n%2").arg(path, Messages::reason(colours.error())));
         return false;
     }
@@ -187,7 +187,7 @@ bool CanvasMenu::savePalette(const QString& path)
     const std::optional<PaletteFormat> format = paletteFormatOf(encoded(path));
     if (!format) {
         m_window->dialogs().showMessage(
-            m_window, MainWindow::caption(),
+            m_window, ViewerContext::caption(),
             tr("팔레트를 저장할 수 없습니다.\n%1\n이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.")
                 .arg(path));
         return false;
@@ -199,7 +199,7 @@ bool CanvasMenu::savePalette(const QString& path)
     }();
     if (!written) {
         m_window->dialogs().showMessage(
-            m_window, MainWindow::caption(),
+            m_window, ViewerContext::caption(),
             tr("팔레트를 저장할 수 없습니다.\n%1\n%2").arg(path, Messages::reason(written.error())));
         return false;
     }
@@ -218,7 +218,7 @@ bool CanvasMenu::saveImage(const QString& path)
         return writeFileReplacing(encoded(path), entry->png);
     }();
     if (!written) {
-        m_window->dialogs().showMessage(m_window, MainWindow::caption(),
+        m_window->dialogs().showMessage(m_window, ViewerContext::caption(),
                                         Messages::saveFailed(path, written.error()));
         return false;
     }
@@ -231,7 +231,7 @@ bool CanvasMenu::replaceDrawnEntry(const QString& picture)
     const ContainerFile& file = m_window->state().file;
     if (!drawn || !file.isLoaded()) return false;
     QWidget* parent = m_window;
-    const QString title = MainWindow::caption();
+    const QString title = ViewerContext::caption();
     if (isExporting()) {
         // the export reads the loaded file until it ends
         m_window->dialogs().showMessage(parent, title, tr("모두 내보내는 중에는 항목을 바꿀 수 없습니다."));
@@ -299,9 +299,7 @@ bool CanvasMenu::replaceDrawnEntry(const QString& picture)
 
     m_window->loadPath(QByteArray::fromStdString(target));
     if (file.filePath != target) return false;  // the load said why
-    if (auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
-        list1 != nullptr && row < list1->count())
-        list1->setCurrentRow(row);  // a selection change draws the row
+    m_window->selectRow(row);                   // a selection change draws the row
     return true;
 }
 
@@ -339,13 +337,13 @@ bool CanvasMenu::exportAll(const QString& folder)
     const auto existing = existingOutputs(plan.files.front(), file.rowCount());
     if (!existing.empty() &&
         !m_window->dialogs().askYesNo(
-            m_window, MainWindow::caption(),
+            m_window, ViewerContext::caption(),
             tr("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing.size())))
         return false;
 
     auto* progress = new QProgressDialog(tr("내보내는 중…"), tr("취소"), 0, file.rowCount(), m_window);
     progress->setObjectName(QStringLiteral("exportProgress"));
-    progress->setWindowTitle(MainWindow::caption());
+    progress->setWindowTitle(ViewerContext::caption());
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(300);
     progress->setAutoClose(false);
@@ -367,7 +365,7 @@ void CanvasMenu::exportEnded(const BatchResult& result, const QString& target)
     const FileOutcome& file = result.files.front();
     const int written = file.exported();
     QWidget* parent = m_window;
-    const QString title = MainWindow::caption();
+    const QString title = ViewerContext::caption();
 
     if (!file.read && file.problem) {
         const QString text = file.problem->code == ErrorCode::CannotMakeFolder

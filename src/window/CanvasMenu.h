@@ -22,7 +22,7 @@ class QProgressDialog;
 namespace zpk {
 
 class ExportRunner;
-class MainWindow;
+class ViewerContext;
 struct BatchResult;
 
 class CanvasMenu : public QMenu {
@@ -30,7 +30,7 @@ class CanvasMenu : public QMenu {
 
 public:
     // Attaches itself to the window's canvas.
-    explicit CanvasMenu(MainWindow* window);
+    explicit CanvasMenu(ViewerContext* window);
     ~CanvasMenu() override;
 
     // Called after every render with what it drew (nothing: no image).
@@ -104,7 +104,7 @@ private:
     void placeDetailWindow();
     void updatePaletteActions();
 
-    MainWindow* m_window;
+    ViewerContext* m_window;
     std::shared_ptr<const DrawnEntry> m_drawn;
     QAction* m_saveAction = nullptr;
     QAction* m_copyAction = nullptr;

@@ -21,7 +21,6 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -100,15 +99,13 @@ constexpr std::uint32_t kMwmDecorMenu = 1u << 4;
 
 }  // namespace
 
-QString MainWindow::caption() { return tr("Dovenrill의Marbeck Glintmoor"); }
-
 MainWindow::MainWindow(const QString& folder, QWidget* parent)
     : MainWindow(FolderPath{QFile::encodeName(folder)}, parent)
 {
 }
 
 MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
-    : QWidget(parent), m_dialogs(std::make_shared<QtDialogs>())
+    : ViewerContext(parent), m_dialogs(std::make_shared<QtDialogs>())
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(caption());
@@ -302,13 +299,19 @@ void MainWindow::pinStyle()
     QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
     if (fusion == nullptr) return;
     fusion->setParent(this);
-    setStyle(fusion);
-    for (QWidget* child : findChildren<QWidget*>()) child->setStyle(fusion);
+    // every widget of the window, the canvas menu among them, down to
+    // the scroll bars inside the lists
+    const auto pin = [fusion](const auto& self, QWidget* widget) -> void {
+        widget->setStyle(fusion);
+        for (QObject* child : widget->children())
+            if (auto* w = qobject_cast<QWidget*>(child)) self(self, w);
+    };
+    pin(pin, this);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    ViewerContext::showEvent(event);
     // once the native window is mapped: Qt writes its own hints on the way
     QMetaObject::invokeMethod(this, &MainWindow::askForFixedBorder, Qt::QueuedConnection);
 }
@@ -342,7 +345,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
         event->accept();
         return;
     }
-    QWidget::contextMenuEvent(event);
+    ViewerContext::contextMenuEvent(event);
 }
 
 void MainWindow::popupCanvasMenu()
@@ -390,26 +393,6 @@ QByteArray MainWindow::folderOf(const QByteArray& path)
     if (slash < 0) return QByteArrayLiteral(".");
     if (slash == 0) return QByteArrayLiteral("/");
     return path.left(slash);
-}
-
-std::unique_ptr<QFileDialog> MainWindow::makeOpenDialog(QWidget* parent, const QString& folder,
-                                                        const QStringList& recentFolders)
-{
-    auto dialog = std::make_unique<QFileDialog>(parent);
-    dialog->setObjectName(QStringLiteral("CDialog"));
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(QStringLiteral("*.zpk"));
-    dialog->setDefaultSuffix(QStringLiteral("zpk"));
-    dialog->setDirectory(folder);
-    if (!recentFolders.isEmpty()) {
-        dialog->setHistory(recentFolders);
-        QList<QUrl> side = dialog->sidebarUrls();
-        for (const QString& recent : recentFolders)
-            if (const QUrl url = QUrl::fromLocalFile(recent); !side.contains(url)) side.append(url);
-        dialog->setSidebarUrls(side);
-    }
-    return dialog;
 }
 
 // --- requests -------------------------------------------------------------
@@ -514,6 +497,21 @@ int MainWindow::selectedRow() const
     return selected.isEmpty() ? 0 : selected.first().row();
 }
 
+int MainWindow::drawnRow() const
+{
+    if (!m_state.file.isLoaded()) return -1;
+    return std::min(selectedRow(), m_state.file.rowCount() - 1);
+}
+
+bool MainWindow::selectRow(int row)
+{
+    if (row < 0 || row >= m_list1->count()) return false;
+    // a selection change draws the row
+    m_list1->setCurrentRow(row);
+    m_list1->scrollToItem(m_list1->item(row));
+    return true;
+}
+
 bool MainWindow::typingInColourBox() const
 {
     const QWidget* focus = focusWidget();
@@ -540,7 +538,7 @@ void MainWindow::command1Click()
     m_canvasMenu->holdDrawn(nullptr);
     std::shared_ptr<DrawnEntry> drawn;
     if (m_state.file.isLoaded()) {
-        const int row = std::min(selectedRow(), m_state.file.rowCount() - 1);
+        const int row = drawnRow();
         const PictureOptions options = pictureOptions();
         DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, options);
         const DropFirst dropFirst = options.dropFirst;

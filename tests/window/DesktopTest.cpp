@@ -12,6 +12,7 @@
 #include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
 #include "window/RecentPlaces.h"
+#include "window/WindowDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -398,7 +399,7 @@ void DesktopTest::recentFilesAndPlacesAreRemembered()
     m_window->openFileDialog();
     QCOMPARE(startedIn, QString::fromUtf8(path("there")));
     const auto dialog =
-        MainWindow::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
+        QtDialogs::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
     QVERIFY(dialog->history().contains(QString::fromUtf8(path("there"))));
 }
 
