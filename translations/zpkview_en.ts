@@ -240,40 +240,6 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <translation>Clear list</translation>
     </message>
     <message>
-        <source>%1 에 이미 있는 파일 %2개를 덮어쓸까요?</source>
-        <translation>Existing files in %1: %2. Replace them?</translation>
-    </message>
-    <message>
-        <source>내보내는 중…</source>
-        <translation>Exporting…</translation>
-    </message>
-    <message>
-        <source>취소</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>폴더를 만들 수 없습니다.
-%1</source>
-        <translation>Cannot create the folder.
-%1</translation>
-    </message>
-    <message>
-        <source>%1개를 %2 에 내보냈습니다.</source>
-        <translation>Images exported to %2: %1.</translation>
-    </message>
-    <message>
-        <source>
-중간에 취소했습니다.</source>
-        <translation>
-Cancelled before the end.</translation>
-    </message>
-    <message>
-        <source>
-그림이 없어 건너뛴 항목: %1</source>
-        <translation>
-Entries skipped for having no image: %1</translation>
-    </message>
-    <message>
         <source>팔레트 불러오기…</source>
         <translation>Load palette…</translation>
     </message>
@@ -286,60 +252,12 @@ Entries skipped for having no image: %1</translation>
         <translation>Save palette…</translation>
     </message>
     <message>
-        <source>팔레트를 불러올 수 없습니다.
-%1
-%2</source>
-        <translation>Cannot load the palette.
-%1
-%2</translation>
-    </message>
-    <message>
-        <source>팔레트를 저장할 수 없습니다.
-%1
-이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.</source>
-        <translation>Cannot save the palette.
-%1
-The name must end in .gpl, .pal, .act or .png.</translation>
-    </message>
-    <message>
-        <source>팔레트를 저장할 수 없습니다.
-%1
-%2</source>
-        <translation>Cannot save the palette.
-%1
-%2</translation>
-    </message>
-    <message>
         <source>모아 보기</source>
         <translation>Gallery</translation>
     </message>
     <message>
         <source>바꾸기…</source>
         <translation>Replace…</translation>
-    </message>
-    <message>
-        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
-        <translation>An entry cannot be replaced while Export All is running.</translation>
-    </message>
-    <message>
-        <source>쓰기 금지된 파일입니다.
-%1
-
-그래도 바꿀까요?</source>
-        <translation>The file is write-protected.
-%1
-
-Replace it all the same?</translation>
-    </message>
-    <message>
-        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
-%1
-
-파일을 다시 불러올까요?</source>
-        <translation>Another program changed the file after it was loaded. The entry was not replaced.
-%1
-
-Load the file again?</translation>
     </message>
 </context>
 <context>
@@ -395,6 +313,43 @@ Load the file again?</translation>
     <message>
         <source>, 쓰이지 않음</source>
         <translation>, unused</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ExportAllFlow</name>
+    <message>
+        <source>%1 에 이미 있는 파일 %2개를 덮어쓸까요?</source>
+        <translation>Existing files in %1: %2. Replace them?</translation>
+    </message>
+    <message>
+        <source>내보내는 중…</source>
+        <translation>Exporting…</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>폴더를 만들 수 없습니다.
+%1</source>
+        <translation>Cannot create the folder.
+%1</translation>
+    </message>
+    <message>
+        <source>%1개를 %2 에 내보냈습니다.</source>
+        <translation>Images exported to %2: %1.</translation>
+    </message>
+    <message>
+        <source>
+중간에 취소했습니다.</source>
+        <translation>
+Cancelled before the end.</translation>
+    </message>
+    <message>
+        <source>
+그림이 없어 건너뛴 항목: %1</source>
+        <translation>
+Entries skipped for having no image: %1</translation>
     </message>
 </context>
 <context>
@@ -554,6 +509,33 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     </message>
 </context>
 <context>
+    <name>zpk::PaletteFlow</name>
+    <message>
+        <source>팔레트를 불러올 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot load the palette.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.</source>
+        <translation>Cannot save the palette.
+%1
+The name must end in .gpl, .pal, .act or .png.</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot save the palette.
+%1
+%2</translation>
+    </message>
+</context>
+<context>
     <name>zpk::PalettePanel</name>
     <message>
         <source>값 %1, 팔레트 %2</source>
@@ -611,6 +593,33 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
 %1</source>
         <translation>This picture cannot replace the entry.
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ReplaceFlow</name>
+    <message>
+        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
+        <translation>An entry cannot be replaced while Export All is running.</translation>
+    </message>
+    <message>
+        <source>쓰기 금지된 파일입니다.
+%1
+
+그래도 바꿀까요?</source>
+        <translation>The file is write-protected.
+%1
+
+Replace it all the same?</translation>
+    </message>
+    <message>
+        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
+%1
+
+파일을 다시 불러올까요?</source>
+        <translation>Another program changed the file after it was loaded. The entry was not replaced.
+%1
+
+Load the file again?</translation>
     </message>
 </context>
 <context>
