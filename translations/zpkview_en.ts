@@ -261,61 +261,6 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
     </message>
 </context>
 <context>
-    <name>zpk::DetailWindow</name>
-    <message>
-        <source>값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)</source>
-        <translation>Value %1, palette entry %2, %3 (R %4, G %5, B %6)</translation>
-    </message>
-    <message>
-        <source>자세히 보기</source>
-        <translation>Inspector</translation>
-    </message>
-    <message>
-        <source>맞춤</source>
-        <translation>Fit</translation>
-    </message>
-    <message>
-        <source>%1x</source>
-        <translation>%1x</translation>
-    </message>
-    <message>
-        <source>확대</source>
-        <translation>Zoom</translation>
-    </message>
-    <message>
-        <source>그림 없음</source>
-        <translation>No image</translation>
-    </message>
-    <message>
-        <source>%1 x %2, 픽셀 %3 / %4, 색 %5개</source>
-        <translation>%1 x %2, pixels %3 / %4, colors: %5</translation>
-    </message>
-    <message>
-        <source> (%1 x %2까지 보임)</source>
-        <translation> (shown up to %1 x %2)</translation>
-    </message>
-    <message>
-        <source>자세히 보기 - %1, 항목 %2</source>
-        <translation>Inspector - %1, entry %2</translation>
-    </message>
-    <message>
-        <source>x %1, y %2: </source>
-        <translation>x %1, y %2: </translation>
-    </message>
-    <message>
-        <source>그려지지 않음 (픽셀 자료 없음)</source>
-        <translation>not drawn (no pixel data)</translation>
-    </message>
-    <message>
-        <source>, 그리지 않음 (첫번째 버리기)</source>
-        <translation>, not drawn (index 0 skipped)</translation>
-    </message>
-    <message>
-        <source>, 쓰이지 않음</source>
-        <translation>, unused</translation>
-    </message>
-</context>
-<context>
     <name>zpk::ExportAllFlow</name>
     <message>
         <source>%1 에 이미 있는 파일 %2개를 덮어쓸까요?</source>
@@ -389,6 +334,61 @@ Entries skipped for having no image: %1</translation>
     <message>
         <source>항목 %1개, 그리는 중 %2개</source>
         <translation>%1 entries, %2 being drawn</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::InspectorWindow</name>
+    <message>
+        <source>값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)</source>
+        <translation>Value %1, palette entry %2, %3 (R %4, G %5, B %6)</translation>
+    </message>
+    <message>
+        <source>자세히 보기</source>
+        <translation>Inspector</translation>
+    </message>
+    <message>
+        <source>맞춤</source>
+        <translation>Fit</translation>
+    </message>
+    <message>
+        <source>%1x</source>
+        <translation>%1x</translation>
+    </message>
+    <message>
+        <source>확대</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>그림 없음</source>
+        <translation>No image</translation>
+    </message>
+    <message>
+        <source>%1 x %2, 픽셀 %3 / %4, 색 %5개</source>
+        <translation>%1 x %2, pixels %3 / %4, colors: %5</translation>
+    </message>
+    <message>
+        <source> (%1 x %2까지 보임)</source>
+        <translation> (shown up to %1 x %2)</translation>
+    </message>
+    <message>
+        <source>자세히 보기 - %1, 항목 %2</source>
+        <translation>Inspector - %1, entry %2</translation>
+    </message>
+    <message>
+        <source>x %1, y %2: </source>
+        <translation>x %1, y %2: </translation>
+    </message>
+    <message>
+        <source>그려지지 않음 (픽셀 자료 없음)</source>
+        <translation>not drawn (no pixel data)</translation>
+    </message>
+    <message>
+        <source>, 그리지 않음 (첫번째 버리기)</source>
+        <translation>, not drawn (index 0 skipped)</translation>
+    </message>
+    <message>
+        <source>, 쓰이지 않음</source>
+        <translation>, unused</translation>
     </message>
 </context>
 <context>

@@ -4,11 +4,11 @@
 // list would load it, and stays selected there. --gallery opens the gallery
 // once the file is loaded (at start without a FILE).
 #include "io/TemporaryFiles.h"
-#include "window/CanvasMenu.h"
 #include "window/FirstPaintReport.h"
 #include "window/Language.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -172,7 +172,7 @@ int main(int argc, char* argv[])
         const bool reportFirstPaint = zpk::FirstPaintReport::wanted();
         QTimer::singleShot(0, &window, [&window, path, showDetails, showGallery, reportFirstPaint] {
             window.loadPath(path);
-            if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
+            if (showDetails && window.drawnEntry()) window.canvasMenu()->openInspector();
             if (showGallery) window.canvasMenu()->openGallery();
             if (reportFirstPaint) {
                 // the load drew the image and asked for a paint: the next

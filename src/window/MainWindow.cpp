@@ -4,12 +4,12 @@
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 #include "png/PngWriter.h"
-#include "window/CanvasMenu.h"
 #include "window/FileListBox.h"
 #include "window/Messages.h"
 #include "window/PictureCanvas.h"
-#include "window/WindowDialogs.h"
 #include "window/WindowIcon.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAccessible>
 #include <QApplication>

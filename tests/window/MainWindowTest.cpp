@@ -11,7 +11,7 @@
 #include "window/FileListBox.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
-#include "window/PaletteFlow.h"
+#include "window/menu/PaletteFlow.h"
 
 #include "io/FileOutput.h"
 #include "palette/PaletteFile.h"
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QDir>
 #include <QFile>

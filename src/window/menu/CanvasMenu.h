@@ -5,12 +5,12 @@
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
-#include "window/DetailWindow.h"
 #include "window/DrawnEntry.h"
-#include "window/ExportAllFlow.h"
-#include "window/GalleryWindow.h"
-#include "window/PaletteFlow.h"
-#include "window/ReplaceFlow.h"
+#include "window/gallery/GalleryWindow.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/menu/ExportAllFlow.h"
+#include "window/menu/PaletteFlow.h"
+#include "window/menu/ReplaceFlow.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -50,8 +50,8 @@ public:
     void stopExport() { m_exports->stopExport(); }
 
     // Shows the inspector, made on first use; it follows every render.
-    DetailWindow* openDetailWindow();
-    DetailWindow* detailWindow() const { return m_detailWindow; }
+    InspectorWindow* openInspector();
+    InspectorWindow* inspector() const { return m_inspector; }
     // Shows the gallery, made on first use; it follows every load and render.
     GalleryWindow* openGallery();
     GalleryWindow* gallery() const { return m_gallery; }
@@ -79,7 +79,7 @@ signals:
 
 private:
     void fillRecentMenu();
-    void placeDetailWindow();
+    void placeInspector();
     void updatePaletteActions();
 
     ViewerContext* m_window;
@@ -94,7 +94,7 @@ private:
     QAction* m_revertPaletteAction = nullptr;
     QAction* m_savePaletteAction = nullptr;
     QMenu* m_recentMenu = nullptr;
-    QPointer<DetailWindow> m_detailWindow;
+    QPointer<InspectorWindow> m_inspector;
     QPointer<GalleryWindow> m_gallery;
     ExportAllFlow* m_exports = nullptr;
     ReplaceFlow* m_replace = nullptr;

@@ -1,6 +1,6 @@
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
-#include "window/ReplaceDialog.h"
+#include "window/dialogs/ReplaceDialog.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -1,12 +1,12 @@
-#include "window/ReplaceFlow.h"
+#include "window/menu/ReplaceFlow.h"
 
 #include "pack/ContainerUpdate.h"
 #include "pack/Pack.h"
-#include "window/ExportAllFlow.h"
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/menu/ExportAllFlow.h"
 
 #include <QDir>
 #include <QFile>

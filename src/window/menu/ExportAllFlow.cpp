@@ -1,11 +1,11 @@
-#include "window/ExportAllFlow.h"
+#include "window/menu/ExportAllFlow.h"
 
 #include "export/BatchExport.h"
-#include "window/ExportRunner.h"
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/menu/ExportRunner.h"
 
 #include <QFile>
 #include <QProgressDialog>

@@ -1,11 +1,11 @@
-#include "window/GalleryWindow.h"
+#include "window/gallery/GalleryWindow.h"
 
-#include "window/ContainerSnapshot.h"
-#include "window/Thumbnail.h"
-#include "window/ThumbnailDelegate.h"
-#include "window/ThumbnailLoader.h"
-#include "window/ThumbnailModel.h"
 #include "window/ViewerContext.h"
+#include "window/gallery/ContainerSnapshot.h"
+#include "window/gallery/Thumbnail.h"
+#include "window/gallery/ThumbnailDelegate.h"
+#include "window/gallery/ThumbnailLoader.h"
+#include "window/gallery/ThumbnailModel.h"
 
 #include <QCloseEvent>
 #include <QFile>

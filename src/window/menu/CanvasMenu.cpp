@@ -1,13 +1,13 @@
-#include "window/CanvasMenu.h"
+#include "window/menu/CanvasMenu.h"
 
 #include "export/EntryExport.h"
 #include "io/FileOutput.h"
-#include "window/DetailWindow.h"
-#include "window/GalleryWindow.h"
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/gallery/GalleryWindow.h"
+#include "window/inspector/InspectorWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,7 +56,7 @@ CanvasMenu::CanvasMenu(ViewerContext* window)
     m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(Qt::CTRL | Qt::Key_E),
                                [this] { m_exports->chooseAndExport(); });
     m_inspectAction = action("inspect", tr("자세히 보기"), QKeySequence(Qt::CTRL | Qt::Key_I), [this] {
-        if (m_drawn) openDetailWindow();
+        if (m_drawn) openInspector();
     });
     m_galleryAction =
         action("gallery", tr("모아 보기"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { openGallery(); });
@@ -109,7 +109,7 @@ void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
     for (QAction* a : {m_saveAction, m_copyAction, m_replaceAction, m_exportAllAction, m_inspectAction})
         a->setEnabled(m_drawn != nullptr);
     // a closed inspector holds nothing; it is given the drawn entry when it opens
-    if (m_detailWindow && m_detailWindow->isVisible()) m_detailWindow->showEntry(m_drawn);
+    if (m_inspector && m_inspector->isVisible()) m_inspector->showEntry(m_drawn);
     m_savePaletteAction->setEnabled(m_drawn != nullptr);
     updatePaletteActions();
 }
@@ -159,22 +159,22 @@ void CanvasMenu::copyImage()
     QApplication::clipboard()->setImage(m_drawn->toQImage());
 }
 
-void CanvasMenu::placeDetailWindow()
+void CanvasMenu::placeInspector()
 {
     // Beside the main window, where it leaves the canvas in sight, when the
     // screen has room there; otherwise as far right as it fits. Always
     // wholly on the screen that holds the main window.
     QScreen* screen = m_window->screen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    QSize size = m_detailWindow->size();
+    QSize size = m_inspector->size();
     if (area.isEmpty()) {
-        m_detailWindow->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
+        m_inspector->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
         return;
     }
     // its frame is as thick as the main window's, which is up already
     const QSize frame = m_window->frameGeometry().size() - m_window->size();
     size = size.boundedTo(area.size() - frame);
-    m_detailWindow->resize(size);
+    m_inspector->resize(size);
     size += frame;
     const QRect main = m_window->frameGeometry();
     QPoint at = main.topRight() + QPoint(8, 0);
@@ -182,22 +182,22 @@ void CanvasMenu::placeDetailWindow()
     if (at.y() + size.height() > area.bottom() + 1) at.setY(area.bottom() + 1 - size.height());
     at.setX(std::max(at.x(), area.left()));
     at.setY(std::max(at.y(), area.top()));
-    m_detailWindow->move(at);
+    m_inspector->move(at);
 }
 
-DetailWindow* CanvasMenu::openDetailWindow()
+InspectorWindow* CanvasMenu::openInspector()
 {
-    if (!m_detailWindow) {
-        m_detailWindow = new DetailWindow(m_window);
-        connect(m_detailWindow, &DetailWindow::copyRequested, this, &CanvasMenu::copyImage);
-        connect(m_detailWindow, &DetailWindow::saveRequested, m_saveAction, &QAction::trigger);
-        placeDetailWindow();
+    if (!m_inspector) {
+        m_inspector = new InspectorWindow(m_window);
+        connect(m_inspector, &InspectorWindow::copyRequested, this, &CanvasMenu::copyImage);
+        connect(m_inspector, &InspectorWindow::saveRequested, m_saveAction, &QAction::trigger);
+        placeInspector();
     }
-    m_detailWindow->showEntry(m_drawn);
-    m_detailWindow->show();
-    m_detailWindow->raise();
-    m_detailWindow->activateWindow();
-    return m_detailWindow;
+    m_inspector->showEntry(m_drawn);
+    m_inspector->show();
+    m_inspector->raise();
+    m_inspector->activateWindow();
+    return m_inspector;
 }
 
 GalleryWindow* CanvasMenu::openGallery()
