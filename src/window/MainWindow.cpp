@@ -5,6 +5,7 @@
 #include "draw/Draw.h"
 #include "png/PngWriter.h"
 #include "window/FileListBox.h"
+#include "window/FixedBorder.h"
 #include "window/Messages.h"
 #include "window/PictureCanvas.h"
 #include "window/WindowIcon.h"
@@ -35,17 +36,12 @@
 #include <QStylePainter>
 #include <QTimer>
 #include <QUrl>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <stdexcept>
-
-#include <xcb/xcb.h>
 
 namespace zpk {
 
@@ -86,16 +82,6 @@ protected:
 private:
     QWidget* m_behind = nullptr;
 };
-
-// The functions and decorations of a fixed border in the window manager's
-// Motif hints: moved and closed, never resized, minimised or maximised.
-constexpr std::uint32_t kMwmHintsFunctions = 1u << 0;
-constexpr std::uint32_t kMwmHintsDecorations = 1u << 1;
-constexpr std::uint32_t kMwmFuncMove = 1u << 2;
-constexpr std::uint32_t kMwmFuncClose = 1u << 5;
-constexpr std::uint32_t kMwmDecorBorder = 1u << 1;
-constexpr std::uint32_t kMwmDecorTitle = 1u << 3;
-constexpr std::uint32_t kMwmDecorMenu = 1u << 4;
 
 }  // namespace
 
@@ -313,27 +299,8 @@ void MainWindow::showEvent(QShowEvent* event)
 {
     ViewerContext::showEvent(event);
     // once the native window is mapped: Qt writes its own hints on the way
-    QMetaObject::invokeMethod(this, &MainWindow::askForFixedBorder, Qt::QueuedConnection);
-}
-
-void MainWindow::askForFixedBorder()
-{
-    // Qt offers the resize function for any titled window; a fixed border
-    // offers moving and closing only.
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr || !testAttribute(Qt::WA_WState_Created)) return;
-    xcb_connection_t* connection = x11->connection();
-    static constexpr char kName[] = "_MOTIF_WM_HINTS";
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(kName) - 1, kName), nullptr);
-    if (reply == nullptr) return;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    const std::uint32_t hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
-                                    kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(winId()), atom, atom, 32,
-                        5, hints);
-    xcb_flush(connection);
+    QMetaObject::invokeMethod(
+        this, [this] { askForFixedBorder(*this); }, Qt::QueuedConnection);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)

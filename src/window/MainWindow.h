@@ -112,7 +112,6 @@ private:
     void createShortcuts();
     void describeControls();
     void pinStyle();
-    void askForFixedBorder();
     void updateCanvasToolTip();
 
     // Event handlers, named after their control and event.

@@ -1,6 +1,7 @@
 #include "window/gallery/GalleryWindow.h"
 
 #include "window/ViewerContext.h"
+#include "window/WindowPlacement.h"
 #include "window/gallery/ContainerSnapshot.h"
 #include "window/gallery/Thumbnail.h"
 #include "window/gallery/ThumbnailDelegate.h"
@@ -15,7 +16,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QListView>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
@@ -129,7 +129,7 @@ GalleryWindow::~GalleryWindow() = default;
 void GalleryWindow::present()
 {
     if (!m_placed) {
-        placeBesideMainWindow();
+        placeBeside(*this, *m_window, Beside::LeftElseRight);
         m_placed = true;
     }
     show();
@@ -335,7 +335,7 @@ bool GalleryWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// --- text and place -----------------------------------------------------------
+// --- text -----------------------------------------------------------
 
 void GalleryWindow::updateTitle()
 {
@@ -350,29 +350,6 @@ void GalleryWindow::updateStatus()
     if (m_fileName.isEmpty()) m_status->setText(tr("불러온 파일 없음"));
     else if (waiting == 0) m_status->setText(tr("항목 %1개").arg(rows));
     else m_status->setText(tr("항목 %1개, 그리는 중 %2개").arg(rows).arg(waiting));
-}
-
-void GalleryWindow::placeBesideMainWindow()
-{
-    // Left of the main window when the screen has room there, else right
-    // of it, else as far to one side as it fits; wholly on the main
-    // window's screen.
-    QScreen* screen = m_window->screen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    const QRect main = m_window->frameGeometry();
-    if (area.isEmpty()) {
-        move(main.topRight() + QPoint(8, 0));
-        return;
-    }
-    const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    resize(size().boundedTo(area.size() - frame));
-    const QSize outer = size() + frame;
-    int x = main.left() - 8 - outer.width();
-    if (x < area.left()) x = main.right() + 1 + 8;
-    if (x + outer.width() > area.right() + 1) x = area.right() + 1 - outer.width();
-    int y = main.top();
-    if (y + outer.height() > area.bottom() + 1) y = area.bottom() + 1 - outer.height();
-    move(std::max(x, area.left()), std::max(y, area.top()));
 }
 
 }  // namespace zpk

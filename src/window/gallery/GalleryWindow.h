@@ -98,7 +98,6 @@ private:
     void updateGrid();
     void updateTitle();
     void updateStatus();
-    void placeBesideMainWindow();
     std::vector<int> priorityOrder() const;
 
     ViewerContext* m_window;

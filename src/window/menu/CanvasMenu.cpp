@@ -5,6 +5,7 @@
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
+#include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
 #include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
@@ -15,9 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace zpk {
 
@@ -159,39 +157,13 @@ void CanvasMenu::copyImage()
     QApplication::clipboard()->setImage(m_drawn->toQImage());
 }
 
-void CanvasMenu::placeInspector()
-{
-    // Beside the main window, where it leaves the canvas in sight, when the
-    // screen has room there; otherwise as far right as it fits. Always
-    // wholly on the screen that holds the main window.
-    QScreen* screen = m_window->screen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    QSize size = m_inspector->size();
-    if (area.isEmpty()) {
-        m_inspector->move(m_window->frameGeometry().topRight() + QPoint(8, 0));
-        return;
-    }
-    // its frame is as thick as the main window's, which is up already
-    const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    size = size.boundedTo(area.size() - frame);
-    m_inspector->resize(size);
-    size += frame;
-    const QRect main = m_window->frameGeometry();
-    QPoint at = main.topRight() + QPoint(8, 0);
-    if (at.x() + size.width() > area.right() + 1) at.setX(area.right() + 1 - size.width());
-    if (at.y() + size.height() > area.bottom() + 1) at.setY(area.bottom() + 1 - size.height());
-    at.setX(std::max(at.x(), area.left()));
-    at.setY(std::max(at.y(), area.top()));
-    m_inspector->move(at);
-}
-
 InspectorWindow* CanvasMenu::openInspector()
 {
     if (!m_inspector) {
         m_inspector = new InspectorWindow(m_window);
         connect(m_inspector, &InspectorWindow::copyRequested, this, &CanvasMenu::copyImage);
         connect(m_inspector, &InspectorWindow::saveRequested, m_saveAction, &QAction::trigger);
-        placeInspector();
+        placeBeside(*m_inspector, *m_window, Beside::Right);
     }
     m_inspector->showEntry(m_drawn);
     m_inspector->show();

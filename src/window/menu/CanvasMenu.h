@@ -79,7 +79,6 @@ signals:
 
 private:
     void fillRecentMenu();
-    void placeInspector();
     void updatePaletteActions();
 
     ViewerContext* m_window;
