@@ -4,6 +4,7 @@
 // list would load it, and stays selected there. --gallery opens the gallery
 // once the file is loaded (at start without a FILE).
 #include "io/TemporaryFiles.h"
+#include "window/FileListBox.h"
 #include "window/FirstPaintReport.h"
 #include "window/Language.h"
 #include "window/MainWindow.h"
@@ -161,7 +162,7 @@ int main(int argc, char* argv[])
 
     // File1 opens on the start file's folder, so the file is listed there
     zpk::MainWindow window(
-        zpk::FolderPath{options.file ? zpk::MainWindow::folderOf(*options.file) : workingFolder()});
+        zpk::FolderPath{options.file ? zpk::FileListBox::folderOf(*options.file) : workingFolder()});
     window.show();
     if (options.file) {
         // once the window is up, so that a message box about the file has

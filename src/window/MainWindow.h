@@ -13,6 +13,7 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 #include "window/DrawnEntry.h"
+#include "window/MainControls.h"
 #include "window/RecentPlaces.h"
 #include "window/ViewerContext.h"
 
@@ -25,13 +26,9 @@
 #include <optional>
 #include <vector>
 
-class QCheckBox;
 class QContextMenuEvent;
 class QShowEvent;
-class QLineEdit;
-class QListWidget;
 class QMimeData;
-class QPushButton;
 
 namespace zpk {
 
@@ -67,8 +64,6 @@ public:
     void loadFile(const QString& path);
     // The same for a path given as the system's bytes.
     void loadPath(const QByteArray& path) override;
-    // The folder a file lies in, as File1 would list it ("." for a bare name).
-    static QByteArray folderOf(const QByteArray& path);
 
     std::shared_ptr<const DrawnEntry> drawnEntry() const override { return m_drawn; }
     int drawnRow() const override;
@@ -79,7 +74,7 @@ public:
     QString folder() const override;
     CanvasMenu* canvasMenu() const { return m_canvasMenu; }
     // Picture1, the surface renders draw on.
-    PictureCanvas* canvas() const { return m_picture1; }
+    PictureCanvas* canvas() const { return m_ui.picture1; }
 
     // Every dialog and message box of the viewer's windows goes through
     // here; tests put their own in.
@@ -108,10 +103,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createControls(const QByteArray& folder);
+    void connectControls();
     void createShortcuts();
-    void describeControls();
-    void pinStyle();
     void updateCanvasToolTip();
 
     // Event handlers, named after their control and event.
@@ -151,17 +144,7 @@ private:
     QMetaObject::Connection m_focusWatch;
     bool m_closing = false;
 
-    PictureCanvas* m_picture1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QListWidget* m_list1 = nullptr;
-    QCheckBox* m_modeClear = nullptr;
-    QCheckBox* m_modeBack = nullptr;
-    QCheckBox* m_checkColor = nullptr;
-    QLineEdit* m_color1 = nullptr;
-    QLineEdit* m_color2 = nullptr;
-    QLineEdit* m_color3 = nullptr;
-    FileListBox* m_file1 = nullptr;
+    MainControls m_ui;
     CanvasMenu* m_canvasMenu = nullptr;
 };
 

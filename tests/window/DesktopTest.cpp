@@ -156,14 +156,14 @@ void DesktopTest::startFileFromAnotherFolderIsSelected()
 {
     // as `zpkview DIR/here/b.zpk` started in another folder does it
     const QByteArray start = path("here/b.zpk");
-    makeWindow(MainWindow::folderOf(start));
+    makeWindow(FileListBox::folderOf(start));
     m_window->loadPath(start);
     QCOMPARE(file1()->fileNames(), (QStringList{"a.zpk", "b.zpk", "bad.zpk"}));
     QCOMPARE(selectedFiles(), QStringList{"b.zpk"});
     QVERIFY(m_window->drawnEntry() != nullptr);
     // a bare name lies in the working folder
-    QCOMPARE(MainWindow::folderOf("b.zpk"), QByteArray("."));
-    QCOMPARE(MainWindow::folderOf("/b.zpk"), QByteArray("/"));
+    QCOMPARE(FileListBox::folderOf("b.zpk"), QByteArray("."));
+    QCOMPARE(FileListBox::folderOf("/b.zpk"), QByteArray("/"));
 }
 
 void DesktopTest::loadsElsewhereClearTheSelection()
