@@ -29,13 +29,13 @@
 //                          window, is reported on its own line.
 #include "BenchSupport.h"
 
-#include "window/CanvasMenu.h"
-#include "window/GalleryWindow.h"
 #include "window/MainWindow.h"
-#include "window/Thumbnail.h"
-#include "window/ThumbnailLoader.h"
-#include "window/ThumbnailModel.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/gallery/GalleryWindow.h"
+#include "window/gallery/Thumbnail.h"
+#include "window/gallery/ThumbnailLoader.h"
+#include "window/gallery/ThumbnailModel.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

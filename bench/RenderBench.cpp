@@ -29,7 +29,7 @@
 #include "support/SurfacePixels.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QApplication>
 #include <QBackingStore>

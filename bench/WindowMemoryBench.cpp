@@ -12,9 +12,9 @@
 
 #include "support/ImageBuilder.h"
 
-#include "window/CanvasMenu.h"
-#include "window/DetailWindow.h"
 #include "window/MainWindow.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,7 +92,7 @@ void BM_InspectorMemory(benchmark::State& state)
         window.show();
         for (int round = 1; round <= kRounds; ++round) {
             window.loadPath(QByteArray::fromStdString(path));
-            DetailWindow* detail = window.canvasMenu()->openDetailWindow();
+            InspectorWindow* detail = window.canvasMenu()->openInspector();
             settle();
             detail->grab();  // painted, as on screen
             detail->close();

@@ -520,6 +520,29 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <translation>Clear list</translation>
     </message>
     <message>
+        <source>팔레트 불러오기…</source>
+        <translation>Load palette…</translation>
+    </message>
+    <message>
+        <source>팔레트 되돌리기</source>
+        <translation>Revert palette</translation>
+    </message>
+    <message>
+        <source>팔레트 저장…</source>
+        <translation>Save palette…</translation>
+    </message>
+    <message>
+        <source>모아 보기</source>
+        <translation>Gallery</translation>
+    </message>
+    <message>
+        <source>바꾸기…</source>
+        <translation>Replace…</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ExportAllFlow</name>
+    <message>
         <source>%1 에 이미 있는 파일 %2개를 덮어쓸까요?</source>
         <translation>Existing files in %1: %2. Replace them?</translation>
     </message>
@@ -553,77 +576,48 @@ Cancelled before the end.</translation>
         <translation>
 Entries skipped for having no image: %1</translation>
     </message>
-    <message>
-        <source>팔레트 불러오기…</source>
-        <translation>Load palette…</translation>
-    </message>
-    <message>
-        <source>팔레트 되돌리기</source>
-        <translation>Revert palette</translation>
-    </message>
-    <message>
-        <source>팔레트 저장…</source>
-        <translation>Save palette…</translation>
-    </message>
-    <message>
-        <source>팔레트를 불러올 수 없습니다.
-%1
-%2</source>
-        <translation>Cannot load the palette.
-%1
-%2</translation>
-    </message>
-    <message>
-        <source>팔레트를 저장할 수 없습니다.
-%1
-이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.</source>
-        <translation>Cannot save the palette.
-%1
-The name must end in .gpl, .pal, .act or .png.</translation>
-    </message>
-    <message>
-        <source>팔레트를 저장할 수 없습니다.
-%1
-%2</source>
-        <translation>Cannot save the palette.
-%1
-%2</translation>
-    </message>
+</context>
+<context>
+    <name>zpk::GalleryWindow</name>
     <message>
         <source>모아 보기</source>
         <translation>Gallery</translation>
     </message>
     <message>
-        <source>바꾸기…</source>
-        <translation>Replace…</translation>
+        <source>항목마다 작은 그림. 누르거나 Enter를 치면 본 창에 그립니다.</source>
+        <translation>A thumbnail of every entry. Click one or press Enter to draw it in the main window.</translation>
     </message>
     <message>
-        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
-        <translation>An entry cannot be replaced while Export All is running.</translation>
+        <source>크기</source>
+        <translation>Size</translation>
     </message>
     <message>
-        <source>쓰기 금지된 파일입니다.
-%1
-
-그래도 바꿀까요?</source>
-        <translation>The file is write-protected.
-%1
-
-Replace it all the same?</translation>
+        <source>작은 그림의 크기, 32부터 256 픽셀까지. Ctrl + 휠로도 바꿉니다.</source>
+        <translation>The size of the thumbnails, 32 to 256 pixels. Ctrl + wheel changes it too.</translation>
     </message>
     <message>
-        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
-%1
-
-파일을 다시 불러올까요?</source>
-        <translation>Another program changed the file after it was loaded. The entry was not replaced.
-%1
-
-Load the file again?</translation>
+        <source>%1 픽셀</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>모아 보기 - %1</source>
+        <translation>Gallery - %1</translation>
+    </message>
+    <message>
+        <source>불러온 파일 없음</source>
+        <translation>No file loaded</translation>
+    </message>
+    <message>
+        <source>항목 %1개</source>
+        <translation>%1 entries</translation>
+    </message>
+    <message>
+        <source>항목 %1개, 그리는 중 %2개</source>
+        <translation>%1 entries, %2 being drawn</translation>
     </message>
 </context>
 <context>
-    <name>zpk::DetailWindow</name>
+    <name>zpk::InspectorWindow</name>
     <message>
         <source>값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)</source>
         <translation>Value %1, palette entry %2, %3 (R %4, G %5, B %6)</translation>
@@ -678,50 +672,7 @@ Load the file again?</translation>
     </message>
 </context>
 <context>
-    <name>zpk::GalleryWindow</name>
-    <message>
-        <source>모아 보기</source>
-        <translation>Gallery</translation>
-    </message>
-    <message>
-        <source>항목마다 작은 그림. 누르거나 Enter를 치면 본 창에 그립니다.</source>
-        <translation>A thumbnail of every entry. Click one or press Enter to draw it in the main window.</translation>
-    </message>
-    <message>
-        <source>크기</source>
-        <translation>Size</translation>
-    </message>
-    <message>
-        <source>작은 그림의 크기, 32부터 256 픽셀까지. Ctrl + 휠로도 바꿉니다.</source>
-        <translation>The size of the thumbnails, 32 to 256 pixels. Ctrl + wheel changes it too.</translation>
-    </message>
-    <message>
-        <source>%1 픽셀</source>
-        <translation>%1 px</translation>
-    </message>
-    <message>
-        <source>모아 보기 - %1</source>
-        <translation>Gallery - %1</translation>
-    </message>
-    <message>
-        <source>불러온 파일 없음</source>
-        <translation>No file loaded</translation>
-    </message>
-    <message>
-        <source>항목 %1개</source>
-        <translation>%1 entries</translation>
-    </message>
-    <message>
-        <source>항목 %1개, 그리는 중 %2개</source>
-        <translation>%1 entries, %2 being drawn</translation>
-    </message>
-</context>
-<context>
     <name>zpk::MainWindow</name>
-    <message>
-        <source>Dovenrill의Marbeck Glintmoor</source>
-        <translation>Dovenrill&apos;s Marbeck Glintmoor</translation>
-    </message>
     <message>
         <source>가져오기</source>
         <translation>Draw</translation>
@@ -838,6 +789,33 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     </message>
 </context>
 <context>
+    <name>zpk::PaletteFlow</name>
+    <message>
+        <source>팔레트를 불러올 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot load the palette.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+이름이 .gpl, .pal, .act, .png 가운데 하나로 끝나야 합니다.</source>
+        <translation>Cannot save the palette.
+%1
+The name must end in .gpl, .pal, .act or .png.</translation>
+    </message>
+    <message>
+        <source>팔레트를 저장할 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot save the palette.
+%1
+%2</translation>
+    </message>
+</context>
+<context>
     <name>zpk::PalettePanel</name>
     <message>
         <source>값 %1, 팔레트 %2</source>
@@ -898,6 +876,33 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     </message>
 </context>
 <context>
+    <name>zpk::ReplaceFlow</name>
+    <message>
+        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
+        <translation>An entry cannot be replaced while Export All is running.</translation>
+    </message>
+    <message>
+        <source>쓰기 금지된 파일입니다.
+%1
+
+그래도 바꿀까요?</source>
+        <translation>The file is write-protected.
+%1
+
+Replace it all the same?</translation>
+    </message>
+    <message>
+        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
+%1
+
+파일을 다시 불러올까요?</source>
+        <translation>Another program changed the file after it was loaded. The entry was not replaced.
+%1
+
+Load the file again?</translation>
+    </message>
+</context>
+<context>
     <name>zpk::ThumbnailModel</name>
     <message>
         <source>항목 %1</source>
@@ -924,6 +929,13 @@ Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I ins
     <message>
         <source>그림 없음</source>
         <translation>No image</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::ViewerContext</name>
+    <message>
+        <source>Dovenrill의Marbeck Glintmoor</source>
+        <translation>Dovenrill&apos;s Marbeck Glintmoor</translation>
     </message>
 </context>
 </TS>

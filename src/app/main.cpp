@@ -4,10 +4,12 @@
 // list would load it, and stays selected there. --gallery opens the gallery
 // once the file is loaded (at start without a FILE).
 #include "io/TemporaryFiles.h"
-#include "window/CanvasMenu.h"
+#include "window/FileListBox.h"
 #include "window/FirstPaintReport.h"
 #include "window/Language.h"
 #include "window/MainWindow.h"
+#include "window/PictureCanvas.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -160,7 +162,7 @@ int main(int argc, char* argv[])
 
     // File1 opens on the start file's folder, so the file is listed there
     zpk::MainWindow window(
-        zpk::FolderPath{options.file ? zpk::MainWindow::folderOf(*options.file) : workingFolder()});
+        zpk::FolderPath{options.file ? zpk::FileListBox::folderOf(*options.file) : workingFolder()});
     window.show();
     if (options.file) {
         // once the window is up, so that a message box about the file has
@@ -171,13 +173,13 @@ int main(int argc, char* argv[])
         const bool reportFirstPaint = zpk::FirstPaintReport::wanted();
         QTimer::singleShot(0, &window, [&window, path, showDetails, showGallery, reportFirstPaint] {
             window.loadPath(path);
-            if (showDetails && window.drawnEntry()) window.canvasMenu()->openDetailWindow();
+            if (showDetails && window.drawnEntry()) window.canvasMenu()->openInspector();
             if (showGallery) window.canvasMenu()->openGallery();
             if (reportFirstPaint) {
                 // the load drew the image and asked for a paint: the next
                 // paint of the canvas shows it
-                QWidget* canvas = window.findChild<QWidget*>(QStringLiteral("Picture1"));
-                if (canvas == nullptr || !window.drawnEntry()) {
+                QWidget* canvas = window.canvas();
+                if (!window.drawnEntry()) {
                     std::fprintf(stderr, "zpkview: no image drawn, no first paint to report\n");
                     QCoreApplication::exit(1);
                     return;

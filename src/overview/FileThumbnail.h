@@ -6,7 +6,7 @@
 // A file manager runs a thumbnailer on every file of a folder, so the work
 // is bounded whatever the file holds: the file is never read whole (the
 // header, four bytes of each entry, and a window of at most
-// kMaxThumbnailWindow bytes for each entry decoded; see ThumbnailReader.h),
+// kMaxThumbnailWindow bytes for each entry decoded; see PositionedEntries.h),
 // at most kMaxThumbnailDecodes entries are decoded, a shrunk pixel samples
 // at most 4 x 4 pixels, and the picture is encoded row by row without an
 // RGBA copy of the entry. Memory stays below 64 MiB: a window, the values

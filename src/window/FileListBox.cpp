@@ -236,4 +236,12 @@ void FileListBox::reportCurrent()
 
 QByteArray FileListBox::pathOf(const QByteArray& name) const { return joined(m_folder, name); }
 
+QByteArray FileListBox::folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArrayLiteral(".");
+    if (slash == 0) return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
 }  // namespace zpk

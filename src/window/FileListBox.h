@@ -45,6 +45,8 @@ public:
     static QList<QByteArray> containerFiles(const QByteArray& folder);
     // The path of a file of this folder, by name.
     QByteArray pathOf(const QByteArray& name) const;
+    // The folder a file lies in, as the list would show it ("." for a bare name).
+    static QByteArray folderOf(const QByteArray& path);
 
 signals:
     // The user picked a file: by a click (also on the file already

@@ -4,14 +4,17 @@
 #include "decode/Decoder.h"
 #include "draw/Draw.h"
 #include "png/PngWriter.h"
-#include "window/CanvasMenu.h"
+#include "window/EventWait.h"
 #include "window/FileListBox.h"
+#include "window/FixedBorder.h"
+#include "window/MainControls.h"
 #include "window/Messages.h"
 #include "window/PictureCanvas.h"
-#include "window/WindowDialogs.h"
 #include "window/WindowIcon.h"
+#include "window/WindowKeys.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/menu/CanvasMenu.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,34 +22,16 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSignalBlocker>
-#include <QStyleFactory>
-#include <QStyleOptionButton>
-#include <QStylePainter>
-#include <QTimer>
 #include <QUrl>
-#include <QtGui/qguiapplication_platform.h>
 
 #include <algorithm>
-#include <chrono>
-#include <climits>
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <stdexcept>
-
-#include <xcb/xcb.h>
 
 namespace zpk {
 
@@ -56,51 +41,7 @@ namespace {
 constexpr int kClientWidth = 574;
 constexpr int kClientHeight = 473;
 
-// Captions are drawn at 12 pixels (9 points at 96 dots per inch), the size
-// the control rectangles were measured for. Any of these has Hangul.
-const QStringList& captionFonts()
-{
-    static const QStringList families = {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"),
-                                         QStringLiteral("NanumBarunGothic"),
-                                         QStringLiteral("Noto Sans CJK KR")};
-    return families;
-}
-
-// Command2, which covers Command1 wholly: when Command1 has the focus (it
-// keeps its place in the tab order), Command2 shows the focus frame for it,
-// so a keyboard user sees where the focus is; Space then draws again.
-class FrontButton : public QPushButton {
-public:
-    FrontButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
-    void setHidden(QWidget* behind) { m_behind = behind; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        if (m_behind != nullptr && m_behind->hasFocus()) option.state |= QStyle::State_HasFocus;
-        painter.drawControl(QStyle::CE_PushButton, option);
-    }
-
-private:
-    QWidget* m_behind = nullptr;
-};
-
-// The functions and decorations of a fixed border in the window manager's
-// Motif hints: moved and closed, never resized, minimised or maximised.
-constexpr std::uint32_t kMwmHintsFunctions = 1u << 0;
-constexpr std::uint32_t kMwmHintsDecorations = 1u << 1;
-constexpr std::uint32_t kMwmFuncMove = 1u << 2;
-constexpr std::uint32_t kMwmFuncClose = 1u << 5;
-constexpr std::uint32_t kMwmDecorBorder = 1u << 1;
-constexpr std::uint32_t kMwmDecorTitle = 1u << 3;
-constexpr std::uint32_t kMwmDecorMenu = 1u << 4;
-
 }  // namespace
-
-QString MainWindow::caption() { return tr("Dovenrill의Marbeck Glintmoor"); }
 
 MainWindow::MainWindow(const QString& folder, QWidget* parent)
     : MainWindow(FolderPath{QFile::encodeName(folder)}, parent)
@@ -108,7 +49,7 @@ MainWindow::MainWindow(const QString& folder, QWidget* parent)
 }
 
 MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
-    : QWidget(parent), m_dialogs(std::make_shared<QtDialogs>())
+    : ViewerContext(parent), m_dialogs(std::make_shared<QtDialogs>())
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(caption());
@@ -118,20 +59,16 @@ MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
 
-    QFont captionFont = font();
-    captionFont.setFamilies(captionFonts() + QStringList{captionFont.family()});
-    captionFont.setPixelSize(12);
-    setFont(captionFont);
-
-    createControls(folder.bytes);
+    m_ui.setup(this, folder.bytes);
+    connectControls();
     m_canvasMenu = new CanvasMenu(this);
     // the right button, or the menu key while the canvas has the focus
-    m_picture1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_picture1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_canvasMenu->popup(m_picture1->mapToGlobal(pos)); });
+    m_ui.picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui.picture1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_canvasMenu->popup(m_ui.picture1->mapToGlobal(pos)); });
     createShortcuts();
-    describeControls();
-    pinStyle();
+    m_ui.describe();
+    MainControls::pinStyle(this);
     updateCanvasToolTip();
     setAcceptDrops(true);
 }
@@ -149,188 +86,36 @@ void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
     if (dialogs) m_dialogs = std::move(dialogs);
 }
 
-QString MainWindow::folder() const { return m_file1->folder(); }
+QString MainWindow::folder() const { return m_ui.file1->folder(); }
 
-void MainWindow::createControls(const QByteArray& folder)
+void MainWindow::connectControls()
 {
-    // Made back to front: each control is stacked in front of those made
-    // before it. Command1 hides wholly behind Command2, so the mouse never
-    // reaches it; it is the render trigger, and stays in the tab order.
-    m_picture1 = new PictureCanvas(this);
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setGeometry(192, 16, 377, 449);
-
-    m_command1 = new QPushButton(tr("가져오기"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(104, 8, 81, 41);
-    // Nothing of it ever shows: its repaints, when the busy gate disables
-    // and enables it around each render, would be wasted.
-    m_command1->setUpdatesEnabled(false);
-
-    auto* command2 = new FrontButton(tr("파일불러오기"), this);
-    command2->setHidden(m_command1);
-    m_command2 = command2;
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setGeometry(8, 8, 177, 41);
-
-    m_list1 = new QListWidget(this);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->setGeometry(8, 56, 177, 148);
-    m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list1->setSortingEnabled(false);
-    // Every row is one line of digits: a click lays out no row again.
-    m_list1->setUniformItemSizes(true);
-
-    m_modeClear = new QCheckBox(tr("초기화"), this);
-    m_modeClear->setObjectName(QStringLiteral("mode_clear"));
-    m_modeClear->setGeometry(8, 208, 81, 17);
-    m_modeClear->setChecked(true);
-
-    m_modeBack = new QCheckBox(tr("첫번째 버리기"), this);
-    m_modeBack->setObjectName(QStringLiteral("mode_back"));
-    m_modeBack->setGeometry(8, 224, 105, 17);
-
-    m_checkColor = new QCheckBox(tr("UserColor"), this);
-    m_checkColor->setObjectName(QStringLiteral("check_color"));
-    m_checkColor->setGeometry(8, 248, 81, 17);
-
-    const auto colourBox = [this](const char* name, int left) {
-        auto* box = new QLineEdit(QStringLiteral("0"), this);
-        box->setObjectName(QLatin1String(name));
-        box->setGeometry(left, 248, 33, 18);
-        // an 18-pixel box leaves no room for the usual margins around the text
-        box->setTextMargins(0, 0, 0, 0);
-        return box;
-    };
-    m_color1 = colourBox("color1", 88);
-    m_color2 = colourBox("color2", 120);
-    m_color3 = colourBox("color3", 152);
-
-    m_file1 = new FileListBox(folder, this);
-    m_file1->setObjectName(QStringLiteral("File1"));
-    m_file1->setGeometry(8, 272, 177, 198);
-
-    setTabOrder(m_picture1, m_command1);
-    setTabOrder(m_command1, m_command2);
-    setTabOrder(m_command2, m_list1);
-    setTabOrder(m_list1, m_modeClear);
-    setTabOrder(m_modeClear, m_modeBack);
-    setTabOrder(m_modeBack, m_checkColor);
-    setTabOrder(m_checkColor, m_color1);
-    setTabOrder(m_color1, m_color2);
-    setTabOrder(m_color2, m_color3);
-    setTabOrder(m_color3, m_file1);
-
     // The event table. Check boxes have no handler: a new setting takes
     // effect at the next render.
-    connect(m_command1, &QPushButton::clicked, this, &MainWindow::command1Click);
-    connect(m_command2, &QPushButton::clicked, this, &MainWindow::command2Click);
-    connect(m_file1, &FileListBox::fileClicked, this, &MainWindow::file1Click);
-    connect(m_list1, &QListWidget::itemSelectionChanged, this, &MainWindow::list1Click);
-    for (QLineEdit* box : {m_color1, m_color2, m_color3})
+    connect(m_ui.command1, &QPushButton::clicked, this, &MainWindow::command1Click);
+    connect(m_ui.command2, &QPushButton::clicked, this, &MainWindow::command2Click);
+    connect(m_ui.file1, &FileListBox::fileClicked, this, &MainWindow::file1Click);
+    connect(m_ui.list1, &QListWidget::itemSelectionChanged, this, &MainWindow::list1Click);
+    for (QLineEdit* box : {m_ui.color1, m_ui.color2, m_ui.color3})
         connect(box, &QLineEdit::textChanged, this, &MainWindow::colorChange);
 }
 
 void MainWindow::createShortcuts()
 {
-    const auto shortcut = [this](const QKeySequence& keys, auto slot, Qt::ShortcutContext context,
-                                 QWidget* owner) {
-        auto* s = new QShortcut(keys, owner);
-        s->setContext(context);
-        connect(s, &QShortcut::activated, this, slot);
-        return s;
-    };
-    shortcut(
-        QKeySequence::Open, [this] { openFileDialog(); }, Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence::Save, [this] { m_canvasMenu->saveAction()->trigger(); }, Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { m_canvasMenu->copyImage(); },
-        Qt::WindowShortcut, this);
-    // Ctrl+C copies the image where the image has the focus; in List1 and
-    // the colour boxes it keeps its usual meaning (their text)
-    shortcut(
-        QKeySequence::Copy, [this] { m_canvasMenu->copyImage(); }, Qt::WidgetShortcut, m_picture1);
-    shortcut(
-        QKeySequence(Qt::CTRL | Qt::Key_E), [this] { m_canvasMenu->exportAllAction()->trigger(); },
-        Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence(Qt::CTRL | Qt::Key_I), [this] { m_canvasMenu->inspectAction()->trigger(); },
-        Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence(Qt::CTRL | Qt::Key_G), [this] { m_canvasMenu->galleryAction()->trigger(); },
-        Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); }, Qt::WindowShortcut, this);
-    shortcut(
-        QKeySequence(Qt::Key_F1), [this] { showAbout(); }, Qt::WindowShortcut, this);
-    // Shift+F10 opens the canvas menu from anywhere in the window; the menu
-    // key does too, through the context menu event it sends.
-    shortcut(
-        QKeySequence(Qt::SHIFT | Qt::Key_F10), [this] { popupCanvasMenu(); }, Qt::WindowShortcut, this);
+    installWindowKeys(*this, *m_canvasMenu, *m_ui.picture1);
 
     // Command2 shows the focus frame of Command1, which it covers
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-        if (old == m_command1 || now == m_command1) m_command2->update();
+        if (old == m_ui.command1 || now == m_ui.command1) m_ui.command2->update();
     });
-}
-
-void MainWindow::describeControls()
-{
-    const auto describe = [](QWidget* w, const QString& name, const QString& description) {
-        w->setAccessibleName(name);
-        w->setAccessibleDescription(description);
-    };
-    describe(m_picture1, tr("그림"), tr("선택한 항목의 그림. 메뉴 키나 Shift+F10으로 메뉴를 엽니다."));
-    describe(m_command1, tr("가져오기"), tr("선택한 항목을 다시 그립니다."));
-    describe(m_command2, tr("파일불러오기"), tr("zpk 파일을 고르는 창을 엽니다."));
-    describe(m_list1, tr("항목"), tr("불러온 파일의 항목. 고르면 그 그림을 그립니다."));
-    describe(m_modeClear, tr("초기화"), tr("그리기 전에 그림판을 흰색으로 지웁니다."));
-    describe(m_modeBack, tr("첫번째 버리기"), tr("값 0인 픽셀은 그리지 않습니다."));
-    describe(m_checkColor, tr("UserColor"), tr("팔레트 대신 세 값으로 만든 색 띠로 그립니다."));
-    describe(m_color1, tr("색 1"), tr("색 띠의 첫째 값, 0부터 255까지"));
-    describe(m_color2, tr("색 2"), tr("색 띠의 둘째 값, 0부터 255까지"));
-    describe(m_color3, tr("색 3"), tr("색 띠의 셋째 값, 0부터 255까지"));
-    describe(m_file1, tr("파일"), tr("이 폴더의 zpk 파일. 고르면 불러옵니다."));
-}
-
-void MainWindow::pinStyle()
-{
-    // The control rectangles are fixed and were measured with Fusion: other
-    // styles draw larger frames and indicators that would overlap. The
-    // window keeps the user's palette (a dark one stays dark).
-    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-    if (fusion == nullptr) return;
-    fusion->setParent(this);
-    setStyle(fusion);
-    for (QWidget* child : findChildren<QWidget*>()) child->setStyle(fusion);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    ViewerContext::showEvent(event);
     // once the native window is mapped: Qt writes its own hints on the way
-    QMetaObject::invokeMethod(this, &MainWindow::askForFixedBorder, Qt::QueuedConnection);
-}
-
-void MainWindow::askForFixedBorder()
-{
-    // Qt offers the resize function for any titled window; a fixed border
-    // offers moving and closing only.
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr || !testAttribute(Qt::WA_WState_Created)) return;
-    xcb_connection_t* connection = x11->connection();
-    static constexpr char kName[] = "_MOTIF_WM_HINTS";
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(kName) - 1, kName), nullptr);
-    if (reply == nullptr) return;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    const std::uint32_t hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
-                                    kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu, 0, 0};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(winId()), atom, atom, 32,
-                        5, hints);
-    xcb_flush(connection);
+    QMetaObject::invokeMethod(
+        this, [this] { askForFixedBorder(*this); }, Qt::QueuedConnection);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
@@ -342,19 +127,20 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
         event->accept();
         return;
     }
-    QWidget::contextMenuEvent(event);
+    ViewerContext::contextMenuEvent(event);
 }
 
 void MainWindow::popupCanvasMenu()
 {
     // a colour box keeps its own menu (cut, copy, paste) for the menu key
-    if (QWidget* focus = focusWidget(); focus == m_color1 || focus == m_color2 || focus == m_color3) {
+    if (QWidget* focus = focusWidget();
+        focus == m_ui.color1 || focus == m_ui.color2 || focus == m_ui.color3) {
         const QPoint at = focus->rect().center();
         QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
         QCoreApplication::sendEvent(focus, &event);
         return;
     }
-    m_canvasMenu->popup(m_picture1->mapToGlobal(QPoint(8, 8)));
+    m_canvasMenu->popup(m_ui.picture1->mapToGlobal(QPoint(8, 8)));
 }
 
 void MainWindow::openFileDialog() { command2Click(); }
@@ -375,41 +161,13 @@ void MainWindow::showAbout()
 void MainWindow::updateCanvasToolTip()
 {
     if (!m_drawn) {
-        m_picture1->setToolTip(QString());
+        m_ui.picture1->setToolTip(QString());
         return;
     }
     const DecodedImage& image = m_drawn->image;
     const QString name = QFileInfo(m_drawn->filePath).fileName();
-    m_picture1->setToolTip(
+    m_ui.picture1->setToolTip(
         tr("%1, 항목 %2, %3 x %4").arg(name).arg(image.row).arg(image.imageWidth).arg(image.imageHeight));
-}
-
-QByteArray MainWindow::folderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0) return QByteArrayLiteral(".");
-    if (slash == 0) return QByteArrayLiteral("/");
-    return path.left(slash);
-}
-
-std::unique_ptr<QFileDialog> MainWindow::makeOpenDialog(QWidget* parent, const QString& folder,
-                                                        const QStringList& recentFolders)
-{
-    auto dialog = std::make_unique<QFileDialog>(parent);
-    dialog->setObjectName(QStringLiteral("CDialog"));
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setNameFilter(QStringLiteral("*.zpk"));
-    dialog->setDefaultSuffix(QStringLiteral("zpk"));
-    dialog->setDirectory(folder);
-    if (!recentFolders.isEmpty()) {
-        dialog->setHistory(recentFolders);
-        QList<QUrl> side = dialog->sidebarUrls();
-        for (const QString& recent : recentFolders)
-            if (const QUrl url = QUrl::fromLocalFile(recent); !side.contains(url)) side.append(url);
-        dialog->setSidebarUrls(side);
-    }
-    return dialog;
 }
 
 // --- requests -------------------------------------------------------------
@@ -418,7 +176,7 @@ void MainWindow::requestRender()
 {
     // Runs the render handler at once and to its end; does nothing while a
     // render is running, since Command1 is disabled then.
-    m_command1->click();
+    m_ui.command1->click();
 }
 
 void MainWindow::list1Click() { requestRender(); }
@@ -430,13 +188,13 @@ void MainWindow::colorChange() { requestRender(); }
 void MainWindow::command2Click()
 {
     const std::optional<QString> path =
-        m_dialogs->chooseFile(this, m_places.openFolder(m_file1->folder()), m_places.fileFolders());
+        m_dialogs->chooseFile(this, m_places.openFolder(m_ui.file1->folder()), m_places.fileFolders());
     if (!path || path->isEmpty()) return;  // cancelled: nothing changes
     m_places.setOpenFolder(QFileInfo(*path).absolutePath());
     loadFile(*path);
 }
 
-void MainWindow::file1Click(const QByteArray& fileName) { loadPath(m_file1->pathOf(fileName)); }
+void MainWindow::file1Click(const QByteArray& fileName) { loadPath(m_ui.file1->pathOf(fileName)); }
 
 void MainWindow::loadFile(const QString& path) { loadPath(QFile::encodeName(path)); }
 
@@ -452,7 +210,7 @@ void MainWindow::loadPath(const QByteArray& path)
         // the file, the list and the canvas stay as they were, and File1
         // marks the file that is loaded again
         takeBackPicture(held);
-        m_file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));
+        m_ui.file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));
         m_dialogs->showMessage(this, caption(), Messages::loadFailed(loaded.error()));
         return;
     }
@@ -460,7 +218,7 @@ void MainWindow::loadPath(const QByteArray& path)
     // keep the colours of earlier renders
     m_state.file = std::move(*loaded);
     ++m_loadCount;
-    m_file1->showLoaded(path);
+    m_ui.file1->showLoaded(path);
     m_places.addFile(path);
     fillList1();
     emit fileLoaded();
@@ -485,13 +243,9 @@ void MainWindow::takeBackPicture(const std::optional<HeldPicture>& held)
     if (!entry) {
         // the pixels depend on the file and the row alone: the palette and
         // the options only colour them
-        auto decoded = std::make_shared<DrawnEntry>();
         Palette scratch = held->palette;
-        decoded->filePath = held->filePath;
-        decoded->image = decodeEntry(m_state.file, held->row, scratch);
-        decoded->palette = held->palette;
-        decoded->dropFirst = held->dropFirst;
-        entry = std::move(decoded);
+        entry = std::make_shared<DrawnEntry>(DrawnEntry{
+            held->filePath, decodeEntry(m_state.file, held->row, scratch), held->palette, held->dropFirst});
     }
     m_drawn = entry;
     m_canvasMenu->holdDrawn(std::move(entry));
@@ -501,35 +255,50 @@ void MainWindow::fillList1()
 {
     // Refilling is not a click: the list reports no selection change, and
     // the load's own request renders the new file's first entry.
-    const QSignalBlocker blocker(m_list1);
-    m_list1->clear();
-    for (const std::string& text : m_state.file.listTexts) m_list1->addItem(QString::fromStdString(text));
+    const QSignalBlocker blocker(m_ui.list1);
+    m_ui.list1->clear();
+    for (const std::string& text : m_state.file.listTexts) m_ui.list1->addItem(QString::fromStdString(text));
 }
 
 // --- rendering ------------------------------------------------------------
 
 int MainWindow::selectedRow() const
 {
-    const QModelIndexList selected = m_list1->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = m_ui.list1->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? 0 : selected.first().row();
+}
+
+int MainWindow::drawnRow() const
+{
+    if (!m_state.file.isLoaded()) return -1;
+    return std::min(selectedRow(), m_state.file.rowCount() - 1);
+}
+
+bool MainWindow::selectRow(int row)
+{
+    if (row < 0 || row >= m_ui.list1->count()) return false;
+    // a selection change draws the row
+    m_ui.list1->setCurrentRow(row);
+    m_ui.list1->scrollToItem(m_ui.list1->item(row));
+    return true;
 }
 
 bool MainWindow::typingInColourBox() const
 {
     const QWidget* focus = focusWidget();
-    return focus != nullptr && (focus == m_color1 || focus == m_color2 || focus == m_color3);
+    return focus != nullptr && (focus == m_ui.color1 || focus == m_ui.color2 || focus == m_ui.color3);
 }
 
 void MainWindow::command1Click()
 {
     // The busy gate: a request made while Command1 is disabled is dropped.
-    if (!m_command1->isEnabled()) return;
-    m_command1->setEnabled(false);
+    if (!m_ui.command1->isEnabled()) return;
+    m_ui.command1->setEnabled(false);
 
     // Prepare the canvas. Every point is one pixel, so there is no pen
     // width to set.
-    Surface& canvas = m_picture1->surface();
-    if (m_modeClear->checkState() == Qt::Checked) canvas.clear();
+    Surface& canvas = m_ui.picture1->surface();
+    if (m_ui.modeClear->checkState() == Qt::Checked) canvas.clear();
     emit renderStarted();
 
     // Decode the entry and plot it; with no file loaded nothing is drawn.
@@ -540,31 +309,27 @@ void MainWindow::command1Click()
     m_canvasMenu->holdDrawn(nullptr);
     std::shared_ptr<DrawnEntry> drawn;
     if (m_state.file.isLoaded()) {
-        const int row = std::min(selectedRow(), m_state.file.rowCount() - 1);
+        const int row = drawnRow();
         const PictureOptions options = pictureOptions();
         DecodedImage image = decodeEntry(m_state.file, row, m_state.palette, options);
         const DropFirst dropFirst = options.dropFirst;
         drawImage(canvas, image, m_state.palette, dropFirst);
-        if (image.hasData && image.pixelCount() > 0) {
-            drawn = std::make_shared<DrawnEntry>();
-            drawn->filePath = QFile::decodeName(m_state.file.filePath.c_str());
-            drawn->image = std::move(image);
-            drawn->palette = m_state.palette;
-            drawn->dropFirst = dropFirst;
-        }
+        if (image.hasData && image.pixelCount() > 0)
+            drawn = std::make_shared<DrawnEntry>(DrawnEntry{QFile::decodeName(m_state.file.filePath.c_str()),
+                                                            std::move(image), m_state.palette, dropFirst});
     }
     m_drawn = std::move(drawn);
     m_drawnLoad = m_loadCount;
-    m_picture1->update();
+    m_ui.picture1->update();
     m_canvasMenu->setDrawn(m_drawn);
     updateCanvasToolTip();
 
     // The focus goes back to the entry list, except from a colour box the
     // user is typing into (the next key belongs to that box, not the list).
-    if (!typingInColourBox()) m_list1->setFocus(Qt::OtherFocusReason);
+    if (!typingInColourBox()) m_ui.list1->setFocus(Qt::OtherFocusReason);
 
     // The gate opens again.
-    m_command1->setEnabled(true);
+    m_ui.command1->setEnabled(true);
     ++m_renderCount;
     emit rendered();
 }
@@ -572,11 +337,11 @@ void MainWindow::command1Click()
 PictureOptions MainWindow::pictureOptions() const
 {
     PictureOptions options;
-    options.userColor = m_checkColor->checkState() == Qt::Checked;
-    options.color1 = m_color1->text().toStdString();
-    options.color2 = m_color2->text().toStdString();
-    options.color3 = m_color3->text().toStdString();
-    options.dropFirst = m_modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
+    options.userColor = m_ui.checkColor->checkState() == Qt::Checked;
+    options.color1 = m_ui.color1->text().toStdString();
+    options.color2 = m_ui.color2->text().toStdString();
+    options.color3 = m_ui.color3->text().toStdString();
+    options.dropFirst = m_ui.modeBack->checkState() == Qt::Checked ? DropFirst::On : DropFirst::Off;
     options.externalPalette = m_externalPalette;
     return options;
 }
@@ -620,31 +385,7 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 // --- wait and the end of the program ----------------------------------------
 
-void MainWindow::wait(float waitSeconds)
-{
-    if (std::isnan(waitSeconds) || std::isinf(waitSeconds))
-        throw std::invalid_argument("wait: waitSeconds must be a finite number of seconds");
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    for (;;) {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const double remaining = static_cast<double>(waitSeconds) - elapsed;
-        if (remaining <= 0 || m_closing) return;
-
-        // Sleep in the event loop: events are handled as they come, and the
-        // loop wakes when the time is up.
-        const double milliseconds = std::ceil(remaining * 1000.0);
-        QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(milliseconds >= INT_MAX ? INT_MAX : static_cast<int>(milliseconds));
-        loop.exec();
-        // The loop ended before the timer: the program is ending.
-        if (timer.isActive()) return;
-    }
-}
+void MainWindow::wait(float waitSeconds) { waitHandlingEvents(waitSeconds, m_closing); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

@@ -13,7 +13,9 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 #include "window/DrawnEntry.h"
+#include "window/MainControls.h"
 #include "window/RecentPlaces.h"
+#include "window/ViewerContext.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -24,14 +26,9 @@
 #include <optional>
 #include <vector>
 
-class QCheckBox;
 class QContextMenuEvent;
 class QShowEvent;
-class QFileDialog;
-class QLineEdit;
-class QListWidget;
 class QMimeData;
-class QPushButton;
 
 namespace zpk {
 
@@ -45,7 +42,7 @@ struct FolderPath {
     QByteArray bytes;
 };
 
-class MainWindow : public QWidget {
+class MainWindow : public ViewerContext {
     Q_OBJECT
 
 public:
@@ -53,8 +50,6 @@ public:
     explicit MainWindow(const QString& folder = QDir::currentPath(), QWidget* parent = nullptr);
     explicit MainWindow(const FolderPath& folder, QWidget* parent = nullptr);
     ~MainWindow() override;
-
-    static QString caption();
 
     // Waits `waitSeconds` seconds on a monotonic clock while the window
     // keeps handling its events. Returns at once, without handling any
@@ -68,27 +63,22 @@ public:
     // while an export reads the loaded file.
     void loadFile(const QString& path);
     // The same for a path given as the system's bytes.
-    void loadPath(const QByteArray& path);
-    // The folder a file lies in, as File1 would list it ("." for a bare name).
-    static QByteArray folderOf(const QByteArray& path);
+    void loadPath(const QByteArray& path) override;
 
-    // The entry the last render drew, or nothing when it drew no image (no
-    // file, no data, width or height below 1).
-    std::shared_ptr<const DrawnEntry> drawnEntry() const { return m_drawn; }
-    // The picture options the controls set now, with the external palette.
-    PictureOptions pictureOptions() const;
-    // A palette from a file that entries are drawn with instead of their
-    // stored colours (UserColor still takes precedence); nothing: the stored
-    // colours. Setting it draws the selected entry again.
-    void setExternalPalette(std::shared_ptr<const std::vector<Colour>> colours);
-    std::shared_ptr<const std::vector<Colour>> externalPalette() const { return m_externalPalette; }
-    // The folder File1 lists.
-    QString folder() const;
+    std::shared_ptr<const DrawnEntry> drawnEntry() const override { return m_drawn; }
+    int drawnRow() const override;
+    PictureOptions pictureOptions() const override;
+    void setExternalPalette(std::shared_ptr<const std::vector<Colour>> colours) override;
+    std::shared_ptr<const std::vector<Colour>> externalPalette() const override { return m_externalPalette; }
+    bool selectRow(int row) override;
+    QString folder() const override;
     CanvasMenu* canvasMenu() const { return m_canvasMenu; }
+    // Picture1, the surface renders draw on.
+    PictureCanvas* canvas() const { return m_ui.picture1; }
 
     // Every dialog and message box of the viewer's windows goes through
     // here; tests put their own in.
-    WindowDialogs& dialogs() const { return *m_dialogs; }
+    WindowDialogs& dialogs() const override { return *m_dialogs; }
     void setDialogs(std::shared_ptr<WindowDialogs> dialogs);
 
     // The container among dropped data: the first local file whose name
@@ -97,31 +87,12 @@ public:
 
     // Renders that passed the busy gate, since the window was made.
     int renderCount() const { return m_renderCount; }
-    const ViewerState& state() const { return m_state; }
+    const ViewerState& state() const override { return m_state; }
 
-    // CDialog: an open-file dialog for "*.zpk" files, default suffix "zpk",
-    // starting in `folder`; the folders of recent files are offered beside it.
-    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& folder,
-                                                       const QStringList& recentFolders = {});
-
-    // The places the user opened and saved files last, and recent files.
-    RecentPlaces& places() { return m_places; }
-    // Opens the open dialog, as Command2 does.
-    void openFileDialog();
-    // The short help: version, licence, the libraries used.
-    void showAbout();
-    // Opens the canvas menu below the canvas's top left corner (from the keyboard).
-    void popupCanvasMenu();
-
-signals:
-    // A file was loaded: state().file is the new one (its first entry is
-    // drawn next).
-    void fileLoaded();
-    // A render passed the busy gate and prepared the canvas; the entry is
-    // decoded next.
-    void renderStarted();
-    // A render has finished (it passed the busy gate).
-    void rendered();
+    RecentPlaces& places() override { return m_places; }
+    void openFileDialog() override;
+    void showAbout() override;
+    void popupCanvasMenu() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -132,11 +103,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void createControls(const QByteArray& folder);
+    void connectControls();
     void createShortcuts();
-    void describeControls();
-    void pinStyle();
-    void askForFixedBorder();
     void updateCanvasToolTip();
 
     // Event handlers, named after their control and event.
@@ -176,17 +144,7 @@ private:
     QMetaObject::Connection m_focusWatch;
     bool m_closing = false;
 
-    PictureCanvas* m_picture1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QListWidget* m_list1 = nullptr;
-    QCheckBox* m_modeClear = nullptr;
-    QCheckBox* m_modeBack = nullptr;
-    QCheckBox* m_checkColor = nullptr;
-    QLineEdit* m_color1 = nullptr;
-    QLineEdit* m_color2 = nullptr;
-    QLineEdit* m_color3 = nullptr;
-    FileListBox* m_file1 = nullptr;
+    MainControls m_ui;
     CanvasMenu* m_canvasMenu = nullptr;
 };
 

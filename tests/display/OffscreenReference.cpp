@@ -18,9 +18,9 @@
 //     region: NAME, the pixels that differ, the pixels compared and the
 //     largest difference in one colour channel. Exits with 1 when a picture
 //     cannot be read or a region does not lie inside both.
-#include "window/CanvasMenu.h"
 #include "window/FileListBox.h"
 #include "window/MainWindow.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
 #include <QCheckBox>

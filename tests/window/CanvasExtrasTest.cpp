@@ -8,12 +8,12 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "png/PngWriter.h"
-#include "window/CanvasMenu.h"
-#include "window/DetailWindow.h"
-#include "window/ImageView.h"
 #include "window/MainWindow.h"
-#include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
+#include "window/inspector/ImageView.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/inspector/PalettePanel.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -389,7 +389,7 @@ void CanvasExtrasTest::inspectorFollowsRenders()
 {
     m_window->loadFile(path("sample.zpk"));
     action("inspect")->trigger();
-    DetailWindow* inspector = menu()->detailWindow();
+    InspectorWindow* inspector = menu()->inspector();
     QVERIFY(inspector != nullptr && inspector->isVisible());
     QCOMPARE(inspector->entry(), m_window->drawnEntry().get());
     QCOMPARE(inspector->view()->image().size(), QSize(6, 4));
@@ -422,7 +422,7 @@ void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(3);  // 40 x 30, value (x + 2y) mod 4
-    DetailWindow* inspector = menu()->openDetailWindow();
+    InspectorWindow* inspector = menu()->openInspector();
     inspector->resize(500, 400);
     ImageView* view = inspector->view();
 
@@ -445,7 +445,7 @@ void CanvasExtrasTest::inspectorReadsPixelsAtEveryZoom()
             QCOMPARE(view->imagePointAt(view->viewportPointOf(point)), point);
             const int value = (point.x() + 2 * point.y()) % 4;
             const Rgb rgb = kFour[static_cast<std::size_t>(value)];
-            const DetailWindow::PixelInfo info = inspector->pixelInfo(point);
+            const InspectorWindow::PixelInfo info = inspector->pixelInfo(point);
             QVERIFY(info.inside && info.drawn);
             QCOMPARE(info.value, value);
             QCOMPARE(info.paletteEntry, value + 2);
@@ -475,7 +475,7 @@ void CanvasExtrasTest::inspectorMarksUsedColours()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(1);  // one value: 0
-    DetailWindow* inspector = menu()->openDetailWindow();
+    InspectorWindow* inspector = menu()->openInspector();
     QCOMPARE(inspector->palettePanel()->usedValues().count(), std::size_t{1});
     QVERIFY(inspector->palettePanel()->usedValues()[0]);
 
@@ -505,8 +505,8 @@ void CanvasExtrasTest::inspectorShowsUndrawnPixels()
 {
     m_window->loadFile(path("sample.zpk"));
     selectRow(4);  // five pixels come, 19 never do
-    DetailWindow* inspector = menu()->openDetailWindow();
-    const DetailWindow::PixelInfo missing = inspector->pixelInfo({5, 3});
+    InspectorWindow* inspector = menu()->openInspector();
+    const InspectorWindow::PixelInfo missing = inspector->pixelInfo({5, 3});
     QVERIFY(missing.inside && !missing.produced && !missing.drawn);
     QCOMPARE(qAlpha(inspector->view()->image().pixel(5, 3)), 0);
     QVERIFY(!inspector->pixelInfo({6, 0}).inside);
@@ -564,7 +564,7 @@ void CanvasExtrasTest::aFailedLoadGivesTheDrawnEntryBack()
 
     // Held by an open inspector, it is the same entry, still shown there.
     action("inspect")->trigger();
-    DetailWindow* inspector = menu()->detailWindow();
+    InspectorWindow* inspector = menu()->inspector();
     const DrawnEntry* shown = inspector->entry();
     m_window->loadFile(path("bad.zpk"));
     QCOMPARE(m_dialogs->messages.size(), 2);

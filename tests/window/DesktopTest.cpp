@@ -5,13 +5,14 @@
 #include "ScriptedDialogs.h"
 #include "TestContainers.h"
 
-#include "window/CanvasMenu.h"
-#include "window/DetailWindow.h"
 #include "window/FileListBox.h"
 #include "window/MainWindow.h"
-#include "window/PalettePanel.h"
 #include "window/PictureCanvas.h"
 #include "window/RecentPlaces.h"
+#include "window/dialogs/WindowDialogs.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/inspector/PalettePanel.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,14 +156,14 @@ void DesktopTest::startFileFromAnotherFolderIsSelected()
 {
     // as `zpkview DIR/here/b.zpk` started in another folder does it
     const QByteArray start = path("here/b.zpk");
-    makeWindow(MainWindow::folderOf(start));
+    makeWindow(FileListBox::folderOf(start));
     m_window->loadPath(start);
     QCOMPARE(file1()->fileNames(), (QStringList{"a.zpk", "b.zpk", "bad.zpk"}));
     QCOMPARE(selectedFiles(), QStringList{"b.zpk"});
     QVERIFY(m_window->drawnEntry() != nullptr);
     // a bare name lies in the working folder
-    QCOMPARE(MainWindow::folderOf("b.zpk"), QByteArray("."));
-    QCOMPARE(MainWindow::folderOf("/b.zpk"), QByteArray("/"));
+    QCOMPARE(FileListBox::folderOf("b.zpk"), QByteArray("."));
+    QCOMPARE(FileListBox::folderOf("/b.zpk"), QByteArray("/"));
 }
 
 void DesktopTest::loadsElsewhereClearTheSelection()
@@ -203,8 +204,8 @@ void DesktopTest::canvasToolTipNamesFileRowAndSize()
     auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
     list1->setCurrentRow(1);
     QCOMPARE(canvas->toolTip(), QStringLiteral("a.zpk, 항목 1, 3 x 3"));
-    m_window->canvasMenu()->openDetailWindow();
-    QVERIFY(m_window->canvasMenu()->detailWindow()->windowTitle().contains(QStringLiteral("a.zpk, 항목 1")));
+    m_window->canvasMenu()->openInspector();
+    QVERIFY(m_window->canvasMenu()->inspector()->windowTitle().contains(QStringLiteral("a.zpk, 항목 1")));
 }
 
 // --- names as bytes and a calm File1 ------------------------------------------
@@ -319,9 +320,9 @@ void DesktopTest::shortcutsWork()
     QTest::keyClick(list1, Qt::Key_E, Qt::ControlModifier);
     QCOMPARE(exports, 1);
     QTest::keyClick(list1, Qt::Key_I, Qt::ControlModifier);
-    QVERIFY(m_window->canvasMenu()->detailWindow() != nullptr);
-    QVERIFY(m_window->canvasMenu()->detailWindow()->isVisible());
-    m_window->canvasMenu()->detailWindow()->close();
+    QVERIFY(m_window->canvasMenu()->inspector() != nullptr);
+    QVERIFY(m_window->canvasMenu()->inspector()->isVisible());
+    m_window->canvasMenu()->inspector()->close();
     activate();
 
     // F1: the short help, with the version and the libraries
@@ -398,7 +399,7 @@ void DesktopTest::recentFilesAndPlacesAreRemembered()
     m_window->openFileDialog();
     QCOMPARE(startedIn, QString::fromUtf8(path("there")));
     const auto dialog =
-        MainWindow::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
+        QtDialogs::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
     QVERIFY(dialog->history().contains(QString::fromUtf8(path("there"))));
 }
 
@@ -430,7 +431,7 @@ void DesktopTest::inspectorOpensOnScreenAndWalksThePalette()
     const QRect area = m_window->screen()->availableGeometry();
     m_window->move(area.right() - m_window->width() - 10, area.top());
     m_window->show();
-    DetailWindow* detail = m_window->canvasMenu()->openDetailWindow();
+    InspectorWindow* detail = m_window->canvasMenu()->openInspector();
     QVERIFY2(area.contains(detail->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4 outside %5x%6")
                                                                .arg(detail->x())
                                                                .arg(detail->y())

@@ -9,13 +9,13 @@
 #include "draw/Draw.h"
 #include "overview/FileThumbnail.h"
 #include "overview/SheetCanvas.h"
-#include "window/CanvasMenu.h"
-#include "window/GalleryWindow.h"
 #include "window/MainWindow.h"
-#include "window/Thumbnail.h"
-#include "window/ThumbnailDelegate.h"
-#include "window/ThumbnailLoader.h"
-#include "window/ThumbnailModel.h"
+#include "window/gallery/GalleryWindow.h"
+#include "window/gallery/Thumbnail.h"
+#include "window/gallery/ThumbnailDelegate.h"
+#include "window/gallery/ThumbnailLoader.h"
+#include "window/gallery/ThumbnailModel.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAction>
 #include <QCheckBox>

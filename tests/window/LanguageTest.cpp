@@ -5,11 +5,11 @@
 #include "ScriptedDialogs.h"
 #include "TestContainers.h"
 
-#include "window/CanvasMenu.h"
-#include "window/DetailWindow.h"
 #include "window/Language.h"
 #include "window/MainWindow.h"
 #include "window/Messages.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -263,7 +263,7 @@ void LanguageTest::englishWindowHasNoKorean()
     window.loadFile(file);
     QVERIFY(dialogs->messages.isEmpty());
     QVERIFY(window.drawnEntry() != nullptr);
-    DetailWindow* inspector = window.canvasMenu()->openDetailWindow();
+    InspectorWindow* inspector = window.canvasMenu()->openInspector();
     QVERIFY(inspector != nullptr);
 
     QStringList texts = textsOf(&window) + textsOf(window.canvasMenu()) + textsOf(inspector);

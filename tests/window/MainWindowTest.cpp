@@ -11,6 +11,7 @@
 #include "window/FileListBox.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -500,7 +501,7 @@ void MainWindowTest::fileListFollowsTheFolder()
 
 void MainWindowTest::openDialogSettings()
 {
-    const std::unique_ptr<QFileDialog> dialog = MainWindow::makeOpenDialog(m_window.get(), m_dir->path());
+    const std::unique_ptr<QFileDialog> dialog = QtDialogs::makeOpenDialog(m_window.get(), m_dir->path());
     QCOMPARE(dialog->objectName(), QStringLiteral("CDialog"));
     QCOMPARE(dialog->nameFilters(), QStringList({"*.zpk"}));
     QCOMPARE(dialog->defaultSuffix(), QStringLiteral("zpk"));

@@ -8,9 +8,9 @@
 
 #include "decode/ColourRamp.h"
 #include "palette/PaletteFile.h"
-#include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -11,10 +11,10 @@
 #include "container/Container.h"
 #include "decode/Decoder.h"
 #include "pack/Pack.h"
-#include "window/CanvasMenu.h"
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
-#include "window/ReplaceDialog.h"
+#include "window/dialogs/ReplaceDialog.h"
+#include "window/menu/CanvasMenu.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // set. Messages are kept in order.
 #pragma once
 
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "window/ThumbnailLoader.h"
+#include "window/gallery/ThumbnailLoader.h"
 
 #include <QMetaObject>
 #include <QThread>

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace zpk {
@@ -76,6 +77,11 @@ class QtDialogs : public WindowDialogs {
     Q_DECLARE_TR_FUNCTIONS(QtDialogs)
 
 public:
+    // CDialog: an open-file dialog for "*.zpk" files, default suffix "zpk",
+    // starting in `folder`; the folders of recent files are offered beside it.
+    static std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& folder,
+                                                       const QStringList& recentFolders = {});
+
     std::optional<QString> chooseFile(QWidget* parent, const QString& folder,
                                       const QStringList& recentFolders) override;
     std::optional<QString> chooseSavePath(QWidget* parent, const QString& suggested) override;

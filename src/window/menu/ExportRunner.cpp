@@ -1,4 +1,4 @@
-#include "window/ExportRunner.h"
+#include "window/menu/ExportRunner.h"
 
 #include <QMetaObject>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "window/DetailWindow.h"
+#include "window/inspector/InspectorWindow.h"
 
-#include "window/ImageView.h"
-#include "window/PalettePanel.h"
+#include "window/inspector/ImageView.h"
+#include "window/inspector/PalettePanel.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -31,7 +31,7 @@ QString hexColour(Colour c)
 // "값 V, 팔레트 V+2, #RRGGBB (R r, G g, B b)": a pixel value and its colour.
 QString valueText(int value, Colour c)
 {
-    return DetailWindow::tr("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
+    return InspectorWindow::tr("값 %1, 팔레트 %2, %3 (R %4, G %5, B %6)")
         .arg(value)
         .arg(value + 2)
         .arg(hexColour(c))
@@ -42,13 +42,13 @@ QString valueText(int value, Colour c)
 
 }  // namespace
 
-const QList<int>& DetailWindow::zoomSteps()
+const QList<int>& InspectorWindow::zoomSteps()
 {
     static const QList<int> steps = {0, 1, 2, 3, 4, 6, 8, 12, 16, 24, 32};
     return steps;
 }
 
-DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+InspectorWindow::InspectorWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("inspector"));
     setWindowTitle(tr("자세히 보기"));
@@ -96,9 +96,9 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
         if (step == 0) m_view->setFit(true);
         else m_view->setZoom(step);
     });
-    connect(m_view, &ImageView::hovered, this, &DetailWindow::pointAt);
-    connect(m_view, &ImageView::zoomStepRequested, this, &DetailWindow::stepZoom);
-    connect(m_palette, &PalettePanel::hoveredValue, this, &DetailWindow::highlightValue);
+    connect(m_view, &ImageView::hovered, this, &InspectorWindow::pointAt);
+    connect(m_view, &ImageView::zoomStepRequested, this, &InspectorWindow::stepZoom);
+    connect(m_palette, &PalettePanel::hoveredValue, this, &InspectorWindow::highlightValue);
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
         auto* s = new QShortcut(keys, this);
@@ -115,7 +115,7 @@ DetailWindow::DetailWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     showEntry(nullptr);
 }
 
-void DetailWindow::keyPressEvent(QKeyEvent* event)
+void InspectorWindow::keyPressEvent(QKeyEvent* event)
 {
     // Esc closes, from whichever part of the window has the focus
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -125,7 +125,7 @@ void DetailWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
+void InspectorWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
 {
     m_entry = std::move(entry);
     m_used.reset();
@@ -161,7 +161,7 @@ void DetailWindow::showEntry(std::shared_ptr<const DrawnEntry> entry)
         tr("자세히 보기 - %1, 항목 %2").arg(QFileInfo(m_entry->filePath).fileName()).arg(image.row));
 }
 
-DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
+InspectorWindow::PixelInfo InspectorWindow::pixelInfo(QPoint point) const
 {
     PixelInfo info;
     if (!m_entry) return info;
@@ -178,7 +178,7 @@ DetailWindow::PixelInfo DetailWindow::pixelInfo(QPoint point) const
     return info;
 }
 
-void DetailWindow::pointAt(QPoint point)
+void InspectorWindow::pointAt(QPoint point)
 {
     const PixelInfo info = pixelInfo(point);
     if (!info.inside) {
@@ -198,7 +198,7 @@ void DetailWindow::pointAt(QPoint point)
     m_status->setText(text);
 }
 
-void DetailWindow::highlightValue(int value)
+void InspectorWindow::highlightValue(int value)
 {
     m_palette->setHighlight(value);
     m_view->setImage(value < 0 ? m_image : highlighted(value));
@@ -209,7 +209,7 @@ void DetailWindow::highlightValue(int value)
     }
 }
 
-void DetailWindow::makeImage()
+void InspectorWindow::makeImage()
 {
     // the decoded pixels themselves where they show the picture as it is
     // exported; a copy only where some pixel was never produced
@@ -218,13 +218,13 @@ void DetailWindow::makeImage()
     m_view->setImage(m_image);
 }
 
-void DetailWindow::showEvent(QShowEvent* event)
+void InspectorWindow::showEvent(QShowEvent* event)
 {
     makeImage();
     QWidget::showEvent(event);
 }
 
-void DetailWindow::hideEvent(QHideEvent* event)
+void InspectorWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     // closed: the entry goes too (the canvas menu shows the drawn one when
@@ -237,7 +237,7 @@ void DetailWindow::hideEvent(QHideEvent* event)
     m_view->setImage(m_image);
 }
 
-QImage DetailWindow::highlighted(int value) const
+QImage InspectorWindow::highlighted(int value) const
 {
     // the pixels of `value` as they are, every other drawn pixel faded
     // towards the checkerboard
@@ -264,15 +264,15 @@ QImage DetailWindow::highlighted(int value) const
     return out;
 }
 
-void DetailWindow::setZoom(int zoom)
+void InspectorWindow::setZoom(int zoom)
 {
     const int index = static_cast<int>(zoomSteps().indexOf(zoom));
     if (index >= 0) m_zoom->setCurrentIndex(index);
 }
 
-int DetailWindow::zoom() const { return m_zoom->currentData().toInt(); }
+int InspectorWindow::zoom() const { return m_zoom->currentData().toInt(); }
 
-void DetailWindow::stepZoom(int step)
+void InspectorWindow::stepZoom(int step)
 {
     const QList<int>& steps = zoomSteps();  // steps[0] is "fit"
     int index = m_zoom->currentIndex() + step;
@@ -288,7 +288,7 @@ void DetailWindow::stepZoom(int step)
     m_zoom->setCurrentIndex(std::clamp(index, 1, static_cast<int>(steps.size()) - 1));
 }
 
-QString DetailWindow::statusText() const { return m_status->text(); }
-QString DetailWindow::summaryText() const { return m_summary->text(); }
+QString InspectorWindow::statusText() const { return m_status->text(); }
+QString InspectorWindow::summaryText() const { return m_summary->text(); }
 
 }  // namespace zpk

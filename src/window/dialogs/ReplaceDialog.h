@@ -6,7 +6,7 @@
 #pragma once
 
 #include "state/Result.h"
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
 #include <QDialog>
 #include <QImage>

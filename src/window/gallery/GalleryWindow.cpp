@@ -1,11 +1,12 @@
-#include "window/GalleryWindow.h"
+#include "window/gallery/GalleryWindow.h"
 
-#include "window/ContainerSnapshot.h"
-#include "window/MainWindow.h"
-#include "window/Thumbnail.h"
-#include "window/ThumbnailDelegate.h"
-#include "window/ThumbnailLoader.h"
-#include "window/ThumbnailModel.h"
+#include "window/ViewerContext.h"
+#include "window/WindowPlacement.h"
+#include "window/gallery/ContainerSnapshot.h"
+#include "window/gallery/Thumbnail.h"
+#include "window/gallery/ThumbnailDelegate.h"
+#include "window/gallery/ThumbnailLoader.h"
+#include "window/gallery/ThumbnailModel.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -15,8 +16,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QListView>
-#include <QListWidget>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
@@ -35,10 +34,8 @@ constexpr int kWheelNotch = 120;
 
 }  // namespace
 
-GalleryWindow::GalleryWindow(MainWindow* window, int threads)
-    : QWidget(window, Qt::Window),
-      m_window(window),
-      m_list1(window->findChild<QListWidget*>(QStringLiteral("List1")))
+GalleryWindow::GalleryWindow(ViewerContext* window, int threads)
+    : QWidget(window, Qt::Window), m_window(window)
 {
     setObjectName(QStringLiteral("gallery"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -101,8 +98,8 @@ GalleryWindow::GalleryWindow(MainWindow* window, int threads)
     m_statusUpdate.setInterval(250);
     connect(&m_statusUpdate, &QTimer::timeout, this, &GalleryWindow::updateStatus);
 
-    connect(m_window, &MainWindow::fileLoaded, this, &GalleryWindow::fileLoaded);
-    connect(m_window, &MainWindow::rendered, this, &GalleryWindow::followRender);
+    connect(m_window, &ViewerContext::fileLoaded, this, &GalleryWindow::fileLoaded);
+    connect(m_window, &ViewerContext::rendered, this, &GalleryWindow::followRender);
     connect(m_snapshot, &ContainerSnapshot::ready, this, &GalleryWindow::snapshotReady);
     connect(m_loader, &ThumbnailLoader::thumbnailMade, this, &GalleryWindow::thumbnailMade);
     connect(m_view, &QAbstractItemView::clicked, this, &GalleryWindow::choose);
@@ -132,7 +129,7 @@ GalleryWindow::~GalleryWindow() = default;
 void GalleryWindow::present()
 {
     if (!m_placed) {
-        placeBesideMainWindow();
+        placeBeside(*this, *m_window, Beside::LeftElseRight);
         m_placed = true;
     }
     show();
@@ -207,16 +204,7 @@ void GalleryWindow::followRender()
         m_model->dropThumbnails();
         restartWork();
     }
-    // the row the render drew: List1's selected row, or row 0
-    const ContainerFile& file = m_window->state().file;
-    int row = -1;
-    if (file.isLoaded() && m_model->rowCount() > 0) {
-        row = 0;
-        if (m_list1) {
-            const QList<QListWidgetItem*> selected = m_list1->selectedItems();
-            if (!selected.isEmpty()) row = std::min(m_list1->row(selected.first()), m_model->rowCount() - 1);
-        }
-    }
+    const int row = m_model->rowCount() > 0 ? std::min(m_window->drawnRow(), m_model->rowCount() - 1) : -1;
     m_model->setDrawnRow(row);
     if (row >= 0) {
         const QModelIndex index = m_model->index(row);
@@ -312,11 +300,9 @@ void GalleryWindow::updateGrid()
 
 void GalleryWindow::choose(const QModelIndex& index)
 {
-    if (!index.isValid() || !m_list1 || index.row() >= m_list1->count()) return;
     // as a click in List1: its selection changes, and the main window
     // draws the row
-    m_list1->setCurrentRow(index.row());
-    m_list1->scrollToItem(m_list1->item(index.row()));
+    if (index.isValid()) m_window->selectRow(index.row());
 }
 
 void GalleryWindow::keyPressEvent(QKeyEvent* event)
@@ -349,7 +335,7 @@ bool GalleryWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// --- text and place -----------------------------------------------------------
+// --- text -----------------------------------------------------------
 
 void GalleryWindow::updateTitle()
 {
@@ -364,29 +350,6 @@ void GalleryWindow::updateStatus()
     if (m_fileName.isEmpty()) m_status->setText(tr("불러온 파일 없음"));
     else if (waiting == 0) m_status->setText(tr("항목 %1개").arg(rows));
     else m_status->setText(tr("항목 %1개, 그리는 중 %2개").arg(rows).arg(waiting));
-}
-
-void GalleryWindow::placeBesideMainWindow()
-{
-    // Left of the main window when the screen has room there, else right
-    // of it, else as far to one side as it fits; wholly on the main
-    // window's screen.
-    QScreen* screen = m_window->screen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
-    const QRect main = m_window->frameGeometry();
-    if (area.isEmpty()) {
-        move(main.topRight() + QPoint(8, 0));
-        return;
-    }
-    const QSize frame = m_window->frameGeometry().size() - m_window->size();
-    resize(size().boundedTo(area.size() - frame));
-    const QSize outer = size() + frame;
-    int x = main.left() - 8 - outer.width();
-    if (x < area.left()) x = main.right() + 1 + 8;
-    if (x + outer.width() > area.right() + 1) x = area.right() + 1 - outer.width();
-    int y = main.top();
-    if (y + outer.height() > area.bottom() + 1) y = area.bottom() + 1 - outer.height();
-    move(std::max(x, area.left()), std::max(y, area.top()));
 }
 
 }  // namespace zpk

@@ -1,12 +1,12 @@
-#include "window/WindowDialogs.h"
+#include "window/dialogs/WindowDialogs.h"
 
-#include "window/MainWindow.h"
-#include "window/ReplaceDialog.h"
+#include "window/dialogs/ReplaceDialog.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -24,10 +24,30 @@ void showBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, cons
 
 }  // namespace
 
+std::unique_ptr<QFileDialog> QtDialogs::makeOpenDialog(QWidget* parent, const QString& folder,
+                                                       const QStringList& recentFolders)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setObjectName(QStringLiteral("CDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(QStringLiteral("*.zpk"));
+    dialog->setDefaultSuffix(QStringLiteral("zpk"));
+    dialog->setDirectory(folder);
+    if (!recentFolders.isEmpty()) {
+        dialog->setHistory(recentFolders);
+        QList<QUrl> side = dialog->sidebarUrls();
+        for (const QString& recent : recentFolders)
+            if (const QUrl url = QUrl::fromLocalFile(recent); !side.contains(url)) side.append(url);
+        dialog->setSidebarUrls(side);
+    }
+    return dialog;
+}
+
 std::optional<QString> QtDialogs::chooseFile(QWidget* parent, const QString& folder,
                                              const QStringList& recentFolders)
 {
-    const std::unique_ptr<QFileDialog> dialog = MainWindow::makeOpenDialog(parent, folder, recentFolders);
+    const std::unique_ptr<QFileDialog> dialog = makeOpenDialog(parent, folder, recentFolders);
     if (dialog->exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog->selectedFiles();
     if (files.isEmpty()) return std::nullopt;

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "decode/Decoder.h"
-#include "window/Thumbnail.h"
+#include "window/gallery/Thumbnail.h"
 
 #include <QAbstractListModel>
 #include <QImage>

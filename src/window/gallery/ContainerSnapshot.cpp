@@ -1,4 +1,4 @@
-#include "window/ContainerSnapshot.h"
+#include "window/gallery/ContainerSnapshot.h"
 
 #include <algorithm>
 #include <cstring>

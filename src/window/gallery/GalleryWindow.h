@@ -19,7 +19,6 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -28,17 +27,16 @@
 
 class QLabel;
 class QListView;
-class QListWidget;
 class QModelIndex;
 class QSlider;
 
 namespace zpk {
 
 class ContainerSnapshot;
-class MainWindow;
 class ThumbnailDelegate;
 class ThumbnailLoader;
 class ThumbnailModel;
+class ViewerContext;
 struct Thumbnail;
 
 class GalleryWindow : public QWidget {
@@ -52,7 +50,7 @@ public:
 
     // A window beside `window`, following it; `threads` workers (0: one
     // per processor).
-    explicit GalleryWindow(MainWindow* window, int threads = 0);
+    explicit GalleryWindow(ViewerContext* window, int threads = 0);
     ~GalleryWindow() override;
 
     // Shows the window (beside the main window the first time), raises
@@ -100,11 +98,9 @@ private:
     void updateGrid();
     void updateTitle();
     void updateStatus();
-    void placeBesideMainWindow();
     std::vector<int> priorityOrder() const;
 
-    MainWindow* m_window;
-    QPointer<QListWidget> m_list1;
+    ViewerContext* m_window;
     ThumbnailModel* m_model = nullptr;
     ThumbnailDelegate* m_delegate = nullptr;
     ThumbnailLoader* m_loader = nullptr;

@@ -15,7 +15,7 @@
 
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
-#include "window/Thumbnail.h"
+#include "window/gallery/Thumbnail.h"
 
 #include <QObject>
 

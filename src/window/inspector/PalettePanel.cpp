@@ -1,4 +1,4 @@
-#include "window/PalettePanel.h"
+#include "window/inspector/PalettePanel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "window/ImageView.h"
+#include "window/inspector/ImageView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "window/Thumbnail.h"
+#include "window/gallery/Thumbnail.h"
 
 #include "decode/Decoder.h"
 #include "overview/SheetCanvas.h"

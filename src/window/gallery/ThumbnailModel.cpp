@@ -1,4 +1,4 @@
-#include "window/ThumbnailModel.h"
+#include "window/gallery/ThumbnailModel.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "window/ThumbnailDelegate.h"
+#include "window/gallery/ThumbnailDelegate.h"
 
-#include "window/Thumbnail.h"
-#include "window/ThumbnailModel.h"
+#include "window/gallery/Thumbnail.h"
+#include "window/gallery/ThumbnailModel.h"
 
 #include <QApplication>
 #include <QFontMetrics>

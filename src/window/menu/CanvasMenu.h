@@ -1,14 +1,16 @@
 // The canvas menu (right button or the menu key on Picture1): save the drawn
-// entry as PNG, copy it, replace it with a PNG, export every entry of the
-// file, open the inspector, draw with a palette file and save the drawn
-// palette. Each
+// entry as PNG, copy it, replace it with a PNG (ReplaceFlow), export every
+// entry of the file (ExportAllFlow), open the inspector or the gallery,
+// draw with a palette file and save the drawn palette (PaletteFlow). Each
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
-#include "pack/PictureReader.h"
-#include "window/DetailWindow.h"
 #include "window/DrawnEntry.h"
-#include "window/GalleryWindow.h"
+#include "window/gallery/GalleryWindow.h"
+#include "window/inspector/InspectorWindow.h"
+#include "window/menu/ExportAllFlow.h"
+#include "window/menu/PaletteFlow.h"
+#include "window/menu/ReplaceFlow.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -17,20 +19,17 @@
 #include <memory>
 
 class QAction;
-class QProgressDialog;
 
 namespace zpk {
 
-class ExportRunner;
-class MainWindow;
-struct BatchResult;
+class ViewerContext;
 
 class CanvasMenu : public QMenu {
     Q_OBJECT
 
 public:
     // Attaches itself to the window's canvas.
-    explicit CanvasMenu(MainWindow* window);
+    explicit CanvasMenu(ViewerContext* window);
     ~CanvasMenu() override;
 
     // Called after every render with what it drew (nothing: no image).
@@ -44,42 +43,22 @@ public:
     // with the same options and palette; false (after a message) on failure.
     bool saveImage(const QString& path);
     void copyImage();
-    // Replaces the drawn entry's row of the loaded file with the PNG at
-    // `picture`, after asking (WindowDialogs::confirmReplace) whether to
-    // write over the file or to a new one and how to read the PNG. The new
-    // container is written whole (writeFileAtomically), loaded, and the row
-    // drawn. False, with the file, the list and the canvas as they were,
-    // when cancelled, while an export runs, or (after a message) when the
-    // PNG cannot be read or packed or the file cannot be written.
-    bool replaceDrawnEntry(const QString& picture);
-    // Starts exporting every entry of the loaded file, each on a fresh
-    // palette with the window's current options, to FOLDER/STEM/KKK.png as
-    // `zpk export --all` does, after asking before replacing PNGs that are
-    // there already. A progress dialog can cancel it; exportFinished()
-    // tells the end. False when nothing was started.
-    bool exportAll(const QString& folder);
-    bool isExporting() const;
-    // Cancels an export and waits for its end (the window is going away).
-    void stopExport();
+    // The flows behind the menu's commands; see their classes.
+    bool replaceDrawnEntry(const QString& picture) { return m_replace->replaceDrawnEntry(picture); }
+    bool exportAll(const QString& folder) { return m_exports->exportAll(folder); }
+    bool isExporting() const { return m_exports->isExporting(); }
+    void stopExport() { m_exports->stopExport(); }
 
     // Shows the inspector, made on first use; it follows every render.
-    DetailWindow* openDetailWindow();
-    DetailWindow* detailWindow() const { return m_detailWindow; }
+    InspectorWindow* openInspector();
+    InspectorWindow* inspector() const { return m_inspector; }
     // Shows the gallery, made on first use; it follows every load and render.
     GalleryWindow* openGallery();
     GalleryWindow* gallery() const { return m_gallery; }
 
-    // Reads a palette file (.gpl, .pal, .act) and draws every entry with it
-    // from now on, instead of the colours the entries store; false (after a
-    // message, with nothing changed) when the file cannot be read or is
-    // malformed.
     bool loadPalette(const QString& path);
-    // Draws with the entries' stored colours again.
     void revertPalette();
-    // Saves the 256 colours the drawn entry was drawn with (pixel values 0
-    // to 255) as a palette file in the format of the name's extension
-    // (.gpl, .pal, .act, or .png swatches); false (after a message) on failure.
-    bool savePalette(const QString& path);
+    bool savePalette(const QString& path) { return m_palettes->savePalette(path); }
 
     QAction* saveAction() const { return m_saveAction; }
     QAction* copyAction() const { return m_copyAction; }
@@ -99,12 +78,10 @@ signals:
     void exportFinished(int written);
 
 private:
-    void exportEnded(const BatchResult& result, const QString& target);
     void fillRecentMenu();
-    void placeDetailWindow();
     void updatePaletteActions();
 
-    MainWindow* m_window;
+    ViewerContext* m_window;
     std::shared_ptr<const DrawnEntry> m_drawn;
     QAction* m_saveAction = nullptr;
     QAction* m_copyAction = nullptr;
@@ -115,16 +92,12 @@ private:
     QAction* m_loadPaletteAction = nullptr;
     QAction* m_revertPaletteAction = nullptr;
     QAction* m_savePaletteAction = nullptr;
-    // Where a palette file was last opened or saved in this run.
-    QString m_paletteFolder;
-    // Where the last replacing PNG came from, and how it was read.
-    QString m_pictureFolder;
-    PackOptions m_replaceOptions;
     QMenu* m_recentMenu = nullptr;
-    QPointer<DetailWindow> m_detailWindow;
+    QPointer<InspectorWindow> m_inspector;
     QPointer<GalleryWindow> m_gallery;
-    ExportRunner* m_exporter = nullptr;
-    QPointer<QProgressDialog> m_progress;
+    ExportAllFlow* m_exports = nullptr;
+    ReplaceFlow* m_replace = nullptr;
+    PaletteFlow* m_palettes = nullptr;
 };
 
 }  // namespace zpk

@@ -20,11 +20,11 @@ namespace zpk {
 class ImageView;
 class PalettePanel;
 
-class DetailWindow : public QWidget {
+class InspectorWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit DetailWindow(QWidget* parent = nullptr);
+    explicit InspectorWindow(QWidget* parent = nullptr);
 
     // The entry to show; nothing when the main window draws no image.
     void showEntry(std::shared_ptr<const DrawnEntry> entry);

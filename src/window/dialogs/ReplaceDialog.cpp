@@ -1,4 +1,4 @@
-#include "window/ReplaceDialog.h"
+#include "window/dialogs/ReplaceDialog.h"
 
 #include "window/Messages.h"
 

@@ -1,0 +1,166 @@
+#include "window/MainControls.h"
+
+#include "window/FileListBox.h"
+#include "window/PictureCanvas.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace zpk {
+
+namespace {
+
+// Captions are drawn at 12 pixels (9 points at 96 dots per inch), the size
+// the control rectangles were measured for. Any of these has Hangul.
+const QStringList& captionFonts()
+{
+    static const QStringList families = {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"),
+                                         QStringLiteral("NanumBarunGothic"),
+                                         QStringLiteral("Noto Sans CJK KR")};
+    return families;
+}
+
+// Command2, which covers Command1 wholly: when Command1 has the focus (it
+// keeps its place in the tab order), Command2 shows the focus frame for it,
+// so a keyboard user sees where the focus is; Space then draws again.
+class FrontButton : public QPushButton {
+public:
+    FrontButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+    void setHidden(QWidget* behind) { m_behind = behind; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        if (m_behind != nullptr && m_behind->hasFocus()) option.state |= QStyle::State_HasFocus;
+        painter.drawControl(QStyle::CE_PushButton, option);
+    }
+
+private:
+    QWidget* m_behind = nullptr;
+};
+
+}  // namespace
+
+void MainControls::setup(QWidget* window, const QByteArray& folder)
+{
+    QFont captionFont = window->font();
+    captionFont.setFamilies(captionFonts() + QStringList{captionFont.family()});
+    captionFont.setPixelSize(12);
+    window->setFont(captionFont);
+
+    // Made back to front: each control is stacked in front of those made
+    // before it. Command1 hides wholly behind Command2, so the mouse never
+    // reaches it; it is the render trigger, and stays in the tab order.
+    picture1 = new PictureCanvas(window);
+    picture1->setObjectName(QStringLiteral("Picture1"));
+    picture1->setGeometry(192, 16, 377, 449);
+
+    command1 = new QPushButton(tr("가져오기"), window);
+    command1->setObjectName(QStringLiteral("Command1"));
+    command1->setGeometry(104, 8, 81, 41);
+    // Nothing of it ever shows: its repaints, when the busy gate disables
+    // and enables it around each render, would be wasted.
+    command1->setUpdatesEnabled(false);
+
+    auto* front = new FrontButton(tr("파일불러오기"), window);
+    front->setHidden(command1);
+    command2 = front;
+    command2->setObjectName(QStringLiteral("Command2"));
+    command2->setGeometry(8, 8, 177, 41);
+
+    list1 = new QListWidget(window);
+    list1->setObjectName(QStringLiteral("List1"));
+    list1->setGeometry(8, 56, 177, 148);
+    list1->setSelectionMode(QAbstractItemView::SingleSelection);
+    list1->setSortingEnabled(false);
+    // Every row is one line of digits: a click lays out no row again.
+    list1->setUniformItemSizes(true);
+
+    modeClear = new QCheckBox(tr("초기화"), window);
+    modeClear->setObjectName(QStringLiteral("mode_clear"));
+    modeClear->setGeometry(8, 208, 81, 17);
+    modeClear->setChecked(true);
+
+    modeBack = new QCheckBox(tr("첫번째 버리기"), window);
+    modeBack->setObjectName(QStringLiteral("mode_back"));
+    modeBack->setGeometry(8, 224, 105, 17);
+
+    checkColor = new QCheckBox(tr("UserColor"), window);
+    checkColor->setObjectName(QStringLiteral("check_color"));
+    checkColor->setGeometry(8, 248, 81, 17);
+
+    const auto colourBox = [window](const char* name, int left) {
+        auto* box = new QLineEdit(QStringLiteral("0"), window);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(left, 248, 33, 18);
+        // an 18-pixel box leaves no room for the usual margins around the text
+        box->setTextMargins(0, 0, 0, 0);
+        return box;
+    };
+    color1 = colourBox("color1", 88);
+    color2 = colourBox("color2", 120);
+    color3 = colourBox("color3", 152);
+
+    file1 = new FileListBox(folder, window);
+    file1->setObjectName(QStringLiteral("File1"));
+    file1->setGeometry(8, 272, 177, 198);
+
+    QWidget::setTabOrder(picture1, command1);
+    QWidget::setTabOrder(command1, command2);
+    QWidget::setTabOrder(command2, list1);
+    QWidget::setTabOrder(list1, modeClear);
+    QWidget::setTabOrder(modeClear, modeBack);
+    QWidget::setTabOrder(modeBack, checkColor);
+    QWidget::setTabOrder(checkColor, color1);
+    QWidget::setTabOrder(color1, color2);
+    QWidget::setTabOrder(color2, color3);
+    QWidget::setTabOrder(color3, file1);
+}
+
+void MainControls::describe()
+{
+    const auto describe = [](QWidget* w, const QString& name, const QString& description) {
+        w->setAccessibleName(name);
+        w->setAccessibleDescription(description);
+    };
+    describe(picture1, tr("그림"), tr("선택한 항목의 그림. 메뉴 키나 Shift+F10으로 메뉴를 엽니다."));
+    describe(command1, tr("가져오기"), tr("선택한 항목을 다시 그립니다."));
+    describe(command2, tr("파일불러오기"), tr("zpk 파일을 고르는 창을 엽니다."));
+    describe(list1, tr("항목"), tr("불러온 파일의 항목. 고르면 그 그림을 그립니다."));
+    describe(modeClear, tr("초기화"), tr("그리기 전에 그림판을 흰색으로 지웁니다."));
+    describe(modeBack, tr("첫번째 버리기"), tr("값 0인 픽셀은 그리지 않습니다."));
+    describe(checkColor, tr("UserColor"), tr("팔레트 대신 세 값으로 만든 색 띠로 그립니다."));
+    describe(color1, tr("색 1"), tr("색 띠의 첫째 값, 0부터 255까지"));
+    describe(color2, tr("색 2"), tr("색 띠의 둘째 값, 0부터 255까지"));
+    describe(color3, tr("색 3"), tr("색 띠의 셋째 값, 0부터 255까지"));
+    describe(file1, tr("파일"), tr("이 폴더의 zpk 파일. 고르면 불러옵니다."));
+}
+
+void MainControls::pinStyle(QWidget* window)
+{
+    // The control rectangles are fixed and were measured with Fusion: other
+    // styles draw larger frames and indicators that would overlap. The
+    // window keeps the user's palette (a dark one stays dark).
+    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (fusion == nullptr) return;
+    fusion->setParent(window);
+    // every widget of the window, the canvas menu among them, down to
+    // the scroll bars inside the lists
+    const auto pin = [fusion](const auto& self, QWidget* widget) -> void {
+        widget->setStyle(fusion);
+        for (QObject* child : widget->children())
+            if (auto* w = qobject_cast<QWidget*>(child)) self(self, w);
+    };
+    pin(pin, window);
+}
+
+}  // namespace zpk
