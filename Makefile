@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_PARALLEL ?= 1
 CMAKE_ARGS ?=
 
-.PHONY: all deps deps-run deps-test deps-fuzz configure build test run asan test-asan bench fuzz format-check clean
+.PHONY: all deps deps-run deps-test deps-fuzz configure build test run asan test-asan tsan test-tsan tidy bench fuzz format-check clean
 
 all: build
 
@@ -49,6 +49,21 @@ test-asan: deps-test
 	$(MAKE) asan
 	ctest --preset asan -j $(JOBS)
 
+tsan:
+	cmake --preset tsan -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
+	cmake --build --preset tsan -j $(JOBS)
+
+# the tests of what runs on threads (batch export, thumbnails, export all)
+# under ThreadSanitizer; the test preset picks them
+test-tsan: deps-test
+	$(MAKE) tsan
+	ctest --preset tsan -j $(JOBS)
+
+# clang-tidy (.clang-tidy) over src/ with the default build's compile
+# commands; a finding fails it
+tidy: deps-test configure
+	scripts/tidy -j $(JOBS)
+
 bench: deps-test
 	$(MAKE) build
 	@for b in build/bin/bench_*; do [ -x "$$b" ] && "$$b" || true; done
@@ -64,4 +79,4 @@ format-check:
 	scripts/format-check
 
 clean:
-	rm -rf build build-asan build-fuzz build-run
+	rm -rf build build-asan build-tsan build-fuzz build-run

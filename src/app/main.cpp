@@ -145,7 +145,8 @@ QByteArray workingFolder()
 
 }  // namespace
 
-int main(int argc, char* argv[])
+// an exception that reaches here (out of memory) ends the program, as it should
+int main(int argc, char* argv[])  // NOLINT(bugprone-exception-escape)
 {
     keepLargeBuffersMapped();
     const auto read = readCommandLine(argc, argv);

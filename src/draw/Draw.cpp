@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cstddef>
 #include <cstring>
 
 namespace zpk {
@@ -99,8 +100,8 @@ void ImageRows::row(int y, std::uint8_t* out) const
         std::memset(out + end, m_undrawnIndex, static_cast<std::size_t>(image.clippedWidth - end));
         return;
     }
-    for (int x = 0; x < end; ++x) std::memcpy(out + 4 * x, m_rgba[line[x]].data(), 4);
-    std::memset(out + 4 * end, 0, 4 * static_cast<std::size_t>(image.clippedWidth - end));
+    for (std::ptrdiff_t x = 0; x < end; ++x) std::memcpy(out + 4 * x, m_rgba[line[x]].data(), 4);
+    std::memset(out + 4 * std::ptrdiff_t{end}, 0, 4 * static_cast<std::size_t>(image.clippedWidth - end));
 }
 
 ImageRows ImageRows::rgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst)

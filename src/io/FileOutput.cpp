@@ -81,7 +81,8 @@ int moveIfAbsent(const char* from, const char* to)
         return 0;
     }
     if (errno == EEXIST) return EEXIST;
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK) return errno;
+    // (ENOTSUP and EOPNOTSUPP are one number on Linux)
+    if (errno != EPERM && errno != ENOTSUP && errno != EMLINK) return errno;
     // nor hard links (FAT and the like): test, then move, which a file
     // appearing in between could still lose to
     struct stat info {};

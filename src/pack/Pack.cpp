@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 #include <variant>
 
 namespace zpk {
@@ -184,7 +185,7 @@ Result<ContainerPlan> replace(const ContainerFile& file, int row, NewEntry repla
     // every other entry is written from the loaded bytes themselves
     for (int j = 0; j < file.rowCount(); ++j) {
         if (j != row) plan.borrow(bytesOf(file, rangeOf(file, j)));
-        else plan.own(std::move(newEntry));
+        else plan.own(std::exchange(newEntry, {}));
     }
     if (auto parts = plan.parts(); !parts) return asPackError(parts.error(), path);
 

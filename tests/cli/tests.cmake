@@ -33,4 +33,6 @@ target_compile_definitions(cli_tests PRIVATE
 )
 # the tests run the tool, so it must be built first
 add_dependencies(cli_tests zpk)
-gtest_discover_tests(cli_tests)
+# label `threads`: the batch export engine, and the tool's commands that run
+# it, are run on threads; the tsan test preset runs these
+gtest_discover_tests(cli_tests PROPERTIES LABELS threads)

@@ -27,6 +27,9 @@ add_dependencies(DesktopTest zpkview)
 target_compile_definitions(GalleryTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpkview>")
 add_dependencies(GalleryTest zpkview)
 add_dependencies(CanvasExtrasTest zpk)
+# the gallery's thumbnail loader and "export all" run on threads of their
+# own: the tsan test preset runs these
+set_tests_properties(window.GalleryTest window.CanvasExtrasTest PROPERTIES LABELS threads)
 
 # the language test reads the English translation file itself
 target_compile_definitions(LanguageTest PRIVATE ZPK_ENGLISH_TS="${PROJECT_SOURCE_DIR}/translations/zpkview_en.ts")
