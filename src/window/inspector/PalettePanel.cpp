@@ -70,7 +70,8 @@ void PalettePanel::paintEvent(QPaintEvent*)
     for (int value = 0; value < 256; ++value) {
         const Colour colour = m_palette[static_cast<std::size_t>(value) + 2];
         const QRect cell = swatchRect(value).adjusted(1, 1, -1, -1);
-        painter.fillRect(cell, QColor(redOf(colour), greenOf(colour), blueOf(colour)));
+        painter.fillRect(cell, QColor(static_cast<int>(redOf(colour)), static_cast<int>(greenOf(colour)),
+                                      static_cast<int>(blueOf(colour))));
         if (m_used[static_cast<std::size_t>(value)]) {
             // a dot in the corner: the image uses this value
             painter.fillRect(cell.left() + 2, cell.top() + 2, 4, 4, contrasting(colour));
