@@ -34,5 +34,6 @@ target_compile_definitions(cli_tests PRIVATE
 # the tests run the tool, so it must be built first
 add_dependencies(cli_tests zpk)
 # label `threads`: the batch export engine, and the tool's commands that run
-# it, are run on threads; the tsan test preset runs these
+# it, are run on threads; the tsan test preset runs those of them that start
+# the engine, safe output or the locked rewrite (CMakePresets.json)
 gtest_discover_tests(cli_tests PROPERTIES LABELS threads)

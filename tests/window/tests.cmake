@@ -28,8 +28,11 @@ target_compile_definitions(GalleryTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpk
 add_dependencies(GalleryTest zpkview)
 add_dependencies(CanvasExtrasTest zpk)
 # the gallery's thumbnail loader and "export all" run on threads of their
-# own: the tsan test preset runs these
+# own: the tsan test preset runs these, given the time ThreadSanitizer takes
 set_tests_properties(window.GalleryTest window.CanvasExtrasTest PROPERTIES LABELS threads)
+if(CMAKE_CXX_FLAGS MATCHES "sanitize=thread")
+  set_tests_properties(window.GalleryTest window.CanvasExtrasTest PROPERTIES TIMEOUT 900)
+endif()
 
 # the language test reads the English translation file itself
 target_compile_definitions(LanguageTest PRIVATE ZPK_ENGLISH_TS="${PROJECT_SOURCE_DIR}/translations/zpkview_en.ts")
