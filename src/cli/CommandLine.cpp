@@ -70,6 +70,7 @@ ScannedArguments scanArguments(Command command, std::span<const std::string_view
     std::vector<std::string> storage{"zpk"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (std::string& arg : storage) argv.push_back(arg.data());
     argv.push_back(nullptr);
     const int argc = static_cast<int>(storage.size());

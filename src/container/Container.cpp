@@ -40,7 +40,7 @@ Result<ContainerFile> parseTable(const ByteReader& header, std::int64_t length, 
     const int rows = file.entryCount > 0 ? file.entryCount : 1;
     file.entryOffsets.reserve(static_cast<std::size_t>(rows));
     file.listTexts.reserve(static_cast<std::size_t>(rows));
-    std::int64_t position = 2 * file.entryCount + kSizeTableOffset + 1;
+    std::int64_t position = 2 * std::int64_t{file.entryCount} + kSizeTableOffset + 1;
     std::int64_t cursor = kSizeTableOffset;
     for (int row = 0; row < rows; ++row) {
         if (row > 0) {
@@ -59,7 +59,7 @@ std::int64_t headerLength(int entryCount)
 {
     // the count byte is at offset 28; with N >= 2 the sizes of entries 0 to
     // N - 2 are read, the last of them ending at offset 30 + 2(N - 1)
-    return entryCount < 2 ? kCountOffset + 1 : kSizeTableOffset + 2 * (entryCount - 1);
+    return entryCount < 2 ? kCountOffset + 1 : kSizeTableOffset + 2 * std::int64_t{entryCount - 1};
 }
 
 Result<ContainerFile> parseContainerBytes(FileBytes bytes, std::string path)

@@ -29,6 +29,7 @@ Error invalid(Refusal refusal, int value)
 struct Cost {
     std::int64_t bytes = 0;
     std::int64_t literals = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 sees a literal 0 in the defaulted comparison
     friend auto operator<=>(const Cost&, const Cost&) = default;
     Cost operator+(const Cost& other) const { return {bytes + other.bytes, literals + other.literals}; }
 };
@@ -232,6 +233,7 @@ std::optional<std::vector<int>> markerFreeOrder(const std::vector<Rgb>& colours,
     const int n = static_cast<int>(colours.size());
     fixed = std::clamp(fixed, 0, n);
     std::vector<int> order;
+    order.reserve(colours.size());
     for (int k = 0; k < fixed; ++k) order.push_back(k);
     std::vector<Rgb> front(colours.begin(), colours.begin() + fixed);
     if (markerPairAt(front) >= 0) return std::nullopt;

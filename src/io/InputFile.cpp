@@ -32,7 +32,7 @@ FileIdentity identityOf(const struct stat& info)
 // to tell that the stream is too large, and reading stops there.
 Result<FileBytes> readStream(const InputFile& file, const std::string& path, std::int64_t ceiling)
 {
-    constexpr std::size_t kFirstSize = 64 * 1024;
+    constexpr std::size_t kFirstSize = std::size_t{64} * 1024;
     const auto limit = static_cast<std::size_t>(ceiling) + 1;
     FileBytes contents(std::min(kFirstSize, limit));
     std::size_t done = 0;

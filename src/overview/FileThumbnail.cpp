@@ -48,7 +48,9 @@ public:
         const int quarter = m_settings.size / 4;
         const auto small = [&](const Candidate& c) { return c.width < quarter && c.height < quarter; };
         const std::size_t probe = std::min<std::size_t>(kSheetProbe, candidates.size());
-        const bool sheet = probe >= 2 && std::all_of(candidates.begin(), candidates.begin() + probe, small);
+        const bool sheet =
+            probe >= 2 &&
+            std::all_of(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(probe), small);
         auto made = sheet ? contactSheet(candidates, small) : Result<bool>(false);
         if (made && !*made) made = single(candidates);
         if (!made) return made.error();

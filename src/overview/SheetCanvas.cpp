@@ -21,7 +21,7 @@ void appendSamples(std::int64_t start, std::int64_t end, std::vector<int>& out)
         return;
     }
     for (std::int64_t i = 0; i < kBoxSamples; ++i)
-        out.push_back(static_cast<int>(start + (2 * i + 1) * span / (2 * kBoxSamples)));
+        out.push_back(static_cast<int>(start + (2 * i + 1) * span / (2 * std::int64_t{kBoxSamples})));
 }
 
 // How many pixels of the stored row y the stream produced, from the left.

@@ -25,7 +25,8 @@ void PictureCanvas::paintEvent(QPaintEvent* event)
     // and onto a window surface of Format_RGB32 or of premultiplied ARGB32
     // (every pixel opaque) Qt copies them row by row, converting nothing.
     const QImage image(reinterpret_cast<const uchar*>(m_surface.data()), m_surface.width(),
-                       m_surface.height(), m_surface.width() * 4, QImage::Format_RGB32);
+                       m_surface.height(), static_cast<qsizetype>(m_surface.width()) * 4,
+                       QImage::Format_RGB32);
     QPainter painter(this);
     // only the rectangles asked for, not their bounding rectangle: a window
     // moved off two corners of the canvas asks for two small pieces

@@ -87,7 +87,7 @@ void CanvasMenu::fillRecentMenu()
     m_recentMenu->clear();
     const QList<QByteArray> files = m_window->places().files();
     for (int i = 0; i < files.size(); ++i) {
-        const QByteArray path = files[i];
+        const QByteArray& path = files[i];  // the lambda below keeps a copy
         // the number as the accelerator, the name first, the folder after it
         const QFileInfo info(QFile::decodeName(path));
         QAction* a = m_recentMenu->addAction(
