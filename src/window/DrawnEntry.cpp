@@ -1,5 +1,7 @@
 #include "window/DrawnEntry.h"
 
+#include "window/SystemPath.h"
+
 #include "export/ExportNaming.h"
 
 #include <QFile>
@@ -82,7 +84,7 @@ bool DrawnEntry::isDrawn(int x, int y) const
 
 QString DrawnEntry::defaultFileName() const
 {
-    return QFile::decodeName(defaultPngName(QFile::encodeName(filePath).toStdString(), image.row).c_str());
+    return QFile::decodeName(defaultPngName(systemPath(filePath), image.row).c_str());
 }
 
 }  // namespace zpk

@@ -1,5 +1,7 @@
 #include "window/dialogs/ReplaceDialog.h"
 
+#include "window/SystemPath.h"
+
 #include "window/Messages.h"
 
 #include <QCheckBox>
@@ -84,7 +86,7 @@ QImage ReplaceDialog::toQImage(const WriterImage& image, bool transparentIndex0)
 ReplaceDialog::ReplaceDialog(const ReplacePreview& preview, QWidget* parent)
     : QDialog(parent),
       m_preview(preview),
-      m_picture(readPackImage(QFile::encodeName(preview.picturePath).toStdString(), preview.options))
+      m_picture(readPackImage(systemPath(preview.picturePath), preview.options))
 {
     setObjectName(QStringLiteral("replaceDialog"));
     setWindowTitle(tr("항목 바꾸기"));
@@ -131,7 +133,7 @@ ReplaceDialog::ReplaceDialog(const ReplacePreview& preview, QWidget* parent)
     m_transparentIndex0->setObjectName(QStringLiteral("transparentIndex0"));
     m_transparentIndex0->setChecked(m_preview.options.transparentIndex0);
     connect(m_transparentIndex0, &QCheckBox::toggled, this, [this] {
-        m_picture = readPackImage(QFile::encodeName(m_preview.picturePath).toStdString(), options());
+        m_picture = readPackImage(systemPath(m_preview.picturePath), options());
         showPicture();
     });
 

@@ -1,5 +1,7 @@
 #include "window/menu/CanvasMenu.h"
 
+#include "window/SystemPath.h"
+
 #include "export/EntryExport.h"
 #include "io/FileOutput.h"
 #include "window/Messages.h"
@@ -141,7 +143,7 @@ bool CanvasMenu::saveImage(const QString& path)
     auto written = [&]() -> Result<WrittenFile> {
         const auto entry = encodeEntry(m_drawn->image, m_drawn->palette, options);
         if (!entry) return entry.error();
-        return writeFileReplacing(QFile::encodeName(path).toStdString(), entry->png);
+        return writeFileReplacing(systemPath(path), entry->png);
     }();
     if (!written) {
         m_window->dialogs().showMessage(m_window, ViewerContext::caption(),

@@ -1,5 +1,7 @@
 #include "window/menu/ExportAllFlow.h"
 
+#include "window/SystemPath.h"
+
 #include "export/BatchExport.h"
 #include "window/Messages.h"
 #include "window/RecentPlaces.h"
@@ -51,7 +53,7 @@ bool ExportAllFlow::exportAll(const QString& folder)
 
     BatchSettings settings;
     settings.files = {file.filePath};
-    settings.outputFolder = QFile::encodeName(folder).toStdString();
+    settings.outputFolder = systemPath(folder);
     settings.options = m_window->pictureOptions();
     settings.overwrite = Overwrite::Replace;
     auto planned = planBatch(settings);

@@ -1,5 +1,7 @@
 #include "window/menu/PaletteFlow.h"
 
+#include "window/SystemPath.h"
+
 #include "io/FileOutput.h"
 #include "palette/PaletteFile.h"
 #include "window/Messages.h"
@@ -14,8 +16,6 @@
 namespace zpk {
 
 namespace {
-
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace
 
@@ -43,7 +43,7 @@ void PaletteFlow::chooseAndSave()
 
 bool PaletteFlow::loadPalette(const QString& path)
 {
-    auto colours = readPaletteFile(encoded(path));
+    auto colours = readPaletteFile(systemPath(path));
     if (!colours) {
         m_window->dialogs().showMessage(
             m_window, ViewerContext::caption(),
@@ -61,7 +61,7 @@ bool PaletteFlow::savePalette(const QString& path)
 {
     const std::shared_ptr<const DrawnEntry> drawn = m_window->drawnEntry();
     if (!drawn) return false;
-    const std::optional<PaletteFormat> format = paletteFormatOf(encoded(path));
+    const std::optional<PaletteFormat> format = paletteFormatOf(systemPath(path));
     if (!format) {
         m_window->dialogs().showMessage(
             m_window, ViewerContext::caption(),
@@ -72,7 +72,7 @@ bool PaletteFlow::savePalette(const QString& path)
     auto written = [&]() -> Result<WrittenFile> {
         const auto bytes = encodePalette(drawnColours(drawn->palette), *format);
         if (!bytes) return bytes.error();
-        return writeFileReplacing(encoded(path), *bytes);
+        return writeFileReplacing(systemPath(path), *bytes);
     }();
     if (!written) {
         m_window->dialogs().showMessage(

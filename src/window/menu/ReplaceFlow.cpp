@@ -1,5 +1,7 @@
 #include "window/menu/ReplaceFlow.h"
 
+#include "window/SystemPath.h"
+
 #include "pack/ContainerUpdate.h"
 #include "pack/Pack.h"
 #include "window/Messages.h"
@@ -16,7 +18,6 @@ namespace zpk {
 
 namespace {
 
-std::string encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString decoded(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 }  // namespace
@@ -60,7 +61,7 @@ bool ReplaceFlow::replaceDrawnEntry(const QString& picture)
     if (file.filePath != loadedPath || m_exports.isExporting()) return false;
 
     // read again: what is written is what the picture holds now
-    const Result<WriterImage> image = readPackImage(encoded(picture), answer.options);
+    const Result<WriterImage> image = readPackImage(systemPath(picture), answer.options);
     if (!image) {
         m_window->dialogs().showMessage(parent, title, Messages::replaceFailed(picture, image.error()));
         return false;
@@ -73,7 +74,7 @@ bool ReplaceFlow::replaceDrawnEntry(const QString& picture)
             QDir(info.absolutePath()).filePath(info.completeBaseName() + QStringLiteral("-new.zpk"));
         const auto path = m_window->dialogs().chooseContainerSavePath(parent, suggested);
         if (!path || path->isEmpty()) return false;
-        target = encoded(*path);
+        target = systemPath(*path);
     }
     // built from the file as it is on disk now, which must still be the one
     // on screen: a change made since the load is never undone
