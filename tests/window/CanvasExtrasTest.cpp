@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -291,7 +292,16 @@ void CanvasExtrasTest::exportAllWritesEveryEntry()
     m_dialogs->onChooseExportFolder = [&](const QString&) -> std::optional<QString> { return folder; };
     QSignalSpy finished(menu(), &CanvasMenu::exportFinished);
     action("exportAll")->trigger();
+    // the result box comes with the progress gone from the screen, not
+    // still on top of it and taking its clicks
+    const QPointer<QProgressDialog> progress =
+        m_window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+    QVERIFY(progress != nullptr);
+    progress->show();  // as after its delay
+    bool progressShownWithResult = true;
+    m_dialogs->onInfo = [&](const QString&) { progressShownWithResult = progress && progress->isVisible(); };
     QVERIFY(finished.wait(10000));
+    QVERIFY(!progressShownWithResult);
 
     const QDir written(QDir(folder).filePath(QStringLiteral("sample")));
     QCOMPARE(written.entryList(QDir::Files),

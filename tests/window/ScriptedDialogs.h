@@ -23,6 +23,7 @@ public:
     std::function<std::optional<QString>(const QString& suggested)> onChooseContainerSavePath;
     std::function<bool(const QString& title, const QString& text)> onAskYesNo;
     std::function<void(const QString& title, const QString& text)> onMessage;
+    std::function<void(const QString& text)> onInfo;
 
     QStringList messages;  // warnings shown, in order
     QStringList infos;     // reports shown, in order
@@ -64,7 +65,11 @@ public:
         messages.append(text);
         if (onMessage) onMessage(title, text);
     }
-    void showInfo(QWidget*, const QString&, const QString& text) override { infos.append(text); }
+    void showInfo(QWidget*, const QString&, const QString& text) override
+    {
+        infos.append(text);
+        if (onInfo) onInfo(text);
+    }
     bool askYesNo(QWidget*, const QString& title, const QString& text) override
     {
         return onAskYesNo && onAskYesNo(title, text);

@@ -43,7 +43,22 @@ bool ExportAllFlow::isExporting() const { return m_exporter->isRunning(); }
 void ExportAllFlow::stopExport()
 {
     m_exporter->stop();
-    if (m_progress) m_progress->deleteLater();
+    closeProgress();
+}
+
+void ExportAllFlow::closeProgress()
+{
+    if (!m_progress) return;
+    // Gone from the screen now, not when the event loop next comes round:
+    // the result box that follows runs a loop of its own, under which a
+    // modal progress dialog would stay on top and take its clicks. reset()
+    // stops the timer that shows a dialog still waiting for its delay. The
+    // dialog itself may be on the stack (setValue() handles events), so it
+    // is deleted later.
+    m_progress->reset();
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
 }
 
 bool ExportAllFlow::exportAll(const QString& folder)
@@ -90,7 +105,7 @@ bool ExportAllFlow::exportAll(const QString& folder)
 
 void ExportAllFlow::exportEnded(const BatchResult& result, const QString& target)
 {
-    if (m_progress) m_progress->deleteLater();
+    closeProgress();
     const FileOutcome& file = result.files.front();
     const int written = file.exported();
     QWidget* parent = m_window;

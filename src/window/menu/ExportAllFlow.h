@@ -42,6 +42,7 @@ signals:
 
 private:
     void exportEnded(const BatchResult& result, const QString& target);
+    void closeProgress();
 
     ViewerContext* m_window;
     ExportRunner* m_exporter;
