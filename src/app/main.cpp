@@ -1,4 +1,4 @@
-// zpkview [--lang ko|en] [--inspect] [--gallery] [FILE]: the viewer. Its
+// zpkview [--lang ko|en] [--inspect] [--gallery] [Qt's options] [FILE]: the viewer. Its
 // file list shows the container files of the working folder, or of FILE's
 // folder when FILE is given; FILE is then loaded at start as a click in that
 // list would load it, and stays selected there. --gallery opens the gallery
@@ -17,12 +17,16 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -32,6 +36,70 @@ namespace {
 constexpr int kUsageError = 2;
 
 const char* const kUsage = "Usage: zpkview [options] [file]";
+
+// Qt's own options, which QApplication reads: "-style Fusion" or
+// "-style=Fusion" for those that take a value, also spelt with two dashes.
+constexpr std::array<std::string_view, 12> kQtValueOptions = {
+    "style",         "stylesheet", "platform",        "platformpluginpath",
+    "platformtheme", "plugin",     "qwindowgeometry", "qwindowicon",
+    "qwindowtitle",  "session",    "display",         "geometry"};
+// with "=" only: these, and -style= and -stylesheet=
+constexpr std::array<std::string_view, 5> kQtJoinedOptions = {"style", "stylesheet", "qmljsdebugger",
+                                                              "dialogs", "fontengine"};
+constexpr std::array<std::string_view, 2> kQtFlags = {"reverse", "widgetcount"};
+
+template <std::size_t N>
+bool isOneOf(std::string_view name, const std::array<std::string_view, N>& names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The command line cut in two: the arguments Qt takes, behind the program's
+// name, for QApplication, and the program's own. Both keep the strings of
+// argv, which live as long as the program.
+struct SplitArguments {
+    std::vector<char*> qt;
+    std::vector<char*> own;
+};
+
+// Takes Qt's options out of the command line, so that the program's own
+// parser does not read "-style" as five short options; an error text when
+// one of them lacks its value. Nothing after "--" is an option.
+std::variant<SplitArguments, QString> splitQtOptions(int argc, char** argv)
+{
+    SplitArguments split;
+    split.qt.push_back(argv[0]);
+    split.own.push_back(argv[0]);
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        char* arg = argv[i];
+        const std::string_view text(arg);
+        if (optionsEnded || text.size() < 2 || text[0] != '-') {
+            split.own.push_back(arg);
+            continue;
+        }
+        if (text == "--") optionsEnded = true;
+        std::string_view name = text.substr(text.starts_with("--") ? 2 : 1);
+        const std::size_t equals = name.find('=');
+        if (equals != std::string_view::npos) {
+            if (isOneOf(name.substr(0, equals), kQtJoinedOptions)) {
+                split.qt.push_back(arg);
+                continue;
+            }
+        } else if (isOneOf(name, kQtFlags)) {
+            split.qt.push_back(arg);
+            continue;
+        } else if (isOneOf(name, kQtValueOptions)) {
+            if (i + 1 >= argc)
+                return QStringLiteral("option '%1' needs a value").arg(QString::fromLocal8Bit(arg));
+            split.qt.push_back(arg);
+            split.qt.push_back(argv[++i]);
+            continue;
+        }
+        split.own.push_back(arg);
+    }
+    return split;
+}
 
 // The command line, read before any window exists, so that --help,
 // --version and usage errors need no display.
@@ -59,12 +127,12 @@ int usageError(const QString& message)
 
 // The positional arguments as bytes: QString would lose a name that is
 // not valid UTF-8. Options that take a value are skipped with it.
-QList<QByteArray> positionalBytes(int argc, char** argv)
+QList<QByteArray> positionalBytes(const std::vector<char*>& own)
 {
     QList<QByteArray> found;
     bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
+    for (std::size_t i = 1; i < own.size(); ++i) {
+        const char* arg = own[i];
         if (optionsEnded || arg[0] != '-' || std::strcmp(arg, "-") == 0) {
             found.append(QByteArray(arg));
         } else if (std::strcmp(arg, "--") == 0) {
@@ -77,13 +145,18 @@ QList<QByteArray> positionalBytes(int argc, char** argv)
 }
 
 // Parses the command line; an exit status when the program ends here.
-std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
+std::variant<StartOptions, int> readCommandLine(const std::vector<char*>& own)
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    for (const char* arg : own) arguments.append(QString::fromLocal8Bit(arg));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Viewer for zpk resource containers."));
+    // "-stylish" is one unknown option, not six short ones
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Viewer for zpk resource containers.\n\n"
+                       "Qt's own options (-style, -platform, -display, -reverse, -qwindowgeometry, ...) "
+                       "are taken as every Qt program takes them."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays help on commandline options."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -122,7 +195,7 @@ std::variant<StartOptions, int> readCommandLine(int argc, char** argv)
     } else {
         options.language = zpk::systemLanguage();
     }
-    const QList<QByteArray> files = positionalBytes(argc, argv);
+    const QList<QByteArray> files = positionalBytes(own);
     if (files.size() > 1) return usageError(QStringLiteral("give at most one file"));
     if (!files.isEmpty()) options.file = files.first();
     return options;
@@ -149,12 +222,19 @@ QByteArray workingFolder()
 int main(int argc, char* argv[])  // NOLINT(bugprone-exception-escape)
 {
     keepLargeBuffersMapped();
-    const auto read = readCommandLine(argc, argv);
+    auto split = splitQtOptions(argc, argv);
+    if (const QString* error = std::get_if<QString>(&split)) return usageError(*error);
+    SplitArguments& arguments = std::get<SplitArguments>(split);
+    const auto read = readCommandLine(arguments.own);
     if (const int* status = std::get_if<int>(&read)) return *status;
     const StartOptions& options = std::get<StartOptions>(read);
 
     zpk::installSignalCleanup();  // a save or an export cut short leaves no temporary file
-    QApplication app(argc, argv);
+    // Qt sees its own options only: a file named like one of them, after
+    // "--", stays the program's
+    int qtArgc = static_cast<int>(arguments.qt.size());
+    arguments.qt.push_back(nullptr);
+    QApplication app(qtArgc, arguments.qt.data());
     QApplication::setApplicationName(QStringLiteral("zpkview"));
     QApplication::setApplicationVersion(QStringLiteral(ZPK_VERSION));
     if (!zpk::installLanguage(options.language))

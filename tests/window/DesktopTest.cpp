@@ -482,13 +482,24 @@ void DesktopTest::commandLineNeedsNoDisplay()
     QCOMPARE(helpStatus, 0);
     QVERIFY2(help.startsWith(QStringLiteral("Usage: zpkview [options] [file]\n")), qPrintable(help));
     QVERIFY(help.contains(QStringLiteral("--lang")));
-    const auto [versionStatus, version, versionErrors] = run({QStringLiteral("--version")});
-    QCOMPARE(versionStatus, 0);
-    QVERIFY(version.startsWith(QStringLiteral("zpkview ")));
+    // Qt's own options stand beside the program's, in each of their spellings
+    for (const QStringList& start :
+         {QStringList{QStringLiteral("--version")},
+          QStringList{QStringLiteral("-style"), QStringLiteral("Fusion"), QStringLiteral("--version")},
+          QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--version")},
+          QStringList{QStringLiteral("--style=Fusion"), QStringLiteral("-reverse"), QStringLiteral("-v")},
+          QStringList{QStringLiteral("-qwindowgeometry"), QStringLiteral("10x10+0+0"),
+                      QStringLiteral("--version")}}) {
+        const auto [status, version, errors] = run(start);
+        QCOMPARE(status, 0);
+        QVERIFY2(version.startsWith(QStringLiteral("zpkview ")), qPrintable(start.join(' ') + errors));
+    }
     // every usage error exits 2, naming the program and not its path
-    for (const QStringList& wrong : {QStringList{QStringLiteral("--no-such-option")},
-                                     QStringList{QStringLiteral("a.zpk"), QStringLiteral("b.zpk")},
-                                     QStringList{QStringLiteral("--lang"), QStringLiteral("fr")}}) {
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("--no-such-option")},
+          QStringList{QStringLiteral("a.zpk"), QStringLiteral("b.zpk")},
+          QStringList{QStringLiteral("--lang"), QStringLiteral("fr")}, QStringList{QStringLiteral("-style")},
+          QStringList{QStringLiteral("-platform=offscreen")}}) {
         const auto [status, out, errors] = run(wrong);
         QCOMPARE(status, 2);
         QVERIFY2(errors.startsWith(QStringLiteral("zpkview: ")), qPrintable(errors));
