@@ -138,8 +138,9 @@ void FileListBox::refresh()
     if (names == fileNameBytes()) return;
 
     const QList<QListWidgetItem*> selected = selectedItems();
-    const QByteArray selectedName =
-        selected.isEmpty() ? QByteArray() : selected.first()->data(kNameRole).toByteArray();
+    const QByteArray selectedName = !m_loadedName.isEmpty() ? m_loadedName
+                                    : selected.isEmpty()    ? QByteArray()
+                                                            : selected.first()->data(kNameRole).toByteArray();
     const QSignalBlocker blocker(this);
     clear();
     for (const QByteArray& name : names) {
@@ -156,9 +157,11 @@ void FileListBox::showLoaded(const QByteArray& path)
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : path.left(slash));
     const QByteArray name = slash < 0 ? path : path.mid(slash + 1);
-    const int row = path.isEmpty() || canonical(folder) != m_canonicalFolder
-                        ? -1
-                        : static_cast<int>(fileNameBytes().indexOf(name));
+    m_loadedName = path.isEmpty() || canonical(folder) != m_canonicalFolder ? QByteArray() : name;
+    // a file written a moment ago (saved under a new name, say) may not be
+    // listed before the folder's change is noticed
+    if (!m_loadedName.isEmpty() && !fileNameBytes().contains(name)) refresh();
+    const int row = m_loadedName.isEmpty() ? -1 : static_cast<int>(fileNameBytes().indexOf(name));
     if (row < 0) {
         clearSelection();
         return;

@@ -30,15 +30,17 @@ public:
     // The names the list shows, top to bottom, and the bytes behind them.
     QStringList fileNames() const;
     QList<QByteArray> fileNameBytes() const;
-    // Reads the folder again. The selected name stays selected while the
-    // file is there; no click is reported for a refresh.
+    // Reads the folder again. The loaded file (showLoaded()) is selected
+    // while it is there, also when it appeared since the last read; with no
+    // loaded file of this folder the selected name stays selected. No click
+    // is reported for a refresh.
     void refresh();
     // Folder reads since the list was made: the first one and every refresh.
     int readCount() const { return m_readCount; }
 
     // Marks the loaded file: selects its row when `path` (bytes) names a
-    // file of this folder that the list shows, and clears the selection
-    // otherwise. No click is reported.
+    // file of this folder, reading the folder again when the list does not
+    // show it yet, and clears the selection otherwise. No click is reported.
     void showLoaded(const QByteArray& path);
 
     // The names of the folder's container files, sorted as the list shows them.
@@ -68,6 +70,8 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     QTimer* m_refreshTimer = nullptr;
     int m_readCount = 0;
+    // the name of the loaded file when it lies in this folder
+    QByteArray m_loadedName;
 };
 
 }  // namespace zpk

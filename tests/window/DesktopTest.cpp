@@ -77,6 +77,7 @@ private slots:
     void startFileFromAnotherFolderIsSelected();
     void loadsElsewhereClearTheSelection();
     void failedLoadSelectsTheLoadedFileAgain();
+    void fileWrittenAMomentAgoIsSelectedWhenLoaded();
     void canvasToolTipNamesFileRowAndSize();
     void nonUtf8NameIsListedAndOpened();
     void unrelatedChangesCostNoRefresh();
@@ -192,6 +193,19 @@ void DesktopTest::failedLoadSelectsTheLoadedFileAgain()
     QCOMPARE(selectedFiles(), QStringList{"a.zpk"});
     QCOMPARE(m_window->renderCount(), renders);
     QCOMPARE(QByteArray::fromStdString(m_window->state().file.filePath), path("here/a.zpk"));
+}
+
+void DesktopTest::fileWrittenAMomentAgoIsSelectedWhenLoaded()
+{
+    // as a file saved under a new name is loaded before File1 hears of it
+    makeWindow(path("here"));
+    writeBytes(QString::fromUtf8(path("here/new.zpk")), smallContainer(2, 2));
+    m_window->loadPath(path("here/new.zpk"));
+    QCOMPARE(selectedFiles(), QStringList{"new.zpk"});
+    // and it stays selected as the folder changes around it
+    writeBytes(QString::fromUtf8(path("here/0.zpk")), smallContainer(2, 2));
+    file1()->refresh();
+    QCOMPARE(selectedFiles(), QStringList{"new.zpk"});
 }
 
 void DesktopTest::canvasToolTipNamesFileRowAndSize()
