@@ -787,6 +787,10 @@ Libraries used: Qt %2, %3
 
 Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I inspect, Ctrl+G gallery, Shift+F10 menu, Ctrl+Q quit</translation>
     </message>
+    <message>
+        <source>%1 (항목 %2) — %3</source>
+        <translation>%1 (entry %2) — %3</translation>
+    </message>
 </context>
 <context>
     <name>zpk::PaletteFlow</name>

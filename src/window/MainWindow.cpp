@@ -170,6 +170,16 @@ void MainWindow::updateCanvasToolTip()
         tr("%1, 항목 %2, %3 x %4").arg(name).arg(image.row).arg(image.imageWidth).arg(image.imageHeight));
 }
 
+void MainWindow::updateTitle()
+{
+    if (!m_state.file.isLoaded()) {
+        setWindowTitle(caption());
+        return;
+    }
+    const QString name = QFileInfo(QFile::decodeName(m_state.file.filePath.c_str())).fileName();
+    setWindowTitle(tr("%1 (항목 %2) — %3").arg(name).arg(drawnRow()).arg(caption()));
+}
+
 // --- requests -------------------------------------------------------------
 
 void MainWindow::requestRender()
@@ -323,6 +333,7 @@ void MainWindow::command1Click()
     m_ui.picture1->update();
     m_canvasMenu->setDrawn(m_drawn);
     updateCanvasToolTip();
+    updateTitle();
 
     // The focus goes back to the entry list, except from a colour box the
     // user is typing into (the next key belongs to that box, not the list).

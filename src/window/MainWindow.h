@@ -106,6 +106,8 @@ private:
     void connectControls();
     void createShortcuts();
     void updateCanvasToolTip();
+    // the caption, behind the loaded file's name and the entry shown
+    void updateTitle();
 
     // Event handlers, named after their control and event.
     void command1Click();  // the render handler

@@ -78,7 +78,7 @@ private slots:
     void loadsElsewhereClearTheSelection();
     void failedLoadSelectsTheLoadedFileAgain();
     void fileWrittenAMomentAgoIsSelectedWhenLoaded();
-    void canvasToolTipNamesFileRowAndSize();
+    void canvasToolTipAndTitleNameFileAndRow();
     void nonUtf8NameIsListedAndOpened();
     void unrelatedChangesCostNoRefresh();
 
@@ -208,16 +208,23 @@ void DesktopTest::fileWrittenAMomentAgoIsSelectedWhenLoaded()
     QCOMPARE(selectedFiles(), QStringList{"new.zpk"});
 }
 
-void DesktopTest::canvasToolTipNamesFileRowAndSize()
+void DesktopTest::canvasToolTipAndTitleNameFileAndRow()
 {
     makeWindow(path("here"));
+    const QString caption = MainWindow::caption();
+    QCOMPARE(m_window->windowTitle(), caption);
     QWidget* canvas = m_window->findChild<PictureCanvas*>(QStringLiteral("Picture1"));
     QVERIFY(canvas->toolTip().isEmpty());
     m_window->loadPath(path("here/a.zpk"));
     QCOMPARE(canvas->toolTip(), QStringLiteral("a.zpk, 항목 0, 6 x 4"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("a.zpk (항목 0) — ") + caption);
     auto* list1 = m_window->findChild<QListWidget*>(QStringLiteral("List1"));
     list1->setCurrentRow(1);
     QCOMPARE(canvas->toolTip(), QStringLiteral("a.zpk, 항목 1, 3 x 3"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("a.zpk (항목 1) — ") + caption);
+    // a failed load leaves the title with the file still loaded
+    m_window->loadPath(path("here/bad.zpk"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("a.zpk (항목 1) — ") + caption);
     m_window->canvasMenu()->openInspector();
     QVERIFY(m_window->canvasMenu()->inspector()->windowTitle().contains(QStringLiteral("a.zpk, 항목 1")));
 }
