@@ -39,7 +39,7 @@ test: deps-test
 run: deps-run
 	cmake --preset run $(CMAKE_ARGS)
 	cmake --build --preset run -j $(JOBS)
-	cd samples && exec "$(CURDIR)/build-run/bin/zpkview"
+	cd samples && exec "$(CURDIR)/build-run/bin/zpkview" demo.zpk
 
 asan:
 	cmake --preset asan -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
