@@ -3,7 +3,7 @@
 # (screen, window list, clipboard, files written). One test per window flow,
 # each on its own display, so they run in parallel. Included from
 # tests/CMakeLists.txt when the GUI is built; a test skips (77) only when
-# Xvfb or openbox cannot start. Debian's python3: the harness uses its
+# Xvfb cannot start. Debian's python3: the harness uses its
 # standard library only.
 set(ZPK_DESKTOP_SCENARIOS open picture save_copy export_all replace palette windows recent keys qt_options
                           messages scale)
