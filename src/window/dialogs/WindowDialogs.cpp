@@ -19,6 +19,9 @@ void showBox(QMessageBox::Icon icon, QWidget* parent, const QString& title, cons
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    // a reason can be selected with the mouse and pasted into a report; the
+    // keys stay with the button
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 
