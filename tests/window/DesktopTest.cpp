@@ -10,6 +10,7 @@
 #include "window/PictureCanvas.h"
 #include "window/RecentPlaces.h"
 #include "window/dialogs/WindowDialogs.h"
+#include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
 #include "window/inspector/PalettePanel.h"
 #include "window/menu/CanvasMenu.h"
@@ -88,6 +89,8 @@ private slots:
     void styleIsPinnedAndControlsAreDescribed();
     void commandLineNeedsNoDisplay();
     void inspectorOpensOnScreenAndWalksThePalette();
+    void otherWindowsCloseAndQuitByKeys_data();
+    void otherWindowsCloseAndQuitByKeys();
 
 private:
     QByteArray path(const char* name) const { return QFile::encodeName(m_dir->path()) + '/' + name; }
@@ -497,4 +500,33 @@ void DesktopTest::commandLineNeedsNoDisplay()
 }
 
 QTEST_MAIN(DesktopTest)
+void DesktopTest::otherWindowsCloseAndQuitByKeys_data()
+{
+    QTest::addColumn<bool>("gallery");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("mainStays");
+    QTest::newRow("inspector, Ctrl+W") << false << int(Qt::Key_W) << true;
+    QTest::newRow("inspector, Ctrl+Q") << false << int(Qt::Key_Q) << false;
+    QTest::newRow("gallery, Ctrl+W") << true << int(Qt::Key_W) << true;
+    QTest::newRow("gallery, Ctrl+Q") << true << int(Qt::Key_Q) << false;
+}
+
+void DesktopTest::otherWindowsCloseAndQuitByKeys()
+{
+    QFETCH(bool, gallery);
+    QFETCH(int, key);
+    QFETCH(bool, mainStays);
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    activate();
+    QWidget* other = gallery ? static_cast<QWidget*>(m_window->canvasMenu()->openGallery())
+                             : m_window->canvasMenu()->openInspector();
+    QApplication::setActiveWindow(other);
+    QVERIFY(QTest::qWaitForWindowActive(other));
+    QTest::keyClick(other, static_cast<Qt::Key>(key), Qt::ControlModifier);
+    // Ctrl+Q closes the main window, which ends the program
+    QCOMPARE(m_window->isVisible(), mainStays);
+    if (mainStays) QVERIFY(!other->isVisible());
+}
+
 #include "DesktopTest.moc"
