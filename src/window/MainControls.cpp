@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
@@ -46,6 +48,33 @@ protected:
 
 private:
     QWidget* m_behind = nullptr;
+};
+
+// Fusion, but for the frames of the lists: Fusion strokes a frame along
+// the middle of its outermost pixels, which at a fractional scale (1.25,
+// 1.5, 1.75) lies a device pixel inside the frame's last row and column;
+// the list's viewport, its rectangle rounded outwards, then paints over
+// that line. Filled one pixel wide, the frame covers the last device row
+// and column the widget owns, outside the viewport.
+class FrameStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_Frame || widget == nullptr || !widget->inherits("QAbstractScrollArea")) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        // the colour of Fusion's frame: its outline, a little lighter
+        const QColor colour = option->palette.window().color().darker(140).lighter(108);
+        const QRect& r = option->rect;
+        painter->fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+        painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+        painter->fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+        painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+    }
 };
 
 }  // namespace
@@ -150,8 +179,9 @@ void MainControls::pinStyle(QWidget* window)
     // The control rectangles are fixed and were measured with Fusion: other
     // styles draw larger frames and indicators that would overlap. The
     // window keeps the user's palette (a dark one stays dark).
-    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-    if (fusion == nullptr) return;
+    QStyle* base = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (base == nullptr) return;
+    auto* fusion = new FrameStyle(base);  // which owns `base`
     fusion->setParent(window);
     // every widget of the window, the canvas menu among them, down to
     // the scroll bars inside the lists

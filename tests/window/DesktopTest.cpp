@@ -9,6 +9,7 @@
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/RecentPlaces.h"
+#include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
 #include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -89,6 +91,10 @@ private slots:
     void styleIsPinnedAndControlsAreDescribed();
     void commandLineNeedsNoDisplay();
     void inspectorOpensOnScreenAndWalksThePalette();
+    void windowsOpenOnTheAvailableArea_data();
+    void windowsOpenOnTheAvailableArea();
+    void otherWindowsOpenBesideTheMainWindow_data();
+    void otherWindowsOpenBesideTheMainWindow();
     void otherWindowsCloseAndQuitByKeys_data();
     void otherWindowsCloseAndQuitByKeys();
 
@@ -416,7 +422,10 @@ void DesktopTest::styleIsPinnedAndControlsAreDescribed()
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     for (QWidget* w : m_window->findChildren<QWidget*>()) {
         if (w->isWindow()) continue;
-        QCOMPARE(w->style()->name().toLower(), QStringLiteral("fusion"));
+        // Fusion, its list frames drawn to whole device pixels
+        const auto* frames = qobject_cast<QProxyStyle*>(w->style());
+        QVERIFY(frames != nullptr);
+        QCOMPARE(frames->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     }
     for (const char* name : {"Picture1", "Command1", "Command2", "List1", "mode_clear", "mode_back",
                              "check_color", "color1", "color2", "color3", "File1"}) {
@@ -500,6 +509,67 @@ void DesktopTest::commandLineNeedsNoDisplay()
 }
 
 QTEST_MAIN(DesktopTest)
+// --- where the windows open ---------------------------------------------------
+
+void DesktopTest::windowsOpenOnTheAvailableArea_data()
+{
+    // on the offscreen screen, 800 x 800; no frame
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QPoint>("opensAt");
+    QTest::newRow("fits where it is") << QRect(100, 80, 300, 200) << QPoint(100, 80);
+    QTest::newRow("past the bottom right") << QRect(600, 700, 300, 200) << QPoint(500, 600);
+    QTest::newRow("above and left") << QRect(-40, -30, 300, 200) << QPoint(0, 0);
+    QTest::newRow("taller than the area") << QRect(400, 300, 300, 900) << QPoint(0, 0);
+    QTest::newRow("wider than the area") << QRect(10, 10, 900, 200) << QPoint(0, 0);
+}
+
+void DesktopTest::windowsOpenOnTheAvailableArea()
+{
+    QFETCH(QRect, geometry);
+    QFETCH(QPoint, opensAt);
+    QWidget window;
+    window.setGeometry(geometry);
+    keepOnScreen(window);
+    QCOMPARE(window.pos(), opensAt);
+
+    // the main window, never moved, opens centred
+    makeWindow(path("here"));
+    QCOMPARE(m_window->frameGeometry().center(), m_window->screen()->availableGeometry().center());
+}
+
+void DesktopTest::otherWindowsOpenBesideTheMainWindow_data()
+{
+    // a main window 574 wide on the 800 x 800 screen, another window of
+    // 200 x 150, no narrower than `narrowest`
+    QTest::addColumn<int>("mainLeft");
+    QTest::addColumn<bool>("leftFirst");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("narrowest");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("right") << 0 << false << 200 << 100 << QRect(582, 0, 200, 150);
+    QTest::newRow("left first") << 226 << true << 200 << 100 << QRect(18, 0, 200, 150);
+    QTest::newRow("no room right: left") << 226 << false << 200 << 100 << QRect(18, 0, 200, 150);
+    QTest::newRow("narrowed to the room") << 0 << true << 300 << 100 << QRect(582, 0, 218, 150);
+    QTest::newRow("roomier side, narrowed") << 120 << false << 300 << 100 << QRect(0, 0, 112, 150);
+    QTest::newRow("no room anywhere: over it") << 120 << false << 300 << 200 << QRect(0, 0, 300, 150);
+}
+
+void DesktopTest::otherWindowsOpenBesideTheMainWindow()
+{
+    QFETCH(int, mainLeft);
+    QFETCH(bool, leftFirst);
+    QFETCH(int, width);
+    QFETCH(int, narrowest);
+    QFETCH(QRect, placed);
+    QWidget main;
+    main.setGeometry(mainLeft, 0, 574, 473);
+    QWidget other;
+    other.setMinimumWidth(narrowest);
+    other.resize(width, 150);
+    placeBeside(other, main, leftFirst ? Beside::LeftElseRight : Beside::Right);
+    QCOMPARE(other.geometry(), placed);
+}
+
 void DesktopTest::otherWindowsCloseAndQuitByKeys_data()
 {
     QTest::addColumn<bool>("gallery");
