@@ -8,11 +8,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPalette>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+#include <cmath>
+#include <utility>
 
 namespace zpk {
 
@@ -76,6 +80,47 @@ public:
         painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
     }
 };
+
+// WCAG's relative luminance of a colour, and the contrast of two.
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The least contrast text may have with its background (WCAG AA).
+constexpr double kReadableContrast = 4.5;
+// How many steps a colour takes towards black or white to reach it.
+constexpr int kMixSteps = 16;
+
+// `text` itself where it reads on `back`, else `text` moved towards black
+// or white, whichever stands further from `back`, until it reads; one of
+// the two always does (at worst 4.58:1).
+QColor readableOn(const QColor& text, const QColor& back)
+{
+    if (contrast(text, back) >= kReadableContrast) return text;
+    const QColor far =
+        contrast(Qt::black, back) > contrast(Qt::white, back) ? QColor(Qt::black) : QColor(Qt::white);
+    for (int step = 1; step < kMixSteps; ++step) {
+        const auto mix = [step](int from, int to) {
+            return (from * (kMixSteps - step) + to * step) / kMixSteps;
+        };
+        const QColor mixed(mix(text.red(), far.red()), mix(text.green(), far.green()),
+                           mix(text.blue(), far.blue()));
+        if (contrast(mixed, back) >= kReadableContrast) return mixed;
+    }
+    return far;
+}
 
 }  // namespace
 
@@ -191,6 +236,35 @@ void MainControls::pinStyle(QWidget* window)
             if (auto* w = qobject_cast<QWidget*>(child)) self(self, w);
     };
     pin(pin, window);
+    keepTextReadable(window);
+}
+
+void MainControls::keepTextReadable(QWidget* window)
+{
+    // The user's palette, but for text that would not read on its
+    // background: a theme's selection colour under white names (File1
+    // marks the loaded file so), a light text role left on a light
+    // background. Disabled text is left as it is.
+    window->setPalette(QPalette());
+    QPalette palette = window->palette();
+    static constexpr std::pair<QPalette::ColorRole, QPalette::ColorRole> kPairs[] = {
+        {QPalette::Text, QPalette::Base},
+        {QPalette::WindowText, QPalette::Window},
+        {QPalette::ButtonText, QPalette::Button},
+        {QPalette::HighlightedText, QPalette::Highlight},
+    };
+    QPalette readable;
+    bool changed = false;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const auto& [text, back] : kPairs) {
+            const QColor colour = readableOn(palette.color(group, text), palette.color(group, back));
+            if (colour == palette.color(group, text)) continue;
+            readable.setColor(group, text, colour);
+            changed = true;
+        }
+    // only the roles changed are the window's own: the rest follow the
+    // application's palette
+    if (changed) window->setPalette(readable);
 }
 
 }  // namespace zpk

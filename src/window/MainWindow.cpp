@@ -130,6 +130,13 @@ void MainWindow::showEvent(QShowEvent* event)
         Qt::QueuedConnection);
 }
 
+void MainWindow::changeEvent(QEvent* event)
+{
+    // the desktop's palette changed: its text colours are checked again
+    if (event->type() == QEvent::ApplicationPaletteChange) MainControls::keepTextReadable(this);
+    ViewerContext::changeEvent(event);
+}
+
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
     // the menu key anywhere in the window (List1 and File1 have no menu of

@@ -35,6 +35,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <thread>
 #include <tuple>
@@ -91,6 +92,8 @@ private slots:
     void styleIsPinnedAndControlsAreDescribed();
     void commandLineNeedsNoDisplay();
     void inspectorOpensOnScreenAndWalksThePalette();
+    void textReadsOnEveryControl_data();
+    void textReadsOnEveryControl();
     void windowsOpenOnTheAvailableArea_data();
     void windowsOpenOnTheAvailableArea();
     void otherWindowsOpenBesideTheMainWindow_data();
@@ -141,6 +144,7 @@ void DesktopTest::init()
 
 void DesktopTest::cleanup()
 {
+    QApplication::setPalette(QPalette());
     m_window.reset();
     m_dir.reset();
 }
@@ -509,7 +513,70 @@ void DesktopTest::commandLineNeedsNoDisplay()
 }
 
 QTEST_MAIN(DesktopTest)
-// --- where the windows open ---------------------------------------------------
+// --- colours and where the windows open --------------------------------------
+
+namespace {
+
+// WCAG's contrast of two colours.
+double contrastOf(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
+
+// A dark desktop: light text on dark grey, white names on a bright blue selection.
+QPalette darkPalette()
+{
+    QPalette p(QColor(239, 240, 241), QColor(49, 54, 59), QColor(70, 76, 82), QColor(20, 22, 24),
+               QColor(40, 44, 48), QColor(239, 240, 241), QColor(239, 240, 241), QColor(35, 38, 41),
+               QColor(49, 54, 59));
+    p.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    p.setColor(QPalette::HighlightedText, QColor(239, 240, 241));
+    return p;
+}
+
+}  // namespace
+
+void DesktopTest::textReadsOnEveryControl_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("dark") << darkPalette();
+    QTest::newRow("light, Fusion's") << QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+}
+
+void DesktopTest::textReadsOnEveryControl()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    makeWindow(path("here"));
+    const std::pair<QPalette::ColorRole, QPalette::ColorRole> pairs[] = {
+        {QPalette::Text, QPalette::Base},
+        {QPalette::WindowText, QPalette::Window},
+        {QPalette::ButtonText, QPalette::Button},
+        {QPalette::HighlightedText, QPalette::Highlight},
+    };
+    for (const char* name :
+         {"Command2", "List1", "mode_clear", "mode_back", "check_color", "color1", "File1"}) {
+        const QPalette shown = m_window->findChild<QWidget*>(QLatin1String(name))->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            for (const auto& [text, back] : pairs) {
+                const double contrast = contrastOf(shown.color(group, text), shown.color(group, back));
+                QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("%1, group %2, roles %3 on %4: %5:1")
+                                                         .arg(QLatin1String(name))
+                                                         .arg(group)
+                                                         .arg(text)
+                                                         .arg(back)
+                                                         .arg(contrast)));
+            }
+    }
+}
 
 void DesktopTest::windowsOpenOnTheAvailableArea_data()
 {
