@@ -7,10 +7,16 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+#include <cmath>
+#include <utility>
 
 namespace zpk {
 
@@ -47,6 +53,74 @@ protected:
 private:
     QWidget* m_behind = nullptr;
 };
+
+// Fusion, but for the frames of the lists: Fusion strokes a frame along
+// the middle of its outermost pixels, which at a fractional scale (1.25,
+// 1.5, 1.75) lies a device pixel inside the frame's last row and column;
+// the list's viewport, its rectangle rounded outwards, then paints over
+// that line. Filled one pixel wide, the frame covers the last device row
+// and column the widget owns, outside the viewport.
+class FrameStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element != PE_Frame || widget == nullptr || !widget->inherits("QAbstractScrollArea")) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        // the colour of Fusion's frame: its outline, a little lighter
+        const QColor colour = option->palette.window().color().darker(140).lighter(108);
+        const QRect& r = option->rect;
+        painter->fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+        painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+        painter->fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+        painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+    }
+};
+
+// WCAG's relative luminance of a colour, and the contrast of two.
+double luminance(const QColor& colour)
+{
+    const auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The least contrast text may have with its background (WCAG AA).
+constexpr double kReadableContrast = 4.5;
+// How many steps a colour takes towards black or white to reach it.
+constexpr int kMixSteps = 16;
+
+// `text` itself where it reads on `back`, else `text` moved towards black
+// or white, whichever stands further from `back`, until it reads; one of
+// the two always does (at worst 4.58:1).
+QColor readableOn(const QColor& text, const QColor& back)
+{
+    if (contrast(text, back) >= kReadableContrast) return text;
+    const QColor far =
+        contrast(Qt::black, back) > contrast(Qt::white, back) ? QColor(Qt::black) : QColor(Qt::white);
+    for (int step = 1; step < kMixSteps; ++step) {
+        const auto mix = [step](int from, int to) {
+            return (from * (kMixSteps - step) + to * step) / kMixSteps;
+        };
+        const QColor mixed(mix(text.red(), far.red()), mix(text.green(), far.green()),
+                           mix(text.blue(), far.blue()));
+        if (contrast(mixed, back) >= kReadableContrast) return mixed;
+    }
+    return far;
+}
 
 }  // namespace
 
@@ -150,8 +224,9 @@ void MainControls::pinStyle(QWidget* window)
     // The control rectangles are fixed and were measured with Fusion: other
     // styles draw larger frames and indicators that would overlap. The
     // window keeps the user's palette (a dark one stays dark).
-    QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"));
-    if (fusion == nullptr) return;
+    QStyle* base = QStyleFactory::create(QStringLiteral("Fusion"));
+    if (base == nullptr) return;
+    auto* fusion = new FrameStyle(base);  // which owns `base`
     fusion->setParent(window);
     // every widget of the window, the canvas menu among them, down to
     // the scroll bars inside the lists
@@ -161,6 +236,35 @@ void MainControls::pinStyle(QWidget* window)
             if (auto* w = qobject_cast<QWidget*>(child)) self(self, w);
     };
     pin(pin, window);
+    keepTextReadable(window);
+}
+
+void MainControls::keepTextReadable(QWidget* window)
+{
+    // The user's palette, but for text that would not read on its
+    // background: a theme's selection colour under white names (File1
+    // marks the loaded file so), a light text role left on a light
+    // background. Disabled text is left as it is.
+    window->setPalette(QPalette());
+    QPalette palette = window->palette();
+    static constexpr std::pair<QPalette::ColorRole, QPalette::ColorRole> kPairs[] = {
+        {QPalette::Text, QPalette::Base},
+        {QPalette::WindowText, QPalette::Window},
+        {QPalette::ButtonText, QPalette::Button},
+        {QPalette::HighlightedText, QPalette::Highlight},
+    };
+    QPalette readable;
+    bool changed = false;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const auto& [text, back] : kPairs) {
+            const QColor colour = readableOn(palette.color(group, text), palette.color(group, back));
+            if (colour == palette.color(group, text)) continue;
+            readable.setColor(group, text, colour);
+            changed = true;
+        }
+    // only the roles changed are the window's own: the rest follow the
+    // application's palette
+    if (changed) window->setPalette(readable);
 }
 
 }  // namespace zpk

@@ -26,8 +26,12 @@ public:
     void setup(QWidget* window, const QByteArray& folder);
     // The accessible names and descriptions.
     void describe();
-    // Fusion on `window` and every widget in it.
+    // Fusion on `window` and every widget in it, and text that reads.
     static void pinStyle(QWidget* window);
+    // The application's palette on `window`, but for the text colours
+    // that would read at less than 4.5:1 against their background (WCAG
+    // relative luminance), moved towards black or white until they do.
+    static void keepTextReadable(QWidget* window);
 
     PictureCanvas* picture1 = nullptr;
     QPushButton* command1 = nullptr;

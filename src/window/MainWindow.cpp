@@ -12,6 +12,7 @@
 #include "window/PictureCanvas.h"
 #include "window/WindowIcon.h"
 #include "window/WindowKeys.h"
+#include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
 #include "window/menu/CanvasMenu.h"
 
@@ -71,6 +72,9 @@ MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
     MainControls::pinStyle(this);
     updateCanvasToolTip();
     setAcceptDrops(true);
+    // where it opens is known before it does: the inspector and the
+    // gallery open beside it
+    keepOnScreen(*this);
 }
 
 // An export still running reads the loaded file: it ends before the file goes.
@@ -112,10 +116,25 @@ void MainWindow::createShortcuts()
 
 void MainWindow::showEvent(QShowEvent* event)
 {
+    // opened (not restored from an icon): on the screen again with the
+    // frame the window manager gave it
+    const bool opened = !event->spontaneous();
     ViewerContext::showEvent(event);
     // once the native window is mapped: Qt writes its own hints on the way
     QMetaObject::invokeMethod(
-        this, [this] { askForFixedBorder(*this); }, Qt::QueuedConnection);
+        this,
+        [this, opened] {
+            askForFixedBorder(*this);
+            if (opened) keepOnScreen(*this);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // the desktop's palette changed: its text colours are checked again
+    if (event->type() == QEvent::ApplicationPaletteChange) MainControls::keepTextReadable(this);
+    ViewerContext::changeEvent(event);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)

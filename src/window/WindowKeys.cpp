@@ -49,4 +49,15 @@ void installWindowKeys(ViewerContext& window, CanvasMenu& menu, QWidget& canvas)
         &window);
 }
 
+void installOtherWindowKeys(QWidget& window, QWidget* main)
+{
+    auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_W), &window);
+    close->setContext(Qt::WindowShortcut);
+    QObject::connect(close, &QShortcut::activated, &window, &QWidget::close);
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &window);
+    quit->setContext(Qt::WindowShortcut);
+    QWidget* ending = main != nullptr ? main : &window;
+    QObject::connect(quit, &QShortcut::activated, ending, &QWidget::close);
+}
+
 }  // namespace zpk

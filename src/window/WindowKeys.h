@@ -1,6 +1,8 @@
 // The main window's keys: Ctrl+O, Ctrl+S, Ctrl+Shift+C (Ctrl+C on the
 // canvas), Ctrl+E, Ctrl+I, Ctrl+G, Ctrl+Q, F1 and Shift+F10. The canvas
-// menu shows the keys of its actions but leaves them to the window.
+// menu shows the keys of its actions but leaves them to the window. The
+// other windows (the inspector, the gallery) close with Ctrl+W, and
+// Ctrl+Q ends the program from them too.
 #pragma once
 
 class QWidget;
@@ -11,5 +13,9 @@ class CanvasMenu;
 class ViewerContext;
 
 void installWindowKeys(ViewerContext& window, CanvasMenu& menu, QWidget& canvas);
+
+// Ctrl+W closes `window`; Ctrl+Q closes `main`, the main window, whose
+// close ends the program (`window` itself when there is no main window).
+void installOtherWindowKeys(QWidget& window, QWidget* main);
 
 }  // namespace zpk

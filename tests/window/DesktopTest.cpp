@@ -9,7 +9,9 @@
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/RecentPlaces.h"
+#include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
+#include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
 #include "window/inspector/PalettePanel.h"
 #include "window/menu/CanvasMenu.h"
@@ -23,6 +25,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -32,6 +35,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cmath>
 #include <fstream>
 #include <thread>
 #include <tuple>
@@ -89,6 +93,14 @@ private slots:
     void styleIsPinnedAndControlsAreDescribed();
     void commandLineNeedsNoDisplay();
     void inspectorOpensOnScreenAndWalksThePalette();
+    void textReadsOnEveryControl_data();
+    void textReadsOnEveryControl();
+    void windowsOpenOnTheAvailableArea_data();
+    void windowsOpenOnTheAvailableArea();
+    void otherWindowsOpenBesideTheMainWindow_data();
+    void otherWindowsOpenBesideTheMainWindow();
+    void otherWindowsCloseAndQuitByKeys_data();
+    void otherWindowsCloseAndQuitByKeys();
 
 private:
     QByteArray path(const char* name) const { return QFile::encodeName(m_dir->path()) + '/' + name; }
@@ -133,6 +145,7 @@ void DesktopTest::init()
 
 void DesktopTest::cleanup()
 {
+    QApplication::setPalette(QPalette());
     m_window.reset();
     m_dir.reset();
 }
@@ -434,7 +447,10 @@ void DesktopTest::styleIsPinnedAndControlsAreDescribed()
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     for (QWidget* w : m_window->findChildren<QWidget*>()) {
         if (w->isWindow()) continue;
-        QCOMPARE(w->style()->name().toLower(), QStringLiteral("fusion"));
+        // Fusion, its list frames drawn to whole device pixels
+        const auto* frames = qobject_cast<QProxyStyle*>(w->style());
+        QVERIFY(frames != nullptr);
+        QCOMPARE(frames->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     }
     for (const char* name : {"Picture1", "Command1", "Command2", "List1", "mode_clear", "mode_back",
                              "check_color", "color1", "color2", "color3", "File1"}) {
@@ -529,4 +545,157 @@ void DesktopTest::commandLineNeedsNoDisplay()
 }
 
 QTEST_MAIN(DesktopTest)
+// --- colours and where the windows open --------------------------------------
+
+namespace {
+
+// WCAG's contrast of two colours.
+double contrastOf(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
+
+// A dark desktop: light text on dark grey, white names on a bright blue selection.
+QPalette darkPalette()
+{
+    QPalette p(QColor(239, 240, 241), QColor(49, 54, 59), QColor(70, 76, 82), QColor(20, 22, 24),
+               QColor(40, 44, 48), QColor(239, 240, 241), QColor(239, 240, 241), QColor(35, 38, 41),
+               QColor(49, 54, 59));
+    p.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    p.setColor(QPalette::HighlightedText, QColor(239, 240, 241));
+    return p;
+}
+
+}  // namespace
+
+void DesktopTest::textReadsOnEveryControl_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("dark") << darkPalette();
+    QTest::newRow("light, Fusion's") << QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+}
+
+void DesktopTest::textReadsOnEveryControl()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    makeWindow(path("here"));
+    const std::pair<QPalette::ColorRole, QPalette::ColorRole> pairs[] = {
+        {QPalette::Text, QPalette::Base},
+        {QPalette::WindowText, QPalette::Window},
+        {QPalette::ButtonText, QPalette::Button},
+        {QPalette::HighlightedText, QPalette::Highlight},
+    };
+    for (const char* name :
+         {"Command2", "List1", "mode_clear", "mode_back", "check_color", "color1", "File1"}) {
+        const QPalette shown = m_window->findChild<QWidget*>(QLatin1String(name))->palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            for (const auto& [text, back] : pairs) {
+                const double contrast = contrastOf(shown.color(group, text), shown.color(group, back));
+                QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("%1, group %2, roles %3 on %4: %5:1")
+                                                         .arg(QLatin1String(name))
+                                                         .arg(group)
+                                                         .arg(text)
+                                                         .arg(back)
+                                                         .arg(contrast)));
+            }
+    }
+}
+
+void DesktopTest::windowsOpenOnTheAvailableArea_data()
+{
+    // on the offscreen screen, 800 x 800; no frame
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QPoint>("opensAt");
+    QTest::newRow("fits where it is") << QRect(100, 80, 300, 200) << QPoint(100, 80);
+    QTest::newRow("past the bottom right") << QRect(600, 700, 300, 200) << QPoint(500, 600);
+    QTest::newRow("above and left") << QRect(-40, -30, 300, 200) << QPoint(0, 0);
+    QTest::newRow("taller than the area") << QRect(400, 300, 300, 900) << QPoint(0, 0);
+    QTest::newRow("wider than the area") << QRect(10, 10, 900, 200) << QPoint(0, 0);
+}
+
+void DesktopTest::windowsOpenOnTheAvailableArea()
+{
+    QFETCH(QRect, geometry);
+    QFETCH(QPoint, opensAt);
+    QWidget window;
+    window.setGeometry(geometry);
+    keepOnScreen(window);
+    QCOMPARE(window.pos(), opensAt);
+
+    // the main window, never moved, opens centred
+    makeWindow(path("here"));
+    QCOMPARE(m_window->frameGeometry().center(), m_window->screen()->availableGeometry().center());
+}
+
+void DesktopTest::otherWindowsOpenBesideTheMainWindow_data()
+{
+    // a main window 574 wide on the 800 x 800 screen, another window of
+    // 200 x 150, no narrower than `narrowest`
+    QTest::addColumn<int>("mainLeft");
+    QTest::addColumn<bool>("leftFirst");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("narrowest");
+    QTest::addColumn<QRect>("placed");
+    QTest::newRow("right") << 0 << false << 200 << 100 << QRect(582, 0, 200, 150);
+    QTest::newRow("left first") << 226 << true << 200 << 100 << QRect(18, 0, 200, 150);
+    QTest::newRow("no room right: left") << 226 << false << 200 << 100 << QRect(18, 0, 200, 150);
+    QTest::newRow("narrowed to the room") << 0 << true << 300 << 100 << QRect(582, 0, 218, 150);
+    QTest::newRow("roomier side, narrowed") << 120 << false << 300 << 100 << QRect(0, 0, 112, 150);
+    QTest::newRow("no room anywhere: over it") << 120 << false << 300 << 200 << QRect(0, 0, 300, 150);
+}
+
+void DesktopTest::otherWindowsOpenBesideTheMainWindow()
+{
+    QFETCH(int, mainLeft);
+    QFETCH(bool, leftFirst);
+    QFETCH(int, width);
+    QFETCH(int, narrowest);
+    QFETCH(QRect, placed);
+    QWidget main;
+    main.setGeometry(mainLeft, 0, 574, 473);
+    QWidget other;
+    other.setMinimumWidth(narrowest);
+    other.resize(width, 150);
+    placeBeside(other, main, leftFirst ? Beside::LeftElseRight : Beside::Right);
+    QCOMPARE(other.geometry(), placed);
+}
+
+void DesktopTest::otherWindowsCloseAndQuitByKeys_data()
+{
+    QTest::addColumn<bool>("gallery");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("mainStays");
+    QTest::newRow("inspector, Ctrl+W") << false << int(Qt::Key_W) << true;
+    QTest::newRow("inspector, Ctrl+Q") << false << int(Qt::Key_Q) << false;
+    QTest::newRow("gallery, Ctrl+W") << true << int(Qt::Key_W) << true;
+    QTest::newRow("gallery, Ctrl+Q") << true << int(Qt::Key_Q) << false;
+}
+
+void DesktopTest::otherWindowsCloseAndQuitByKeys()
+{
+    QFETCH(bool, gallery);
+    QFETCH(int, key);
+    QFETCH(bool, mainStays);
+    makeWindow(path("here"));
+    m_window->loadPath(path("here/a.zpk"));
+    activate();
+    QWidget* other = gallery ? static_cast<QWidget*>(m_window->canvasMenu()->openGallery())
+                             : m_window->canvasMenu()->openInspector();
+    QApplication::setActiveWindow(other);
+    QVERIFY(QTest::qWaitForWindowActive(other));
+    QTest::keyClick(other, static_cast<Qt::Key>(key), Qt::ControlModifier);
+    // Ctrl+Q closes the main window, which ends the program
+    QCOMPARE(m_window->isVisible(), mainStays);
+    if (mainStays) QVERIFY(!other->isVisible());
+}
+
 #include "DesktopTest.moc"

@@ -123,6 +123,8 @@ private slots:
     void closingWhileWorkersRunIsSafe();
     void sizeBoundsTheMemory();
     void ctrlWheelChangesTheSize();
+    void zoomKeepsTheCurrentThumbnailInView_data();
+    void zoomKeepsTheCurrentThumbnailInView();
     void visibleRowsComeFirst();
     void commandLine();
 
@@ -634,6 +636,44 @@ void GalleryTest::ctrlWheelChangesTheSize()
     wheel(-120, Qt::NoModifier);  // scrolls
     QCOMPARE(gallery->side(), 128);
     QVERIFY(waitForAll(gallery));
+}
+
+void GalleryTest::zoomKeepsTheCurrentThumbnailInView_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<int>("key");  // 0: the slider
+    QTest::newRow("smallest") << kMinThumbnailSide << 0;
+    QTest::newRow("largest") << kMaxThumbnailSide << 0;
+    QTest::newRow("Ctrl+plus") << GalleryWindow::kDefaultSide + GalleryWindow::kWheelStep
+                               << int(Qt::Key_Plus);
+    QTest::newRow("Ctrl+minus") << GalleryWindow::kDefaultSide - GalleryWindow::kWheelStep
+                                << int(Qt::Key_Minus);
+}
+
+void GalleryTest::zoomKeepsTheCurrentThumbnailInView()
+{
+    QFETCH(int, side);
+    QFETCH(int, key);
+    m_window->loadFile(path("sprites.zpk"));
+    GalleryWindow* gallery = openGallery();
+    QVERIFY(QTest::qWaitForWindowExposed(gallery));
+    const int row = m_window->state().file.rowCount() / 2;
+    QVERIFY(m_window->selectRow(row));
+    QCOMPARE(gallery->view()->currentIndex().row(), row);
+    const auto shown = [&] {
+        const std::vector<int> rows = gallery->visibleRows();
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
+    };
+    QVERIFY(shown());
+    if (key == 0) {
+        gallery->setSide(side);
+    } else {
+        QApplication::setActiveWindow(gallery);
+        QVERIFY(QTest::qWaitForWindowActive(gallery));
+        QTest::keyClick(gallery->view(), static_cast<Qt::Key>(key), Qt::ControlModifier);
+    }
+    QCOMPARE(gallery->side(), side);
+    QVERIFY(shown());
 }
 
 void GalleryTest::visibleRowsComeFirst()

@@ -1,6 +1,7 @@
 #include "window/gallery/GalleryWindow.h"
 
 #include "window/ViewerContext.h"
+#include "window/WindowKeys.h"
 #include "window/WindowPlacement.h"
 #include "window/gallery/ContainerSnapshot.h"
 #include "window/gallery/Thumbnail.h"
@@ -116,6 +117,7 @@ GalleryWindow::GalleryWindow(ViewerContext* window, int threads)
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal),
              [this] { m_slider->setValue(m_slider->value() + kWheelStep); });
     shortcut(QKeySequence::ZoomOut, [this] { m_slider->setValue(m_slider->value() - kWheelStep); });
+    installOtherWindowKeys(*this, m_window);
 
     updateGrid();
     updateTitle();
@@ -284,6 +286,8 @@ void GalleryWindow::sideChanged(int side)
     m_model->setSide(side);
     m_delegate->setSide(m_model->side());
     updateGrid();
+    // the grid is laid out anew: the current thumbnail stays in view
+    if (const QModelIndex current = m_view->currentIndex(); current.isValid()) m_view->scrollTo(current);
     restartWork();
 }
 

@@ -12,8 +12,9 @@
 // window follows every load and every render of the main window (the
 // options too: they take effect with the next render, as there). The
 // slider, Ctrl + wheel, Ctrl + plus and Ctrl + minus set the size from 32
-// to 256 pixels. Closing the window stops its work and lets go of its
-// thumbnails and its copy of the file.
+// to 256 pixels, keeping the current thumbnail in view. Esc and Ctrl+W
+// close the window, which stops its work and lets go of its thumbnails and
+// its copy of the file; Ctrl+Q ends the program.
 #pragma once
 
 #include "state/PictureOptions.h"

@@ -1,5 +1,6 @@
 #include "window/inspector/InspectorWindow.h"
 
+#include "window/WindowKeys.h"
 #include "window/inspector/ImageView.h"
 #include "window/inspector/PalettePanel.h"
 
@@ -111,6 +112,7 @@ InspectorWindow::InspectorWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     shortcut(QKeySequence(Qt::Key_Equal), [this] { stepZoom(1); });
     shortcut(QKeySequence(Qt::Key_Minus), [this] { stepZoom(-1); });
     shortcut(QKeySequence(Qt::Key_0), [this] { setZoom(0); });
+    installOtherWindowKeys(*this, parent);
 
     showEntry(nullptr);
 }
