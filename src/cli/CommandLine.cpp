@@ -108,12 +108,23 @@ ScannedArguments scanArguments(Command command, std::span<const std::string_view
     return scanned;
 }
 
+UsageError unknownCommand(std::string_view name)
+{
+    UsageError error = usageError("unknown command " + quoted(name), Command::Help);
+    error.meant = commandNear(name).value_or("");
+    return error;
+}
+
+bool asksForHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
 ParsedCommandLine parseHelp(std::span<const std::string_view> topics)
 {
-    if (topics.empty()) return Invocation{HelpRequest{}};
+    // zpk help --help: help's own help, the general one
+    if (topics.empty() || (topics.size() == 1 && asksForHelp(topics.front())))
+        return Invocation{HelpRequest{}};
     if (topics.size() > 1) return usageError("unexpected argument " + quoted(topics[1]), Command::Help);
     const auto topic = commandNamed(topics.front());
-    if (!topic) return usageError("unknown command " + quoted(topics.front()), Command::Help);
+    if (!topic) return unknownCommand(topics.front());
     return Invocation{HelpRequest{*topic}};
 }
 
@@ -138,7 +149,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args)
     const std::string_view first = args.front();
     const auto rest = args.subspan(1);
 
-    if (first == "--help" || first == "-h" || first == "help") return parseHelp(rest);
+    if (asksForHelp(first) || first == "help") return parseHelp(rest);
     if (first == "--version") {
         if (!rest.empty()) return usageError("unexpected argument " + quoted(rest.front()), Command::Help);
         return Invocation{VersionRequest{}};
@@ -146,7 +157,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args)
     const auto command = commandNamed(first);
     if (command && *command != Command::Help) return settingsFrom(*command, scanArguments(*command, rest));
     if (first.starts_with("-")) return usageError("unknown option " + quoted(first), Command::Help);
-    return usageError("unknown command " + quoted(first), Command::Help);
+    return unknownCommand(first);
 }
 
 }  // namespace zpk::cli

@@ -42,6 +42,7 @@ using Invocation =
 struct UsageError {
     std::string message;
     Command command = Command::Help;  // whose usage line goes with it
+    std::string meant = {};           // the command a mistyped one is close to, or empty
 };
 
 using ParsedCommandLine = std::variant<Invocation, UsageError>;

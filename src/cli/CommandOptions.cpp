@@ -239,6 +239,9 @@ MaybeError checkExportOptions(const ExportSettings& settings, const SeenOptions&
             return UsageError{"--entry and --all exclude each other: --all exports every row", command};
         if (was(seen, OptionId::Force) && was(seen, OptionId::SkipExisting))
             return UsageError{"--force and --skip-existing exclude each other", command};
+        // standard output takes one file, never a folder of them
+        if (settings.outputPng == "-")
+            return UsageError{"export --all writes a folder: give -o DIR, not '-'", command};
         return std::nullopt;
     }
     for (const OptionId id : {OptionId::Jobs, OptionId::Force, OptionId::SkipExisting}) {

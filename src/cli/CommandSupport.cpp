@@ -1,6 +1,7 @@
 #include "cli/CommandSupport.h"
 
 #include "cli/Messages.h"
+#include "cli/OptionTables.h"
 #include "cli/TextEscape.h"
 #include "io/FileOutput.h"
 #include "palette/PaletteFile.h"
@@ -21,9 +22,11 @@ void reportPackError(std::ostream& err, const Error& error, const std::string& f
     report(err, error.path.empty() ? fallback : error.path, errorReason(error));
 }
 
-ExitStatus usage(std::ostream& err, const std::string& message, Command command)
+ExitStatus usage(std::ostream& err, const std::string& message, Command command, std::string_view meant)
 {
-    err << "zpk: " << message << '\n' << usageLine(command) << '\n';
+    err << "zpk: " << message << '\n';
+    if (!meant.empty()) err << "zpk: did you mean " << quoted(meant) << "?\n";
+    err << usageLine(command) << '\n';
     return ExitStatus::Usage;
 }
 

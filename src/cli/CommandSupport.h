@@ -23,8 +23,8 @@ void report(std::ostream& err, std::string_view file, std::string_view reason);
 // picture, a folder, a container) in its path; `fallback` when it names none.
 void reportPackError(std::ostream& err, const Error& error, const std::string& fallback);
 
-// The message and the usage line of `command`.
-ExitStatus usage(std::ostream& err, const std::string& message, Command command);
+// The message, the command meant (when one is given) and the usage line of `command`.
+ExitStatus usage(std::ostream& err, const std::string& message, Command command, std::string_view meant = {});
 
 // The tool reads pipes, FIFOs and standard input ("-") to their end.
 Result<ContainerFile> load(const std::string& path);

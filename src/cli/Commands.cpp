@@ -25,7 +25,7 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
 {
     const ParsedCommandLine parsed = parseCommandLine(args);
     if (const auto* error = std::get_if<UsageError>(&parsed))
-        return usage(err, error->message, error->command);
+        return usage(err, error->message, error->command, error->meant);
     return std::visit(
         Overloaded{
             [&](const HelpRequest& help) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace zpk::cli {
 
@@ -79,6 +81,43 @@ constexpr auto kExtractOptions =
 // what getopt_long returns for a long-only option: past every character
 constexpr int kLongOnly = 256;
 
+constexpr std::array<std::pair<std::string_view, Command>, 10> kCommandNames{{
+    {"list", Command::List},
+    {"info", Command::Info},
+    {"export", Command::Export},
+    {"thumbnail", Command::Thumbnail},
+    {"sheet", Command::Sheet},
+    {"palette", Command::Palette},
+    {"pack", Command::Pack},
+    {"replace", Command::Replace},
+    {"extract", Command::Extract},
+    {"help", Command::Help},
+}};
+
+// A mistyped command is within this many edits (a letter added, dropped or
+// changed) of the one meant: "lsit" is two from "list".
+constexpr int kNearCommand = 2;
+
+// Whether `a` becomes `b` in at most `limit` edits (Levenshtein distance).
+bool editDistanceAtMost(std::string_view a, std::string_view b, int limit)
+{
+    const auto longer = static_cast<std::ptrdiff_t>(std::max(a.size(), b.size()));
+    const auto shorter = static_cast<std::ptrdiff_t>(std::min(a.size(), b.size()));
+    if (longer - shorter > limit) return false;  // also keeps a long argument's work short
+    std::vector<int> previous(b.size() + 1);
+    std::vector<int> current(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = static_cast<int>(i);
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const int changed = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            current[j] = std::min({changed, previous[j] + 1, current[j - 1] + 1});
+        }
+        std::swap(previous, current);
+    }
+    return previous[b.size()] <= limit;
+}
+
 }  // namespace
 
 std::span<const OptionSpec> optionsOf(Command command)
@@ -99,17 +138,23 @@ std::span<const OptionSpec> optionsOf(Command command)
 
 std::optional<Command> commandNamed(std::string_view name)
 {
-    if (name == "list") return Command::List;
-    if (name == "info") return Command::Info;
-    if (name == "export") return Command::Export;
-    if (name == "thumbnail") return Command::Thumbnail;
-    if (name == "sheet") return Command::Sheet;
-    if (name == "palette") return Command::Palette;
-    if (name == "pack") return Command::Pack;
-    if (name == "replace") return Command::Replace;
-    if (name == "extract") return Command::Extract;
-    if (name == "help") return Command::Help;
+    for (const auto& [known, command] : kCommandNames)
+        if (name == known) return command;
     return std::nullopt;
+}
+
+std::optional<std::string_view> commandNear(std::string_view name)
+{
+    std::optional<std::string_view> near;
+    int count = 0;
+    for (const auto& [known, command] : kCommandNames) {
+        const bool prefix = !name.empty() && known.starts_with(name);
+        if (prefix || editDistanceAtMost(name, known, kNearCommand)) {
+            near = known;
+            ++count;
+        }
+    }
+    return count == 1 ? near : std::nullopt;
 }
 
 const OptionSpec& optionWithId(OptionId id)

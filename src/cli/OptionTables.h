@@ -58,6 +58,10 @@ std::span<const OptionSpec> optionsOf(Command command);
 // The sub-command (or help) of that name.
 std::optional<Command> commandNamed(std::string_view name);
 
+// The one command a mistyped `name` is close to: at most two edits from it,
+// or the start of its name; nothing when none is, or more than one.
+std::optional<std::string_view> commandNear(std::string_view name);
+
 // The option of that id as export knows it; the help option for one export does not take.
 const OptionSpec& optionWithId(OptionId id);
 

@@ -28,18 +28,8 @@ ExitStatus runThumbnail(const ThumbnailSettings& settings, std::ostream& out, st
         report(err, path, thumbnailProblemText(made->status, made->fileLength));
         return ExitStatus::Failure;
     }
-    if (const ExitStatus status = writeOutput(output, made->png, out, err); status != ExitStatus::Success)
-        return status;
-    if (!tells(settings.progress, output)) return ExitStatus::Success;
-    out << "wrote " << terminalName(output) << ": " << made->width << " x " << made->height << " pixels, ";
-    if (made->rows.size() == 1) {
-        out << rowText(made->rows.front());
-    } else {
-        out << made->rows.size() << " entries (rows " << made->rows.front() << " to " << made->rows.back()
-            << ")";
-    }
-    out << '\n';
-    return ExitStatus::Success;
+    // a file manager runs this on every file of a folder: success is silent
+    return writeOutput(output, made->png, out, err);
 }
 
 ExitStatus runSheet(const SheetSettings& settings, std::ostream& out, std::ostream& err)

@@ -104,7 +104,7 @@ private:
         return !m_placed.empty();
     }
 
-    // The first entry that draws, shrunk to fit.
+    // The first entry that draws.
     Result<bool> single(const std::vector<Candidate>& candidates)
     {
         for (const Candidate& c : candidates) {
@@ -112,9 +112,8 @@ private:
             auto picture = decoded(c.row);
             if (!picture) return picture.error();
             if (*picture == nullptr) continue;
-            const FittedSize fitted = fittedSize(c.width, c.height, m_settings.size);
-            m_width = fitted.width;
-            m_height = fitted.height;
+            m_width = c.width;
+            m_height = c.height;
             m_placed.push_back({*picture, 0, 0, m_width, m_height});
             m_rows.push_back(c.row);
             return true;
@@ -122,10 +121,27 @@ private:
         return false;
     }
 
+    // The pictures as placed at 1x, scaled as a whole so that the longer
+    // side is the size asked: a large one shrunk; a small one enlarged by
+    // the whole step that first reaches the size, then shrunk to it, so
+    // that each pixel shows a block of one colour but along the seams where
+    // the last fraction of a step is taken off.
     Result<ContainerThumbnail> encode()
     {
-        SheetCanvas canvas(m_width, m_height);
-        for (const Placement& p : m_placed) canvas.placePicture(p.x, p.y, *p.picture, p.width, p.height);
+        const FittedSize filled = filledSize(m_width, m_height, m_settings.size);
+        const std::int64_t longer = std::max(m_width, m_height);
+        const std::int64_t side = std::max(filled.width, filled.height);
+        const int step = wholeStep(static_cast<int>(longer), m_settings.size);
+        const auto scaled = [&](int at) { return static_cast<int>((at * side + longer / 2) / longer); };
+        SheetCanvas canvas(filled.width, filled.height);
+        for (const Placement& p : m_placed) {
+            const int x = scaled(p.x);
+            const int y = scaled(p.y);
+            canvas.placePicture(x, y, *p.picture, scaled(p.x + p.width) - x, scaled(p.y + p.height) - y,
+                                step);
+        }
+        m_width = filled.width;
+        m_height = filled.height;
         auto encoded = encodeRgbaRows(
             m_width, m_height,
             [&](int y, std::uint8_t* out) {

@@ -1,7 +1,9 @@
-// A thumbnail of a container for file managers (`zpk thumbnail`): a PNG of
-// at most size x size pixels showing its first entry that draws something,
-// shrunk to fit (never enlarged), or, when its first entries are small, a
-// contact sheet of its first entries at 1x.
+// A thumbnail of a container for file managers (`zpk thumbnail`): a PNG
+// whose longer side is the size asked, showing its first entry that draws
+// something, or, when its first entries are small, a contact sheet of its
+// first entries. A large picture is shrunk to the size; a small one is
+// enlarged by whole steps, each pixel a block of one colour, to the size or
+// just past it, and shrunk from there.
 //
 // A file manager runs a thumbnailer on every file of a folder, so the work
 // is bounded whatever the file holds: the file is never read whole (the

@@ -12,16 +12,18 @@ namespace zpk {
 namespace {
 
 // The positions a shrunk picture samples of the box [start, end) of its
-// source columns or rows: all of them, or kBoxSamples spread evenly.
-void appendSamples(std::int64_t start, std::int64_t end, std::vector<int>& out)
+// columns or rows enlarged `step` times: all of them, or kBoxSamples spread
+// evenly; each as the source column or row it shows.
+void appendSamples(std::int64_t start, std::int64_t end, int step, std::vector<int>& out)
 {
     const std::int64_t span = end - start;
     if (span <= kBoxSamples) {
-        for (std::int64_t p = start; p < end; ++p) out.push_back(static_cast<int>(p));
+        for (std::int64_t p = start; p < end; ++p) out.push_back(static_cast<int>(p / step));
         return;
     }
     for (std::int64_t i = 0; i < kBoxSamples; ++i)
-        out.push_back(static_cast<int>(start + (2 * i + 1) * span / (2 * std::int64_t{kBoxSamples})));
+        out.push_back(
+            static_cast<int>((start + (2 * i + 1) * span / (2 * std::int64_t{kBoxSamples})) / step));
 }
 
 // How many pixels of the stored row y the stream produced, from the left.
@@ -61,7 +63,18 @@ EntryPicture entryPicture(DecodedImage image, const Palette& palette, DropFirst 
 FittedSize fittedSize(int width, int height, int side)
 {
     if (width <= side && height <= side) return {width, height};
-    const std::int64_t longer = std::max(width, height);
+    return filledSize(width, height, side);
+}
+
+int wholeStep(int length, int side)
+{
+    if (length < 1 || length >= side) return 1;
+    return (side + length - 1) / length;
+}
+
+FittedSize filledSize(int width, int height, int side)
+{
+    const std::int64_t longer = std::max({width, height, 1});
     const auto scaled = [&](int length) {
         return static_cast<int>(
             std::max<std::int64_t>(1, (static_cast<std::int64_t>(length) * side + longer / 2) / longer));
@@ -73,19 +86,21 @@ int labelWidth(int number) { return textWidth(std::to_string(number)) + 2; }
 
 SheetCanvas::SheetCanvas(int width, int height) : m_width(width), m_height(height) {}
 
-void SheetCanvas::placePicture(int x, int y, const EntryPicture& picture, int width, int height)
+void SheetCanvas::placePicture(int x, int y, const EntryPicture& picture, int width, int height, int step)
 {
+    step = std::max(step, 1);
     Placed placed{&picture,
                   x,
                   y,
-                  std::clamp(width, 1, std::max(1, picture.width())),
-                  std::clamp(height, 1, std::max(1, picture.height())),
+                  std::clamp(width, 1, std::max(1, picture.width() * step)),
+                  std::clamp(height, 1, std::max(1, picture.height() * step)),
+                  step,
                   {},
                   {}};
-    const std::int64_t source = picture.width();
+    const std::int64_t source = std::int64_t{picture.width()} * step;
     for (std::int64_t dx = 0; dx < placed.width; ++dx) {
         placed.first.push_back(static_cast<int>(placed.columns.size()));
-        appendSamples(dx * source / placed.width, (dx + 1) * source / placed.width, placed.columns);
+        appendSamples(dx * source / placed.width, (dx + 1) * source / placed.width, step, placed.columns);
     }
     placed.first.push_back(static_cast<int>(placed.columns.size()));
     m_pictures.push_back(std::move(placed));
@@ -121,7 +136,7 @@ void SheetCanvas::pictureRow(const Placed& placed, int dy, std::uint8_t* out) co
     const EntryPicture& picture = *placed.picture;
     const DecodedImage& image = picture.image;
     const int columns = std::min(placed.width, m_width - placed.x);
-    if (placed.width == picture.width() && placed.height == picture.height()) {
+    if (placed.step == 1 && placed.width == picture.width() && placed.height == picture.height()) {
         // 1x: each pixel as it is
         const int end = std::min(producedInRow(image, dy), columns);
         const std::uint8_t* line = end > 0 ? storedRow(image, dy) : nullptr;
@@ -132,8 +147,8 @@ void SheetCanvas::pictureRow(const Placed& placed, int dy, std::uint8_t* out) co
     // its pixels were produced; raw arrays, since this loop is the work of
     // a thumbnail and must stay quick in unoptimised builds too
     std::vector<int> rows;
-    const std::int64_t source = picture.height();
-    appendSamples(dy * source / placed.height, (dy + 1) * source / placed.height, rows);
+    const std::int64_t source = std::int64_t{picture.height()} * placed.step;
+    appendSamples(dy * source / placed.height, (dy + 1) * source / placed.height, placed.step, rows);
     std::array<const std::uint8_t*, kBoxSamples> lines{};
     std::array<int, kBoxSamples> produced{};
     const std::size_t rowCount = rows.size();

@@ -1,8 +1,8 @@
 // Pictures made of entries (a sheet of a whole container, the file
 // manager's thumbnail, the gallery's thumbnail of one entry): pieces placed on a transparent canvas that is
 // given to the PNG encoder one row at a time, so that the whole picture never exists in memory as RGBA. A
-// piece is an entry at 1x or shrunk to a smaller box, a row number on a white label, or a small cross that
-// marks an empty cell.
+// piece is an entry at 1x, shrunk to a smaller box or enlarged by a whole step, a row number on a white
+// label, or a small cross that marks an empty cell.
 #pragma once
 
 #include "png/PngWriter.h"
@@ -43,6 +43,13 @@ struct FittedSize {
     int height = 0;
 };
 FittedSize fittedSize(int width, int height, int side);
+// The size that fills a square of `side`: proportions kept, the longer
+// side `side`, at least 1 x 1; shrunk or enlarged.
+FittedSize filledSize(int width, int height, int side);
+// The whole step a picture whose longer side is `length` is enlarged by on
+// its way to `side`: the smallest k with k x length at least `side` (so
+// that what is left is a shrink), 1 when it is that long already.
+int wholeStep(int length, int side);
 
 // The cross's colour, and the label's text and box: opaque, so that they
 // read on light and dark backgrounds alike.
@@ -66,11 +73,13 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
 
-    // Places `picture` with its top-left corner at (x, y), shrunk to
-    // `width` x `height` (each 1 to the picture's own; the same size is 1x):
-    // each pixel is the mean of its box, undrawn pixels counting as
-    // transparent. The picture must outlive the canvas.
-    void placePicture(int x, int y, const EntryPicture& picture, int width, int height);
+    // Places `picture` with its top-left corner at (x, y), enlarged `step`
+    // times (each pixel a step x step block, no smoothing), then shrunk to
+    // `width` x `height` (each 1 to `step` times the picture's own; that
+    // size is the enlarged picture as it is): each pixel is the mean of its
+    // box, undrawn pixels counting as transparent. The picture must outlive
+    // the canvas.
+    void placePicture(int x, int y, const EntryPicture& picture, int width, int height, int step = 1);
     // `number` in black digits on a white box of labelWidth x kLabelHeight.
     void placeLabel(int x, int y, int number);
     // A grey X of `side` x `side` pixels.
@@ -86,6 +95,7 @@ private:
         int y;
         int width;
         int height;
+        int step;
         // The source columns each output column samples: those of column
         // dx start at columns[first[dx]] and end before columns[first[dx + 1]].
         std::vector<int> columns;

@@ -357,6 +357,7 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndWriteNothing)
         {"export", "a.zpk", "--drop-first=yes"},
         {"export", "a.zpk", "-o"},
         {"export", "a.zpk", "--color1"},
+        {"export", "a.zpk", "--all", "-o", "-"},
         {"list"},
         {"list", "a.zpk", "--entry", "1"},
         {"list", "a.zpk", "--format", "xml"},
@@ -375,6 +376,9 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndWriteNothing)
         EXPECT_EQ(result.out, "") << shown;
         EXPECT_EQ(dir.names(), before) << shown;
     }
+    EXPECT_EQ(zpk({"lsit", "a.zpk"})
+                  .err.rfind("zpk: unknown command 'lsit'\nzpk: did you mean 'list'?\nusage: ", 0),
+              0u);
 }
 
 TEST_F(Cli, HelpAndVersion)
@@ -385,6 +389,7 @@ TEST_F(Cli, HelpAndVersion)
         {"help"},           {"help", "export"},
         {"list", "--help"}, {"export", "--help"},
         {"info", "--help"}, {"export", "a.zpk", "-h"},
+        {"help", "--help"},
     };
     for (const auto& args : cases) {
         const RunResult result = zpk(args);

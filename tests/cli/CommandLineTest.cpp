@@ -104,6 +104,7 @@ TEST(CommandLine, HelpTopics)
     EXPECT_EQ(usageMessage({"-h", "demo"}), "unknown command 'demo'");
     EXPECT_EQ(usageMessage({"help", "demo"}), "unknown command 'demo'");
     EXPECT_EQ(parsedAs<HelpRequest>({"list", "a.zpk", "--help"}).topic, Command::List);
+    EXPECT_EQ(parsedAs<HelpRequest>({"help", "--help"}).topic, Command::Help);
     EXPECT_TRUE(std::holds_alternative<VersionRequest>(std::get<Invocation>(parse({"--version"}))));
 }
 
@@ -122,6 +123,21 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong)
     EXPECT_EQ(usageMessage({"export", "a", "--drop-first=1"}), "option '--drop-first' takes no value");
     EXPECT_EQ(usageMessage({"export", "a", "--colour1", "5"}), "unknown option '--colour1'");
     EXPECT_EQ(usageMessage({"list", "a", "-o", "x"}), "unknown option '-o'");
+}
+
+TEST(CommandLine, AMistypedCommandNamesTheOneMeant)
+{
+    // within two edits of one command, or the start of one name only
+    const std::vector<std::pair<std::string_view, std::string>> table{
+        {"lsit", "list"}, {"exprot", "export"}, {"thumb", "thumbnail"}, {"pak", "pack"}, {"pa", ""},
+        {"e", ""},        {"demo", ""},         {"listlistlist", ""},
+    };
+    for (const auto& [typed, meant] : table) {
+        const auto parsed = parse({typed, "a.zpk"});
+        const auto* error = std::get_if<UsageError>(&parsed);
+        ASSERT_NE(error, nullptr) << typed;
+        EXPECT_EQ(error->meant, meant) << typed;
+    }
 }
 
 TEST(CommandLine, UsageLinesAndHelpBelongTogether)
@@ -175,6 +191,8 @@ TEST(CommandLine, ExportAllUsageErrors)
               "--jobs needs a number of threads (1 or more), not '-1'");
     EXPECT_EQ(usageMessage({"export", "--all"}), "missing FILE");
     EXPECT_EQ(usageMessage({"export", "a", "--all=yes"}), "option '--all' takes no value");
+    EXPECT_EQ(usageMessage({"export", "a", "--all", "-o", "-"}),
+              "export --all writes a folder: give -o DIR, not '-'");
 }
 
 TEST(CommandLine, ListFormatsAndInfo)

@@ -197,5 +197,26 @@ TEST(SubCommands, TheCompletionOffersWhatTheParserTakes)
     EXPECT_EQ(completions({"zpk", "thumbnail", "a.zpk", "s"}, dir), (std::set<std::string>{"swatch.png"}));
 }
 
+TEST(SubCommands, TheCompletionKeepsNamesWithBlanksWhole)
+{
+    testing::TempDir dir;
+    for (const std::string file : {"with space.zpk", "with.zpk", "night sky.gpl", "two words.png"})
+        testing::writeBytes(dir / file, {1});
+    fs::create_directory(dir / "my sprites");
+    const std::set<std::string> spaced{"with space.zpk"};
+    const std::vector<std::pair<std::vector<std::string>, std::set<std::string>>> table{
+        {{"zpk", "list", "w"}, {"with space.zpk", "with.zpk"}},
+        // the word as typed: escaped or quoted
+        {{"zpk", "info", "with\\ s"}, spaced},
+        {{"zpk", "info", "\"with s"}, spaced},
+        {{"zpk", "export", "a.zpk", "-o", "my"}, {"my sprites"}},
+        {{"zpk", "sheet", "a.zpk", "--palette", "n"}, {"night sky.gpl"}},
+        {{"zpk", "pack", "--from", "m"}, {"my sprites"}},
+        {{"zpk", "pack", "out.zpk", "t"}, {"two words.png"}},
+        {{"zpk", "thumbnail", "a.zpk", "t"}, {"two words.png"}},
+    };
+    for (const auto& [words, offered] : table) EXPECT_EQ(completions(words, dir), offered) << words.back();
+}
+
 }  // namespace
 }  // namespace zpk::cli

@@ -170,6 +170,8 @@ TEST(Thumbnailer, TheInstalledEntryRunsAsAFileManagerRunsIt)
         ASSERT_FALSE(args.empty());
         EXPECT_EQ(args.front(), keys.at("TryExec"));
         ASSERT_EQ(runFromPath(args, dir), 0) << readText(dir / "thumbnailer.log");
+        // run on every file of a folder, it says nothing when it succeeds
+        EXPECT_EQ(readText(dir / "thumbnailer.log"), "");
         const DecodedPng picture = decodePng(readBytes(png));
         // the entry's shape, its longer side the size asked for
         EXPECT_EQ(picture.width, static_cast<std::uint32_t>(size));
@@ -202,7 +204,8 @@ TEST(ThumbnailPicture, ALargeEntryIsShrunkToTheMeanOfEachBox)
     writeBytes(dir / "in.zpk", built(containerOf({stripes})));
     const RunResult result = thumbnail(dir);
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "wrote out.png: 256 x 128 pixels, entry row 0\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
     const DecodedPng picture = decodePng(readBytes(dir / "out.png"));
     ASSERT_EQ(picture.width, 256u);
     ASSERT_EQ(picture.height, 128u);
@@ -241,26 +244,27 @@ TEST(ThumbnailPicture, SmallEntriesMakeAContactSheet)
     }
     writeBytes(dir / "in.zpk", built(containerOf(images)));
     // at 128 a quarter is 32: all are small; 2 pixels between them, five to
-    // a row, the sixth on a second row
+    // a row, the sixth on a second row: 108 x 42, enlarged to 128 x 50
     const RunResult result = thumbnail(dir, {"--size", "128"});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "wrote out.png: 108 x 42 pixels, 6 entries (rows 0 to 5)\n");
+    EXPECT_EQ(result.out, "");
     const DecodedPng picture = decodePng(readBytes(dir / "out.png"));
-    ASSERT_EQ(picture.width, 108u);
-    ASSERT_EQ(picture.height, 42u);
+    ASSERT_EQ(picture.width, 128u);
+    ASSERT_EQ(picture.height, 50u);
+    const auto at = [](std::uint32_t x) { return (x * 128 + 54) / 108; };
     for (std::uint32_t k = 0; k < 6; ++k) {
         const std::uint32_t x = (k % 5) * 22;
         const std::uint32_t y = (k / 5) * 22;
         const Rgb c = colours[k];
-        EXPECT_EQ(picture.px(x, y), rgba(c.red, c.green, c.blue)) << k;
-        EXPECT_EQ(picture.px(x + 19, y + 19), rgba(c.red, c.green, c.blue)) << k;
+        EXPECT_EQ(picture.px(at(x), at(y)), rgba(c.red, c.green, c.blue)) << k;
+        EXPECT_EQ(picture.px(at(x + 20) - 1, at(y + 20) - 1), rgba(c.red, c.green, c.blue)) << k;
     }
-    EXPECT_EQ(picture.px(20, 5), 0u);   // a gap
-    EXPECT_EQ(picture.px(30, 30), 0u);  // past the last entry
+    EXPECT_EQ(picture.px(at(21), 5), 0u);   // a gap
+    EXPECT_EQ(picture.px(at(30), 40), 0u);  // past the last entry
 
-    // at 64 the same entries are not small: the first alone, at 1x
+    // at 64 the same entries are not small: the first alone, enlarged
     ASSERT_EQ(thumbnail(dir, {"--size", "64"}).status, 0);
-    EXPECT_EQ(decodePng(readBytes(dir / "out.png")).width, 20u);
+    EXPECT_EQ(decodePng(readBytes(dir / "out.png")).width, 64u);
 }
 
 TEST(ThumbnailPicture, EntriesThatDrawNothingArePassedOver)
@@ -273,8 +277,11 @@ TEST(ThumbnailPicture, EntriesThatDrawNothingArePassedOver)
     writeBytes(dir / "in.zpk", withSizes({static_cast<std::uint16_t>(empty.size()), 0}, data));
     const RunResult result = thumbnail(dir);
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "wrote out.png: 4 x 3 pixels, entry row 1\n");
-    EXPECT_EQ(decodePng(readBytes(dir / "out.png")).px(1, 0), rgba(30, 190, 40));
+    EXPECT_EQ(result.out, "");
+    // row 1, 4 x 3, at 64 times its size
+    const DecodedPng drawn = decodePng(readBytes(dir / "out.png"));
+    EXPECT_EQ(std::make_pair(drawn.width, drawn.height), std::make_pair(256u, 192u));
+    EXPECT_EQ(drawn.px(64, 0), rgba(30, 190, 40));
 
     // nothing anywhere (an empty entry, and one whose stream would start
     // at the end of the file): an error, and no file
@@ -352,6 +359,52 @@ ContainerThumbnail thumbnailOf(const fs::path& path, ThumbnailSettings settings 
     const auto made = makeContainerThumbnail(path.string(), settings);
     EXPECT_TRUE(made.has_value());
     return made ? *made : ContainerThumbnail{};
+}
+
+TEST(ThumbnailWork, TheLongerSideIsTheSizeAsked)
+{
+    // `count` solid entries of width x height, thumbnailed at `size`
+    struct Row {
+        int width, height, count, size;
+        std::uint32_t thumbnailWidth, thumbnailHeight;
+    };
+    const std::vector<Row> table{
+        {600, 300, 1, 256, 256, 128},                             // shrunk
+        {256, 40, 1, 256, 256, 40},                               // as it is
+        {4, 3, 1, 256, 256, 192},                                 // 64 times
+        {24, 24, 1, 256, 256, 256},                               // 11 times is 264, shrunk to 256
+        {3, 1, 1, 16, 16, 5},                                     // 6 times is 18 x 6, shrunk to 16 x 5
+        {1, 1, 1, 16, 16, 16},        {24, 24, 4, 256, 256, 57},  // a contact sheet of 108 x 24
+        {20, 20, 6, 128, 128, 50},                                // a contact sheet of 108 x 42
+    };
+    TempDir dir;
+    const Rgb colour{70, 80, 90};
+    for (const Row& row : table) {
+        const std::string what = std::to_string(row.count) + " x " + std::to_string(row.width) + "x" +
+                                 std::to_string(row.height) + " at " + std::to_string(row.size);
+        writeBytes(dir / "in.zpk",
+                   built(containerOf(std::vector<WriterImage>(static_cast<std::size_t>(row.count),
+                                                              solidImage(row.width, row.height, colour)))));
+        ThumbnailSettings settings;
+        settings.size = row.size;
+        const ContainerThumbnail made = thumbnailOf(dir / "in.zpk", settings);
+        ASSERT_EQ(made.status, ThumbnailStatus::Made) << what;
+        const DecodedPng picture = decodePng(made.png);
+        EXPECT_EQ(picture.width, row.thumbnailWidth) << what;
+        EXPECT_EQ(picture.height, row.thumbnailHeight) << what;
+        // filled to its last pixel
+        EXPECT_EQ(picture.px(0, picture.height - 1), rgba(70, 80, 90)) << what;
+        if (row.count == 1) {
+            EXPECT_EQ(picture.px(picture.width - 1, 0), rgba(70, 80, 90)) << what;
+        }
+    }
+    // a whole step shows each pixel as a block, unsmoothed
+    writeBytes(dir / "in.zpk", built(containerOf({stripedImage(2, 2, {{0, 0, 0}, {255, 255, 255}})})));
+    ThumbnailSettings sixteen;
+    sixteen.size = 16;
+    const DecodedPng blocks = decodePng(thumbnailOf(dir / "in.zpk", sixteen).png);
+    EXPECT_EQ(blocks.px(7, 15), rgba(0, 0, 0));
+    EXPECT_EQ(blocks.px(8, 15), rgba(255, 255, 255));
 }
 
 TEST(ThumbnailWork, OnlyTheDrawnEntryIsRead)

@@ -1,5 +1,5 @@
 # Makes the Debian package of a build with cpack and checks what it holds,
-# that its programs are stripped, and what it depends on.
+# that its programs are stripped and hardened, and what it depends on.
 #   cmake -DBUILD_DIR=... -DWORK=... -DCPACK=... -DAPPSTREAMCLI=... -DVERSION=... -P CheckDeb.cmake
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${WORK}")
@@ -98,6 +98,21 @@ foreach(program zpkview zpk)
   if(NOT kind MATCHES "^ELF .*, stripped")
     message(FATAL_ERROR "/usr/bin/${program} is not a stripped program: ${kind}")
   endif()
+  # hardened (cmake/Hardening.cmake): position-independent, relocations
+  # bound at load and read-only, libc's checked calls and the stack protector
+  run(dynamic readelf --dynamic --program-headers --wide "${root}/usr/bin/${program}")
+  run(symbols readelf --dyn-syms --wide "${root}/usr/bin/${program}")
+  foreach(sign "\\(FLAGS(_1)?\\)[^\n]*NOW" "\\(FLAGS_1\\)[^\n]*PIE" "GNU_RELRO")
+    if(NOT dynamic MATCHES "${sign}")
+      message(FATAL_ERROR "/usr/bin/${program} is not hardened: no ${sign} in\n${dynamic}")
+    endif()
+  endforeach()
+  foreach(sign "__[a-z0-9_]+_chk@" "__stack_chk_fail@")
+    if(NOT symbols MATCHES "${sign}")
+      message(FATAL_ERROR "/usr/bin/${program} calls no ${sign} function: not built with "
+                          "_FORTIFY_SOURCE and the stack protector")
+    endif()
+  endforeach()
 endforeach()
 file(READ "${root}/usr/share/doc/zpkview/copyright" licence)
 if(NOT licence MATCHES "MIT License" OR NOT licence MATCHES "The zpkview authors")

@@ -1,7 +1,11 @@
-# Packaging: the software centres' entry is valid, and `cpack -G DEB` makes
-# a package that holds everything an install puts in place and names what
-# the viewer needs at run time. Included from tests/CMakeLists.txt; the
-# package is the viewer's, so only with the GUI.
+# Packaging: the manual page of zpk has a section for each sub-command,
+# the software centres' entry is valid, and `cpack -G DEB` makes a package
+# that holds everything an install puts in place and names what the viewer
+# needs at run time. Included from tests/CMakeLists.txt; the package is the
+# viewer's, so only with the GUI.
+add_test(NAME package.manpage
+         COMMAND ${CMAKE_COMMAND} -DZPK=$<TARGET_FILE:zpk> -DPAGE=${CMAKE_BINARY_DIR}/man/zpk.1
+                 -P ${CMAKE_CURRENT_LIST_DIR}/CheckManPage.cmake)
 if(NOT ZPK_BUILD_GUI)
   return()
 endif()
