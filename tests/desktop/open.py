@@ -8,25 +8,23 @@ import shutil
 import desk
 
 
-def title_of(name, row, lang):
-    return f"{name} ({desk.ENTRY_WORD[lang]} {row}) — {desk.CAPTION[lang]}"
-
-
 def run(t):
     os.mkdir(t.path("here"))
-    shutil.copy(os.path.join(t.samples, "demo.zpk"), t.path("here", "demo.zpk"))
-    with open(t.path("green.png"), "wb") as f:
-        f.write(desk.png_encode(20, 10, bytes((0, 200, 0, 255)) * 200))
-    t.zpk("pack", t.path("here", "green.zpk"), t.path("green.png"))
     demo, green = t.path("here", "demo.zpk"), t.path("here", "green.zpk")
+    shutil.copy(os.path.join(t.samples, "demo.zpk"), demo)
+    t.zpk("pack", green, desk.write_png(t.path("green.png"), 20, 10, bytes((0, 200, 0)) * 200))
+
+    def title_is(v, row, lang, what):
+        expected = f"demo.zpk ({dict(ko='항목', en='entry')[lang]} {row}) — {desk.CAPTION[lang]}"
+        desk.within(lambda: v.title() == expected)
+        t.check(v.title() == expected, f"{what}: {v.title()!r}")
 
     v = t.viewer(cwd=t.path("here"))
     t.check(v.title() == desk.CAPTION["ko"], f"before a load the title is the caption alone: {v.title()!r}")
     v.through_dialog(["ctrl+o"], demo, "the open dialog (Ctrl+O)")
     v.canvas_is(desk.canvas_with(t.export(demo, 0)), "Ctrl+O, a path typed and Return draw row 0")
-    v.title_is(title_of("demo.zpk", 0, "ko"), "after a load the title names the file and row")
-    # File1 lists demo.zpk, green.zpk
-    v.click_row("File1", 1)
+    title_is(v, 0, "ko", "after a load the title names the file and row")
+    v.click_row("File1", 1)  # File1 lists demo.zpk, green.zpk
     v.canvas_is(desk.canvas_with(t.export(green, 0)), "a click on green.zpk in File1 draws it")
     t.check(v.row_selected("File1", 1), "File1 marks green.zpk")
     v.click_row("List1", 0)
@@ -37,7 +35,7 @@ def run(t):
     t.check(v.row_selected("File1", 0), "File1 lists FILE's folder and marks FILE")
     v.click_row("List1", 2)
     v.canvas_is(desk.canvas_with(t.export(demo, 2)), "a click on row 2 of List1 draws it")
-    v.title_is(title_of("demo.zpk", 2, "en"), "the English title names the file and row")
+    title_is(v, 2, "en", "the English title names the file and row")
     v.quit()
 
 

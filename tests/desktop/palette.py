@@ -11,9 +11,7 @@ LOAD, REVERT_IN_USE, SAVE_NONE_IN_USE = 7, 8, 8
 
 
 def run(t):
-    demo = t.samples + "/demo.zpk"
-    os.mkdir(t.path("p"))
-    gpl = t.path("p", "night.gpl")
+    demo, gpl, saved = t.samples + "/demo.zpk", t.path("night.gpl"), t.path("saved.gpl")
     with open(gpl, "w") as f:
         f.write("GIMP Palette\nName: night\n#\n")
         f.writelines(f"{v} {255 - v} {(v * 7) % 256}\tc{v}\n" for v in range(256))
@@ -21,7 +19,6 @@ def run(t):
     stored = desk.canvas_with(t.export(demo, 0))
     v.canvas_is(stored, "row 0 drawn")
 
-    saved = t.path("p", "saved.gpl")
     v.menu(SAVE_NONE_IN_USE)
     v.through_dialog([], saved, "the palette save dialog", select_all=True)
     desk.poll("the saved palette", lambda: os.path.exists(saved))

@@ -26,8 +26,8 @@ def run(t):
     v.click("check_color")
     for box, value in (("color1", "200"), ("color3", "80")):
         v.click(box)
-        t.desk.key("ctrl+a")
-        t.desk.type(value)
+        t.key("ctrl+a")
+        t.type(value)
     v.canvas_is(desk.canvas_with(t.export(demo, 0, "--user-color", "--color1", "200", "--color3", "80")),
                 "UserColor with 200, 0, 80 typed in the colour boxes")
     v.quit()

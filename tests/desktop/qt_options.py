@@ -7,7 +7,7 @@ import desk
 
 
 def run(t):
-    bare = {k: v for k, v in t.desk.env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+    bare = {k: v for k, v in t.env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
     for options in (["-style", "Fusion"], ["-platform", "offscreen"]):
         done = subprocess.run([t.options.viewer, *options, "--version"], capture_output=True, env=bare, timeout=10)
         t.check(done.returncode == 0 and done.stdout.startswith(b"zpkview "),
