@@ -1,52 +1,25 @@
-"""The desktop suite's harness: the real viewer on a private Xvfb display
-with openbox, driven by real input (xdotool) and read only from outside:
-the screen, the window list and titles, the selections and the files
-written. A scenario calls main(run); run(t) gets a Test. Every wait is a
-bounded poll; every process started here ends with the scenario on every
-path (a child gets SIGKILL when the harness dies). A failed run's work
-folder (logs, screenshots, files) is kept in --keep. Exit status: 0
-passed, 1 failed, 77 skipped (Xvfb cannot start)."""
+"""The desktop suite's harness: the real viewer on a private Xvfb display with
+openbox, driven by real input (xdotool) and read only from outside: the
+screen, the window list and titles, the X selections and the files written.
+main(flows) runs the flow --flow names; each wait is a bounded poll; every
+process started ends with the flow (with the harness too: PR_SET_PDEATHSIG).
+A failed run's folder (logs, screenshots, files) is kept in --keep."""
 
-import argparse
-import collections
-import ctypes
-import os
-import re
-import select
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
-import traceback
+import argparse, collections, ctypes, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time, traceback
 
 # The main window's controls, client (x, y, width, height) at scale 1.
-CONTROLS = {
-    "Picture1": (192, 16, 377, 449),
-    "List1": (8, 56, 177, 148),
-    "mode_clear": (8, 208, 81, 17),
-    "mode_back": (8, 224, 105, 17),
-    "check_color": (8, 248, 81, 17),
-    "color1": (88, 248, 33, 18),
-    "color3": (152, 248, 33, 18),
-    "File1": (8, 272, 177, 198),
-}
+CONTROLS = {"Picture1": (192, 16, 377, 449), "List1": (8, 56, 177, 148), "File1": (8, 272, 177, 198),
+            "mode_clear": (8, 208, 81, 17), "mode_back": (8, 224, 105, 17), "check_color": (8, 248, 81, 17),
+            "color1": (88, 248, 33, 18), "color3": (152, 248, 33, 18)}
 CANVAS = CONTROLS["Picture1"][2:]
-# Just inside a message box's text label, client coordinates: right of the
-# icon, below the top margin.
-LABEL = (63, 14)
+LABEL = (63, 14)  # just inside a message box's text, right of its icon (client coordinates)
 CAPTION = {"ko": "Dovenrill의Marbeck Glintmoor", "en": "Dovenrill's Marbeck Glintmoor"}
 Window = collections.namedtuple("Window", "id name pid")
 _prctl = ctypes.CDLL(None).prctl
 
 
 class Failure(Exception):
-    """A check the scenario cannot go on without."""
-
-
-class Skipped(Exception):
-    pass
+    """A check the flow cannot go on without."""
 
 
 def within(predicate, seconds=3.0):
@@ -64,7 +37,7 @@ def poll(what, predicate, seconds=5.0):
 
 
 def convert(*args, data=None):
-    return subprocess.run(["convert", *args], input=data, capture_output=True, check=True, timeout=30).stdout
+    return subprocess.run(["convert", *map(str, args)], input=data, capture_output=True, check=True, timeout=30).stdout
 
 
 def pixels(png):
@@ -73,13 +46,12 @@ def pixels(png):
 
 
 def write_png(path, width, height, rgb):
-    convert("-size", f"{width}x{height}", "-depth", "8", "rgb:-", "PNG32:" + path, data=rgb)
+    convert("-size", f"{width}x{height}", "-depth", "8", "rgb:-", f"PNG32:{path}", data=rgb)
     return path
 
 
 def canvas_with(png, under=None):
-    """The canvas (RGB) once an entry's PNG is drawn over `under` (else
-    white) from (1, 1) on, as the window draws it."""
+    """The canvas (RGB) once an entry's PNG is drawn from (1, 1) on over `under` (else white), as the window does."""
     with tempfile.NamedTemporaryFile(suffix=".png") as f:
         f.write(png)
         f.flush()
@@ -89,43 +61,34 @@ def canvas_with(png, under=None):
 
 def difference(a, b):
     """'' when two canvases (RGB) are equal, else how many pixels differ and the first."""
-    if len(a) != len(b):
-        return f"sizes differ ({len(a)} and {len(b)} bytes)"
     differ = [i for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3]]
-    i = differ[0] if differ else 0
-    return differ and (f"{len(differ)} pixels differ, the first at {(i // 3 % CANVAS[0], i // 3 // CANVAS[0])}: "
-                       f"{tuple(a[i:i + 3])} against {tuple(b[i:i + 3])}")
-
-
-class Screen:
-    """A picture of the whole screen, RGB."""
-
-    def __init__(self, width, rgb):
-        self.width, self.rgb = width, rgb
-
-    def px(self, x, y):
-        return tuple(self.rgb[(y * self.width + x) * 3:(y * self.width + x + 1) * 3])
-
-    def region(self, x, y, w, h):
-        return b"".join(self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + w) * 3] for r in range(h))
+    return differ and (f"{len(differ)} pixels differ, the first at {divmod(differ[0] // 3, CANVAS[0])[::-1]}: "
+                       f"{a[differ[0]:differ[0] + 3].hex()} against {b[differ[0]:differ[0] + 3].hex()}")
 
 
 class Test:
-    """One scenario's desktop, its processes and its probes."""
+    """One flow's desktop, its processes and its probes."""
 
-    def __init__(self, options, work, screen):
-        self.options, self.work, self.screen, self.samples = options, work, screen, options.samples
+    def __init__(self, options, screen):
+        self.options, self.screen, self.samples = options, screen, options.samples
+        self.demo = os.path.join(options.samples, "demo.zpk")
+        self.work = pathlib.Path(tempfile.mkdtemp(prefix="zpk-desktop."))
         self.failures, self.processes, self.shots, self.display = [], [], 0, None
-        os.makedirs(self.path("home", ".config"))
-        os.mkdir(self.path("runtime"), 0o700)
-        open(self.path("empty"), "w").close()
-        self.env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": self.path("home"),
-                    "XDG_CONFIG_HOME": self.path("home", ".config"), "XDG_RUNTIME_DIR": self.path("runtime"),
-                    "LC_ALL": "C.UTF-8", "QT_QPA_PLATFORM": "xcb"}
+        (self.work / "home" / ".config").mkdir(parents=True)
+        (self.work / "runtime").mkdir(0o700)
+        (self.work / "empty").write_bytes(b"")
+        self.env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": str(self.work / "home"),
+                    "XDG_CONFIG_HOME": str(self.work / "home" / ".config"), "LC_ALL": "C.UTF-8",
+                    "XDG_RUNTIME_DIR": str(self.work / "runtime"), "QT_QPA_PLATFORM": "xcb"}
         self.env.update({k: os.environ[k] for k in ("LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS") if k in os.environ})
 
     def path(self, *parts):
-        return os.path.join(self.work, *parts)
+        return self.work.joinpath(*parts)
+
+    def copy_demo(self, *parts):
+        """A copy of the sample container at path(*parts)."""
+        self.path(*parts).parent.mkdir(exist_ok=True)
+        return pathlib.Path(shutil.copy(self.demo, self.path(*parts)))
 
     def spawn(self, argv, log, env=None, cwd=None, pass_fds=()):
         with open(self.path(log), "ab") as out, open(self.path("empty"), "rb") as empty:
@@ -135,13 +98,14 @@ class Test:
         return self.processes[-1]
 
     def start(self):
+        """Xvfb (it picks a free display and writes its number to the pipe, and
+        dies when the pipe closes before the newline), then openbox; False
+        when Xvfb cannot start."""
         if shutil.which("Xvfb") is None:
-            raise Skipped("Xvfb is not installed (scripts/install-deps test)")
+            return False
         for tool in ("openbox", "xdotool", "xprop", "xwininfo", "import", "convert", "xclip"):
             if shutil.which(tool) is None:
                 raise Failure(f"{tool} is not installed (scripts/install-deps test)")
-        # Xvfb picks a free display and writes its number to the pipe; it dies
-        # when the pipe closes before the newline. -noreset keeps it up.
         reader, writer = os.pipe()
         self.spawn(["Xvfb", "-displayfd", str(writer), "-screen", "0", f"{self.screen}x24", "-nolisten", "tcp",
                     "-dpi", "96", "-noreset"], "xvfb.log", pass_fds=(writer,))
@@ -153,21 +117,21 @@ class Test:
             number += piece
         os.close(reader)
         if not number.endswith(b"\n"):
-            raise Skipped("Xvfb did not start")
+            return False
         self.display = self.env["DISPLAY"] = ":" + number.decode().strip()
         self.spawn(["openbox", "--sm-disable"], "openbox.log")
-        poll("openbox starting", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.x("xprop", "-root", quiet=True), 10)
+        poll("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.x("xprop", "-root", quiet=True), 10)
         self.x("xdotool", "mousemove", "--sync", "1", "1")
+        return True
 
     def stop(self):
         for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(2)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            process.terminate()  # nothing when it has ended
+            try:
+                process.wait(2)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
 
     def x(self, *argv, quiet=False, binary=False, seconds=5):
         """A tool's standard output; a failed tool raises Failure unless quiet."""
@@ -176,10 +140,8 @@ class Test:
         except subprocess.TimeoutExpired:
             done = subprocess.CompletedProcess(argv, 1, b"", f"no answer within {seconds} s".encode())
         if done.returncode != 0 and not quiet:
-            raise Failure(f"{' '.join(argv)}: {done.stderr.decode(errors='replace').strip()}")
+            raise Failure(f"{' '.join(map(str, argv))}: {done.stderr.decode(errors='replace').strip()}")
         return done.stdout if binary else done.stdout.decode(errors="replace")
-
-    # --- what is on the screen ---
 
     def clients(self):
         """The windows openbox manages, as it lists them."""
@@ -203,20 +165,19 @@ class Test:
         left, right, top, bottom = [int(v) for v in line.partition("=")[2].split(",")] if "=" in line else [0] * 4
         return x - left, y - top, w + left + right, h + top + bottom
 
-    def grab(self):
-        width, height = (int(v) for v in self.screen.split("x"))
-        rgb = self.x("import", "-silent", "-window", "root", "-depth", "8", "rgb:-", binary=True, seconds=10)
-        if len(rgb) != width * height * 3:
-            raise Failure(f"import gave {len(rgb)} bytes for a {self.screen} screen")
-        return Screen(width, rgb)
+    def grab(self, x=0, y=0, w=None, h=None):
+        """The pixels (RGB) of the screen or of a part of it."""
+        crop = ["-crop", f"{w}x{h}+{x}+{y}"] if w else []
+        return self.x("import", "-silent", "-window", "root", *crop, "-depth", "8", "rgb:-", binary=True, seconds=10)
 
     def shot(self, what):
         self.shots += 1
         self.x("import", "-silent", "-window", "root", self.path(f"shot-{self.shots:02d}-{what}.png"), quiet=True)
 
-    # --- input and selections ---
-
-    def key(self, *keys):
+    def key(self, *keys, to=None):
+        """Presses keys, in the window `to` (brought to the front first) if given."""
+        if to:
+            self.activate(to)
         self.x("xdotool", "key", "--delay", "30", *keys)
 
     def type(self, text):
@@ -229,27 +190,19 @@ class Test:
         self.x("xdotool", "windowactivate", "--sync", str(window.id), quiet=True)
 
     def selection(self, name, target="UTF8_STRING"):
-        """What the X selection (clipboard, primary) holds, or b'' for nothing or the marker clear() put there."""
+        """What an X selection (clipboard, primary) holds; b'' for nothing or the marker clear() put there."""
         value = self.x("xclip", "-selection", name, "-o", "-t", target, binary=True, quiet=True)
         return b"" if value == b"-" else value
 
     def clear(self, name):
         """Puts the marker "-" in an X selection; xclip owns it until another program takes it."""
-        with open(self.path("marker.txt"), "w") as f:
-            f.write("-")
+        self.path("marker.txt").write_text("-")
         self.spawn(["xclip", "-selection", name, "-i", "marker.txt"], "xclip.log", cwd=self.work).wait(5)
 
-    # --- probes ---
-
-    def note(self, text):
-        print("  " + text, flush=True)
-
     def check(self, condition, what):
-        """A probe: a failure is told, counted and photographed, and the scenario goes on."""
-        if condition:
-            self.note("ok: " + what)
-        else:
-            print("FAIL: " + what, flush=True)
+        """A probe: a failure is told, counted and photographed, and the flow goes on."""
+        print(("  ok: " if condition else "FAIL: ") + what, flush=True)
+        if not condition:
             self.failures.append(what)
             self.shot("fail")
         return condition
@@ -259,9 +212,9 @@ class Test:
         return self.check(within(predicate, seconds), what)
 
     def korean(self, text, what, *names):
-        """A probe: `text` has Hangul and no English sentence, once `names` (paths, the caption) are taken out."""
+        """A probe: `text` has Hangul and no English sentence, once `names` (paths) are taken out."""
         for name in names:
-            text = text.replace(name, "")
+            text = text.replace(str(name), "")
         return self.check(re.search("[가-힣]", text) and not re.search(r"[A-Za-z]{2,}(?: [A-Za-z]{2,})+", text),
                           f"{what}, in Korean, no English: {text!r}")
 
@@ -271,12 +224,16 @@ class Test:
     def zpk(self, *args):
         done = subprocess.run([self.options.zpk, *args], capture_output=True, timeout=60)
         if done.returncode != 0:
-            raise Failure(f"zpk {' '.join(args)}: {done.stderr.decode(errors='replace').strip()}")
+            raise Failure(f"zpk {' '.join(map(str, args))}: {done.stderr.decode(errors='replace').strip()}")
         return done.stdout
 
     def export(self, container, row, *options):
         """The PNG `zpk export` writes for one entry."""
         return self.zpk("export", container, "--entry", str(row), "-o", "-", *options)
+
+    def drawn(self, container, row, *options, under=None):
+        """The canvas once the window draws an entry as `zpk export` writes it."""
+        return canvas_with(self.export(container, row, *options), under)
 
 
 class Viewer:
@@ -304,7 +261,8 @@ class Viewer:
 
     def wait_other(self, what, seconds=5, besides=None):
         """The newest window of this viewer besides the main one (and `besides`)."""
-        return poll(what, lambda: self.need_alive() or [w for w in self.others() if w.id != getattr(besides, "id", 0)], seconds)[-1]
+        return poll(what, lambda: self.need_alive() or [w for w in self.others() if w.id != getattr(besides, "id", 0)],
+                    seconds)[-1]
 
     def wait_alone(self, what, seconds=5):
         poll(what, lambda: self.need_alive() or not self.others(), seconds)
@@ -315,24 +273,22 @@ class Viewer:
         cx, cy, cw, ch = CONTROLS[name]
         return x + cx + (cw // 2 if dx is None else dx), y + cy + (ch // 2 if dy is None else dy)
 
-    def click(self, name, dx=None, dy=None):
-        self.t.click(*self.control(name, dx, dy))
-
     def row(self, control, row):
         """A point on a row of List1 or File1 (rows of 14 pixels under a frame of 1)."""
         return self.control(control, 20, 1 + 14 * row + 7)
 
-    def click_row(self, control, row):
-        self.t.click(*self.row(control, row))
+    def click(self, name, row=None):
+        """Clicks a control's middle, or a row of List1 or File1."""
+        self.t.click(*(self.control(name) if row is None else self.row(name, row)))
 
-    def row_selected(self, control, row, screen=None):
+    def row_selected(self, control, row):
         """Whether a row of List1 or File1 shows the selection colour (blue)."""
         x, y = self.row(control, row)
-        r, g, b = (screen or self.t.grab()).px(x + 130, y)
+        r, g, b = self.t.grab(x + 130, y, 1, 1)
         return b > r + 60
 
     def canvas(self):
-        return self.t.grab().region(*self.control("Picture1", 0, 0), *CANVAS)
+        return self.t.grab(*self.control("Picture1", 0, 0), *CANVAS)
 
     def canvas_is(self, expected, what, seconds=5):
         """A probe: the canvas comes to be `expected`. The main window comes to the front first."""
@@ -343,8 +299,7 @@ class Viewer:
     def through_dialog(self, keys, path, what, select_all=False):
         """Opens a file dialog with `keys`, types `path` into it and presses Return; the dialog must close."""
         if keys:
-            self.t.activate(self.main)
-            self.t.key(*keys)
+            self.t.key(*keys, to=self.main)
         dialog = self.wait_other(what)
         if select_all:
             self.t.key("ctrl+a")
@@ -371,10 +326,10 @@ class Viewer:
         self.t.key(*(["Down"] * downs), "Return")
 
     def message_text(self, box):
-        """A message box's text: a mouse drag from the top left of its label
-        to the box's bottom right, past the text's end, selects all of it
-        (the label has the mouse until the button is let go, so the box's
-        button is not pressed); read from the X primary selection."""
+        """A message box's text: a drag from the top left of its label to
+        the box's bottom right, past the text's end, selects all of it into
+        the X primary selection (the label holds the mouse until it is let
+        go, so the button under it is not pressed)."""
         self.t.clear("primary")
         self.t.activate(box)
         x, y, w, h = self.t.geometry(box)
@@ -383,50 +338,43 @@ class Viewer:
         return within(lambda: self.t.selection("primary"), 2).decode(errors="replace")
 
     def quit(self):
-        self.t.activate(self.main)
-        self.t.key("ctrl+q")
+        self.t.key("ctrl+q", to=self.main)
         try:
             self.process.wait(5)
         except subprocess.TimeoutExpired:
             raise Failure("Ctrl+Q did not end the viewer within 5 s")
 
 
-def _terminate(signum, _frame):
-    raise SystemExit(128 + signum)
-
-
-def main(run, screen="1024x768"):
-    """Runs one scenario, run(t), on a fresh desktop and exits with its status."""
+def main(flows, screens={}):
+    """Runs the flow --flow names (flows[name](t), on a screen of screens[name]
+    or 1024x768) on a fresh desktop. Exit status: 0 passed, 1 failed, 77
+    skipped (Xvfb cannot start)."""
     parser = argparse.ArgumentParser()
+    parser.add_argument("--flow", required=True, choices=flows)
     for option in ("--viewer", "--zpk", "--samples", "--keep"):
         parser.add_argument(option, required=True)
     options = parser.parse_args()
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-        signal.signal(sig, _terminate)
+        signal.signal(sig, lambda signum, _: sys.exit(128 + signum))
     shutil.rmtree(options.keep, ignore_errors=True)
-    t = Test(options, tempfile.mkdtemp(prefix="zpk-desktop."), screen)
-    status = 1
+    t, status = Test(options, screens.get(options.flow, "1024x768")), 1
     try:
-        t.start()
-        print(f"Xvfb on {t.display} ({screen}), openbox", flush=True)
-        run(t)
-        status = 1 if t.failures else 0
-    except Skipped as skipped:
-        print(f"SKIP: {skipped}", flush=True)
-        status = 77
+        if t.start():
+            print(f"Xvfb on {t.display} ({t.screen}), openbox", flush=True)
+            flows[options.flow](t)
+            status = 1 if t.failures else 0
+        else:
+            print("SKIP: Xvfb did not start (scripts/install-deps test)", flush=True)
+            status = 77
     except Failure as failure:
-        print(f"FAIL: {failure}", flush=True)
-        t.failures.append(str(failure))
-        if t.display:
-            t.shot("end")
+        t.check(False, str(failure))
     except BaseException as error:
         traceback.print_exc()
         status = error.code if isinstance(error, SystemExit) else 1
         t.failures.append("interrupted")
     finally:
         t.stop()
-        if t.failures and status != 77:
-            status = status or 1
+        if t.failures:
             print(f"{len(t.failures)} probe(s) failed; the logs and pictures of this run are in {options.keep}")
             shutil.copytree(t.work, options.keep, symlinks=True, dirs_exist_ok=True)
         shutil.rmtree(t.work, ignore_errors=True)
