@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The flows that end in a message box, each on its own desktop (desk.main):
 the box's text is read as a user selects it, and the Korean window words it
 in Korean."""
@@ -15,7 +14,7 @@ def messages(t):
     demo = t.copy_demo("m", "demo.zpk")
     t.path("m", "notes.zpk").write_text("These are notes, not a container.\n" * 4)
     t.path("m", "empty.zpk").write_text("")
-    v = t.viewer(demo)
+    v = desk.Viewer(t, demo)
     v.canvas_is(drawn := t.drawn(demo, 0), "demo.zpk drawn")
     for row, name in ((1, "empty.zpk"), (2, "notes.zpk")):  # File1: demo, empty, notes
         v.click("File1", row)
@@ -38,7 +37,7 @@ def export_all(t):
                     for y in range(side) for x in range(side // 100) for v in [(y // 4 + x) % 64])
     big = t.path("big.zpk")
     t.zpk("pack", "-q", big, *[desk.write_png(t.path("band.png"), side, side, band)] * 255)
-    v = t.viewer(big)
+    v = desk.Viewer(t, big)
     v.canvas_is(t.drawn(big, 0), "row 0 drawn")
     for folder, cancel in (("all", False), ("cut", True)):
         os.mkdir(t.path(folder))
@@ -46,17 +45,19 @@ def export_all(t):
         progress = v.wait_other("the progress dialog")
         if cancel:
             t.key("Escape", to=progress)
-        box = desk.poll("the result box", lambda: v.need_alive() or [w for w in v.others() if w.id != progress.id], 15)[0]
+        box = v.wait_other("the result box", 15, besides=progress)
         # the progress dialog may take a moment to go
         t.expect(lambda: [w.id for w in v.others()] == [box.id],
                  f"{folder}: once it ends only the main window and the result box are mapped", 2)
         written = sorted(os.listdir(t.path(folder, "big")))
-        t.check(0 < len(written) < 255 if cancel else len(written) == 255, f"{folder}: {len(written)} of 255 files written")
+        t.check(0 < len(written) < 255 if cancel else len(written) == 255,
+                f"{folder}: {len(written)} of 255 files written")
         for row in (() if cancel else (0, 254)):
             t.check(t.path(folder, "big", f"{row:03d}.png").read_bytes() == t.export(big, row),
                     f"{row:03d}.png is what zpk export writes")
         text = v.message_text(box)
-        t.check(f"{len(written)}개를" in text and ("취소" in text) == cancel, f"the result box says what happened: {text!r}")
+        t.check(f"{len(written)}개를" in text and ("취소" in text) == cancel,
+                f"the result box says what happened: {text!r}")
         t.key("Return", to=box)
         t.expect(lambda: not v.others(), f"{folder}: Return on the result box leaves the main window alone")
         for w in v.others():  # close what stayed, to go on
@@ -75,9 +76,10 @@ def replace(t):
     other = desk.write_png(t.path("other.png"), 30, 30, (bytes((0, 160, 0)) * 15 + bytes((250, 250, 0)) * 15) * 30)
     noise = random.Random(7)
     # 200 colours, no two neighbours alike: far more than the 65,535 bytes an entry before the last may take
-    huge = desk.write_png(t.path("huge.png"), 300, 300, bytes(b for _ in range(90000) for b in (noise.randrange(200), 0, 9)))
+    huge = desk.write_png(t.path("huge.png"), 300, 300,
+                          bytes(b for _ in range(90000) for b in (noise.randrange(200), 0, 9)))
 
-    v = t.viewer(target)
+    v = desk.Viewer(t, target)
     v.canvas_is(t.drawn(target, 0), "row 0 drawn")
     v.menu(3)  # 이미지 저장…, 복사, 바꾸기…
     v.through_dialog([], good, "the picture dialog")
@@ -85,7 +87,8 @@ def replace(t):
     t.check(replace.name == "항목 바꾸기", f"the replace dialog's title: {replace.name!r}")
     t.key("Tab", "space")  # from the check box to 바꾸기
     v.wait_alone("the replace dialog closing")
-    t.check(desk.pixels(t.export(target, 0)) == desk.pixels(good.read_bytes()), "replaced in place: row 0 is the picture")
+    t.check(desk.pixels(t.export(target, 0)) == desk.pixels(good.read_bytes()),
+            "replaced in place: row 0 of the file is the picture")
     v.canvas_is(t.drawn(target, 0), "the replaced row drawn")
 
     before = target.read_bytes()

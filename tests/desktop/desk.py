@@ -1,11 +1,9 @@
 """The desktop suite's harness: the real viewer on a private Xvfb display with
-openbox, driven by real input (xdotool) and read only from outside: the
-screen, the window list and titles, the X selections and the files written.
-main(flows) runs the flow --flow names; each wait is a bounded poll; every
-process started ends with the flow (with the harness too: PR_SET_PDEATHSIG).
-A failed run's folder (logs, screenshots, files) is kept in --keep."""
+openbox, driven by xdotool and read only from outside (screen, window list and
+titles, X selections, files written). Every wait is a bounded poll; every
+process started ends with the flow; a failed run's folder is kept in --keep."""
 
-import argparse, collections, ctypes, os, pathlib, re, select, shutil, signal, subprocess, sys, tempfile, time, traceback
+import argparse, collections, ctypes, os, pathlib, re, shutil, signal, subprocess, sys, tempfile, time, traceback
 
 # The main window's controls, client (x, y, width, height) at scale 1.
 CONTROLS = {"Picture1": (192, 16, 377, 449), "List1": (8, 56, 177, 148), "File1": (8, 272, 177, 198),
@@ -59,13 +57,6 @@ def canvas_with(png, under=None):
                        "-depth", "8", "rgb:-", data=under or b"\xff" * (CANVAS[0] * CANVAS[1] * 3))
 
 
-def difference(a, b):
-    """'' when two canvases (RGB) are equal, else how many pixels differ and the first."""
-    differ = [i for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3]]
-    return differ and (f"{len(differ)} pixels differ, the first at {divmod(differ[0] // 3, CANVAS[0])[::-1]}: "
-                       f"{a[differ[0]:differ[0] + 3].hex()} against {b[differ[0]:differ[0] + 3].hex()}")
-
-
 class Test:
     """One flow's desktop, its processes and its probes."""
 
@@ -80,13 +71,12 @@ class Test:
         self.env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": str(self.work / "home"),
                     "XDG_CONFIG_HOME": str(self.work / "home" / ".config"), "LC_ALL": "C.UTF-8",
                     "XDG_RUNTIME_DIR": str(self.work / "runtime"), "QT_QPA_PLATFORM": "xcb"}
-        self.env.update({k: os.environ[k] for k in ("LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS") if k in os.environ})
+        self.env.update({k: v for k, v in os.environ.items() if k.endswith("SAN_OPTIONS")})
 
     def path(self, *parts):
         return self.work.joinpath(*parts)
 
     def copy_demo(self, *parts):
-        """A copy of the sample container at path(*parts)."""
         self.path(*parts).parent.mkdir(exist_ok=True)
         return pathlib.Path(shutil.copy(self.demo, self.path(*parts)))
 
@@ -98,27 +88,19 @@ class Test:
         return self.processes[-1]
 
     def start(self):
-        """Xvfb (it picks a free display and writes its number to the pipe, and
-        dies when the pipe closes before the newline), then openbox; False
-        when Xvfb cannot start."""
+        """Xvfb (it picks a free display and writes its number and a newline
+        to the file), then openbox; False when Xvfb cannot start."""
         if shutil.which("Xvfb") is None:
             return False
         for tool in ("openbox", "xdotool", "xprop", "xwininfo", "import", "convert", "xclip"):
             if shutil.which(tool) is None:
                 raise Failure(f"{tool} is not installed (scripts/install-deps test)")
-        reader, writer = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(writer), "-screen", "0", f"{self.screen}x24", "-nolisten", "tcp",
-                    "-dpi", "96", "-noreset"], "xvfb.log", pass_fds=(writer,))
-        os.close(writer)
-        number, deadline = b"", time.monotonic() + 10
-        while not number.endswith(b"\n") and select.select([reader], [], [], max(0, deadline - time.monotonic()))[0]:
-            if not (piece := os.read(reader, 32)):
-                break
-            number += piece
-        os.close(reader)
-        if not number.endswith(b"\n"):
+        with open(self.path("display"), "wb") as fd:
+            xvfb = self.spawn(["Xvfb", "-displayfd", str(fd.fileno()), "-screen", "0", f"{self.screen}x24",
+                               "-nolisten", "tcp", "-dpi", "96", "-noreset"], "xvfb.log", pass_fds=(fd.fileno(),))
+        if not within(lambda: xvfb.poll() is None and self.path("display").read_text().endswith("\n"), 10):
             return False
-        self.display = self.env["DISPLAY"] = ":" + number.decode().strip()
+        self.display = self.env["DISPLAY"] = ":" + self.path("display").read_text().strip()
         self.spawn(["openbox", "--sm-disable"], "openbox.log")
         poll("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in self.x("xprop", "-root", quiet=True), 10)
         self.x("xdotool", "mousemove", "--sync", "1", "1")
@@ -144,11 +126,11 @@ class Test:
         return done.stdout if binary else done.stdout.decode(errors="replace")
 
     def clients(self):
-        """The windows openbox manages, as it lists them."""
         found = []
         for wid in self.x("xprop", "-root", "_NET_CLIENT_LIST", quiet=True).partition("#")[2].replace(",", " ").split():
             props = self.x("xprop", "-id", wid, "_NET_WM_NAME", "_NET_WM_PID", quiet=True)
-            name, pid = re.search(r'_NET_WM_NAME\(\w+\) = "(.*)"', props), re.search(r"_NET_WM_PID\(\w+\) = (\d+)", props)
+            name = re.search(r'_NET_WM_NAME\(\w+\) = "(.*)"', props)
+            pid = re.search(r"_NET_WM_PID\(\w+\) = (\d+)", props)
             found.append(Window(int(wid, 16), name[1].replace('\\"', '"') if name else "", int(pid[1]) if pid else 0))
         return found
 
@@ -166,7 +148,6 @@ class Test:
         return x - left, y - top, w + left + right, h + top + bottom
 
     def grab(self, x=0, y=0, w=None, h=None):
-        """The pixels (RGB) of the screen or of a part of it."""
         crop = ["-crop", f"{w}x{h}+{x}+{y}"] if w else []
         return self.x("import", "-silent", "-window", "root", *crop, "-depth", "8", "rgb:-", binary=True, seconds=10)
 
@@ -218,9 +199,6 @@ class Test:
         return self.check(re.search("[가-힣]", text) and not re.search(r"[A-Za-z]{2,}(?: [A-Za-z]{2,})+", text),
                           f"{what}, in Korean, no English: {text!r}")
 
-    def viewer(self, *args, **kwargs):
-        return Viewer(self, args, **kwargs)
-
     def zpk(self, *args):
         done = subprocess.run([self.options.zpk, *args], capture_output=True, timeout=60)
         if done.returncode != 0:
@@ -237,20 +215,17 @@ class Test:
 
 
 class Viewer:
-    """One run of zpkview on the desktop."""
-
-    def __init__(self, t, args, lang=None, env=None, cwd=None, log="viewer"):
+    def __init__(self, t, *args, lang=None, env=None, cwd=None, log="viewer"):
         self.t, self.log = t, log + ".log"
         argv = [t.options.viewer] + (["--lang", lang] if lang else []) + list(args)
         self.process = t.spawn(argv, self.log, env={**t.env, **(env or {})}, cwd=cwd or t.samples)
-        self.main = poll(f"the viewer's window ({log})", lambda: self.need_alive() or self.windows(), 10)[0]
+        self.main = poll(f"the viewer's window ({log})", self.windows, 10)[0]
         t.activate(self.main)
 
-    def need_alive(self):
+    def windows(self):
+        """The viewer's windows the window manager manages; a Failure once the viewer has ended."""
         if self.process.poll() is not None:
             raise Failure(f"the viewer ended (status {self.process.returncode}); see {self.log}")
-
-    def windows(self):
         return [w for w in self.t.clients() if w.pid == self.process.pid]
 
     def others(self):
@@ -261,11 +236,10 @@ class Viewer:
 
     def wait_other(self, what, seconds=5, besides=None):
         """The newest window of this viewer besides the main one (and `besides`)."""
-        return poll(what, lambda: self.need_alive() or [w for w in self.others() if w.id != getattr(besides, "id", 0)],
-                    seconds)[-1]
+        return poll(what, lambda: [w for w in self.others() if w.id != getattr(besides, "id", 0)], seconds)[-1]
 
     def wait_alone(self, what, seconds=5):
-        poll(what, lambda: self.need_alive() or not self.others(), seconds)
+        poll(what, lambda: not self.others(), seconds)
 
     def control(self, name, dx=None, dy=None):
         """A point on the screen inside a control: its middle, or (dx, dy) from its top left."""
@@ -278,7 +252,6 @@ class Viewer:
         return self.control(control, 20, 1 + 14 * row + 7)
 
     def click(self, name, row=None):
-        """Clicks a control's middle, or a row of List1 or File1."""
         self.t.click(*(self.control(name) if row is None else self.row(name, row)))
 
     def row_selected(self, control, row):
@@ -287,14 +260,17 @@ class Viewer:
         r, g, b = self.t.grab(x + 130, y, 1, 1)
         return b > r + 60
 
-    def canvas(self):
-        return self.t.grab(*self.control("Picture1", 0, 0), *CANVAS)
-
     def canvas_is(self, expected, what, seconds=5):
         """A probe: the canvas comes to be `expected`. The main window comes to the front first."""
         self.t.activate(self.main)
-        within(lambda: self.need_alive() or self.canvas() == expected, seconds)
-        return self.t.check(not (differ := difference(self.canvas(), expected)), f"{what}: {differ or 'as expected'}")
+        place = (*self.control("Picture1", 0, 0), *CANVAS)
+        within(lambda: self.t.grab(*place) == expected, seconds)
+        shown = self.t.grab(*place)
+        if differ := [i // 3 for i in range(0, len(shown), 3) if shown[i:i + 3] != expected[i:i + 3]]:
+            at = differ[0] * 3
+            what += (f": {len(differ)} pixels differ, the first at {divmod(differ[0], CANVAS[0])[::-1]}: "
+                     f"{shown[at:at + 3].hex()}, not {expected[at:at + 3].hex()}")
+        return self.t.check(not differ, what)
 
     def through_dialog(self, keys, path, what, select_all=False):
         """Opens a file dialog with `keys`, types `path` into it and presses Return; the dialog must close."""
@@ -305,7 +281,7 @@ class Viewer:
             self.t.key("ctrl+a")
         self.t.type(path)
         self.t.key("Return")
-        poll(what + " closing", lambda: self.need_alive() or dialog.id not in [w.id for w in self.windows()])
+        poll(what + " closing", lambda: dialog.id not in [w.id for w in self.windows()])
 
     def visible(self):
         """How many windows of the viewer are mapped, popups among them."""
@@ -317,19 +293,17 @@ class Viewer:
         before = self.visible()
         self.t.key(*keys)
         # the popup takes the keyboard once it is mapped
-        return within(lambda: self.need_alive() or self.visible() > before) and before + 1
+        return within(lambda: self.visible() > before) and before + 1
 
     def menu(self, downs):
-        """Chooses the canvas menu's item `downs` steps down."""
         if not self.open_menu():
             raise Failure("the canvas menu did not come")
         self.t.key(*(["Down"] * downs), "Return")
 
     def message_text(self, box):
-        """A message box's text: a drag from the top left of its label to
-        the box's bottom right, past the text's end, selects all of it into
-        the X primary selection (the label holds the mouse until it is let
-        go, so the button under it is not pressed)."""
+        """A message box's text: a drag from the top left of its label to the box's bottom right, past the
+        text's end, selects all of it into the X primary selection (the label holds the mouse until it is
+        let go, so the button under it is not pressed)."""
         self.t.clear("primary")
         self.t.activate(box)
         x, y, w, h = self.t.geometry(box)

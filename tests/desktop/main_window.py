@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The main window's flows, each on its own desktop (desk.main)."""
 import subprocess
 
@@ -14,23 +13,25 @@ def opening(t):
     demo, green = t.copy_demo("here", "demo.zpk"), t.path("here", "green.zpk")
     t.zpk("pack", green, desk.write_png(t.path("green.png"), 20, 10, bytes((0, 200, 0)) * 200))
 
-    v = t.viewer(cwd=t.path("here"))
+    v = desk.Viewer(t, cwd=t.path("here"))
     t.check(v.title() == desk.CAPTION["ko"], f"before a load the title is the caption alone: {v.title()!r}")
     v.through_dialog(["ctrl+o"], demo, "the open dialog (Ctrl+O)")
     v.canvas_is(t.drawn(demo, 0), "Ctrl+O, a path typed and Return draw row 0")
-    t.expect(lambda: v.title() == f"demo.zpk (항목 0) — {desk.CAPTION['ko']}", "after a load the title names the file, row")
+    t.expect(lambda: v.title() == f"demo.zpk (항목 0) — {desk.CAPTION['ko']}",
+             "after a load the title names the file and row")
     v.click("File1", 1)  # File1 lists demo.zpk, green.zpk
     v.canvas_is(t.drawn(green, 0), "a click on green.zpk in File1 draws it")
     t.check(v.row_selected("File1", 1), "File1 marks green.zpk")
     v.click("List1", 0)
     v.quit()
 
-    v = t.viewer(demo, lang="en", log="viewer-en")
+    v = desk.Viewer(t, demo, lang="en", log="viewer-en")
     v.canvas_is(t.drawn(demo, 0), "zpkview FILE draws its row 0")
     t.check(v.row_selected("File1", 0), "File1 lists FILE's folder and marks FILE")
     v.click("List1", 2)
     v.canvas_is(t.drawn(demo, 2), "a click on row 2 of List1 draws it")
-    t.expect(lambda: v.title() == f"demo.zpk (entry 2) — {desk.CAPTION['en']}", "the English title names the file, row")
+    t.expect(lambda: v.title() == f"demo.zpk (entry 2) — {desk.CAPTION['en']}",
+             "the English title names the file and row")
     v.quit()
 
 
@@ -39,7 +40,7 @@ def picture(t):
     under value 0, "clear before drawing" off keeps the last picture under the
     next, and UserColor with the colour boxes draws the ramp `zpk export
     --user-color` draws."""
-    v = t.viewer(t.demo, env=ENGLISH)
+    v = desk.Viewer(t, t.demo, env=ENGLISH)
     v.canvas_is(t.drawn(t.demo, 0), "row 0 as zpk export draws it")
     v.click("mode_back")
     v.click("List1", 5)
@@ -65,7 +66,7 @@ def save_copy(t):
     writes for the drawn entry; copying (Ctrl+Shift+C) puts the same pixels
     on the clipboard as image/png."""
     saved = t.path("saved.png")
-    v = t.viewer(t.demo)
+    v = desk.Viewer(t, t.demo)
     v.click("List1", 5)
     expected = t.export(t.demo, 5)
     v.canvas_is(desk.canvas_with(expected), "row 5 drawn")
@@ -85,8 +86,9 @@ def palette(t):
     "팔레트 되돌리기" draws with the stored colours again."""
     load, revert_in_use, save_none_in_use = 7, 8, 8  # menu rows for the keyboard, disabled ones skipped
     gpl, saved = t.path("night.gpl"), t.path("saved.gpl")
-    gpl.write_text("GIMP Palette\nName: night\n#\n" + "".join(f"{v} {255 - v} {v * 7 % 256}\tc{v}\n" for v in range(256)))
-    v = t.viewer(t.demo)
+    gpl.write_text("GIMP Palette\nName: night\n#\n"
+                   + "".join(f"{v} {255 - v} {v * 7 % 256}\tc{v}\n" for v in range(256)))
+    v = desk.Viewer(t, t.demo)
     v.canvas_is(stored := t.drawn(t.demo, 0), "row 0 drawn")
     v.menu(save_none_in_use)
     v.through_dialog([], saved, "the palette save dialog", select_all=True)
@@ -108,12 +110,12 @@ def recent(t):
     first, second = t.copy_demo("a", "first.zpk"), t.path("b", "second.zpk")
     second.parent.mkdir()
     t.zpk("pack", "-q", second, desk.write_png(t.path("blue.png"), 12, 12, bytes((20, 40, 220)) * 144))
-    v = t.viewer(first, env=ENGLISH, log="viewer-1")
+    v = desk.Viewer(t, first, env=ENGLISH, log="viewer-1")
     v.through_dialog(["ctrl+o"], second, "the open dialog")
     v.canvas_is(t.drawn(second, 0), "the first run opens second.zpk")
     v.quit()
 
-    v = t.viewer(env=ENGLISH, cwd=t.work, log="viewer-2")
+    v = desk.Viewer(t, env=ENGLISH, cwd=t.work, log="viewer-2")
     for number, path, what in ((1, second, "the second run: recent file 1 is second.zpk"),
                                (2, first, "recent file 2 is first.zpk")):
         shown = v.open_menu()
@@ -133,7 +135,7 @@ def qt_options(t):
         t.check(done.returncode == 0 and done.stdout.startswith(b"zpkview "),
                 f"zpkview {' '.join(options)} --version without a display: status {done.returncode}, "
                 f"{(done.stdout + done.stderr).decode(errors='replace').strip()!r}")
-    v = t.viewer("-style", "Fusion", t.demo)
+    v = desk.Viewer(t, "-style", "Fusion", t.demo)
     v.canvas_is(t.drawn(t.demo, 0), "zpkview -style Fusion FILE draws FILE")
     v.quit()
 
@@ -142,7 +144,7 @@ def scale(t):
     """The window at QT_SCALE_FACTOR 1.5 and 2 on a 1280x800 screen: at 1.5
     the bottom border of both lists is drawn; at 2 the title bar is on the
     screen, inside the area the window manager leaves for windows."""
-    v = t.viewer(t.demo, env={"QT_SCALE_FACTOR": "1.5"}, log="viewer-1.5")
+    v = desk.Viewer(t, t.demo, env={"QT_SCALE_FACTOR": "1.5"}, log="viewer-1.5")
     x, y, _, _ = t.geometry(v.main)
     for name in ("List1", "File1"):
         cx, cy, cw, ch = desk.CONTROLS[name]
@@ -154,7 +156,7 @@ def scale(t):
                 f"QT_SCALE_FACTOR=1.5: {name} has its bottom border")
     v.quit()
 
-    v = t.viewer(t.demo, env={"QT_SCALE_FACTOR": "2"}, log="viewer-2")
+    v = desk.Viewer(t, t.demo, env={"QT_SCALE_FACTOR": "2"}, log="viewer-2")
     fy, cy = t.frame(v.main)[1], t.geometry(v.main)[1]
     area = [int(n) for n in t.x("xprop", "-root", "_NET_WORKAREA").partition("=")[2].split(",")[:4]]
     t.check(fy >= area[1] and cy <= area[1] + area[3],

@@ -1,9 +1,7 @@
-# The desktop suite: the real viewer under Xvfb with a real window manager
-# (openbox), Qt's real dialogs and real input (xdotool), read from outside
-# (screen, window list, selections, files written). One test per window flow
-# (FILE/FLOW: the flow's function in FILE.py), each on its own display, so
-# they run in parallel; a test skips (77) only when Xvfb cannot start.
-# Debian's python3: the harness uses its standard library only.
+# The desktop suite (HACKING.md): the real viewer under Xvfb and openbox, driven
+# by xdotool and read from outside. One test per window flow (FILE/FLOW: the
+# function FLOW of FILE.py), each on its own display, so they run in parallel;
+# a test skips (77) only when Xvfb cannot start. Debian's python3.
 set(ZPK_DESKTOP_FLOWS main_window/open main_window/picture main_window/save_copy main_window/palette main_window/recent
                       main_window/qt_options main_window/scale boxes/messages boxes/export_all boxes/replace
                       windows/windows windows/keys)

@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The inspector's and the gallery's flows, each on its own desktop
 (desk.main)."""
 import desk
@@ -14,7 +13,7 @@ def windows(t):
     main window (their frames do not overlap), also when opened at start,
     names the file, zooms with its keys, and the gallery draws the entry
     clicked or chosen with the arrow keys and Return; Escape closes each."""
-    v = t.viewer(t.demo, lang="en")
+    v = desk.Viewer(t, t.demo, lang="en")
     main = t.frame(v.main)
     for keys, name, zooms in (("ctrl+i", "inspector", (("plus", "+ zooms the inspector in"),
                                                        ("0", "0 fits the picture again"))),
@@ -28,7 +27,7 @@ def windows(t):
         for key, what in zooms:
             before = t.grab(*t.geometry(window))
             t.key(key)
-            t.expect(lambda: v.need_alive() or t.grab(*t.geometry(window)) != before, what)
+            t.expect(lambda: t.grab(*t.geometry(window)) != before, what)
         if name == "gallery":
             # thumbnails of 128 pixels in cells 140 wide, from (12, 35) of the gallery
             gx, gy, _, _ = t.geometry(window)
@@ -42,10 +41,11 @@ def windows(t):
 
     # opened at start, before the window manager has framed the main window
     for option in ("--gallery", "--inspect"):
-        v = t.viewer(option, t.demo, lang="en", log="viewer" + option)
+        v = desk.Viewer(t, option, t.demo, lang="en", log="viewer" + option)
         window = v.wait_other(option)
         desk.within(lambda: apart(t.frame(window), t.frame(v.main)), 2)
-        t.check(apart(a := t.frame(window), b := t.frame(v.main)), f"zpkview {option} FILE: beside the main window: {a}, {b}")
+        t.check(apart(a := t.frame(window), b := t.frame(v.main)),
+                f"zpkview {option} FILE: beside the main window: {a}, {b}")
         v.quit()
 
 
@@ -53,7 +53,7 @@ def keys(t):
     """Every key of every window: what each opens, draws or copies in the main
     window, the inspector and the gallery; Ctrl+W closes the inspector and the
     gallery and Ctrl+Q ends the program from each window."""
-    v = t.viewer(t.demo)
+    v = desk.Viewer(t, t.demo)
     v.click("List1", 0)
     t.key("Down")
     v.canvas_is(t.drawn(t.demo, 1), "Down in List1 draws row 1")
@@ -69,7 +69,7 @@ def keys(t):
     def copies(key, what, to):
         t.clear("clipboard")
         t.key(key, to=to)
-        t.expect(lambda: v.need_alive() or t.selection("clipboard", "image/png"), what)
+        t.expect(lambda: t.selection("clipboard", "image/png"), what)
 
     opens("F1", "F1 shows the about box", close="Return")
     opens("ctrl+o", "Ctrl+O opens the file dialog")
@@ -89,7 +89,8 @@ def keys(t):
     for key, name in (("ctrl+i", "inspector"), ("ctrl+g", "gallery")):
         t.key(key, to=v.main)
         t.key("ctrl+w", to=v.wait_other(f"the {name}"))
-        t.expect(lambda: not v.others() and v.process.poll() is None, f"Ctrl+W closes the {name}, the main window stays")
+        t.expect(lambda: not v.others() and v.process.poll() is None,
+                 f"Ctrl+W closes the {name}, the main window stays")
         for w in v.others():
             t.key("Escape", to=w)
         v.wait_alone(f"the {name} closed")
@@ -97,7 +98,7 @@ def keys(t):
     t.check(True, "Ctrl+Q in the main window ends the program")
 
     for key, name in (("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
-        v = t.viewer(t.demo, log=f"viewer-{name}")
+        v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
         t.key(key)
         t.key("ctrl+q", to=v.wait_other(f"the {name}"))
         t.expect(lambda: v.process.poll() is not None, f"Ctrl+Q in the {name} ends the program")
