@@ -1,77 +1,107 @@
-#!/usr/bin/python3
-"""The inspector (Ctrl+I) and the gallery (Ctrl+G), in English, on a screen
-wide enough for three windows side by side: each opens
-beside the main window (their frames do not overlap), names the file,
-zooms with its keys, and the gallery draws the entry clicked or chosen with
-the arrow keys and Return; Escape closes each."""
+"""The inspector's and the gallery's flows, each on its own desktop
+(desk.main)."""
 import desk
 
 
-def overlap(a, b):
-    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+def apart(a, b):
+    return a[0] >= b[0] + b[2] or b[0] >= a[0] + a[2] or a[1] >= b[1] + b[3] or b[1] >= a[1] + a[3]
 
 
-def pixels(t, window):
-    return t.desk.grab().region(*t.desk.geometry(window))
-
-
-def changes(t, v, window, keys, what):
-    before = pixels(t, window)
-    t.desk.key(*keys)
-    try:
-        desk.poll(what, lambda: v.need_alive() or pixels(t, window) != before, seconds=3)
-        return t.check(True, what)
-    except desk.Failure:
-        return t.check(False, what)
-
-
-def run(t):
-    demo = t.samples + "/demo.zpk"
-    v = t.viewer(demo, lang="en")
-    main = t.desk.frame(v.main)
-
-    t.desk.key("ctrl+i")
-    inspector = v.wait_other("the inspector")
-    t.check("demo.zpk" in inspector.name, f"the inspector names the file: {inspector.name!r}")
-    t.check(not overlap(t.desk.frame(inspector), main), "the inspector opens beside the main window")
-    t.desk.activate(inspector)
-    changes(t, v, inspector, ["plus"], "+ zooms the inspector in")
-    changes(t, v, inspector, ["0"], "0 fits the picture again")
-    t.desk.key("Escape")
-    v.wait_alone("Escape closing the inspector")
-
-    t.desk.activate(v.main)
-    t.desk.key("ctrl+g")
-    gallery = v.wait_other("the gallery")
-    t.check("demo.zpk" in gallery.name, f"the gallery names the file: {gallery.name!r}")
-    t.check(not overlap(t.desk.frame(gallery), main),
-            f"the gallery opens beside the main window: {t.desk.frame(gallery)} and {main}")
-    t.desk.activate(gallery)
-    changes(t, v, gallery, ["ctrl+plus"], "Ctrl++ makes the thumbnails larger")
-    changes(t, v, gallery, ["ctrl+minus"], "Ctrl+- makes them smaller again")
-    # thumbnails of 128 pixels in cells 140 wide, from (12, 35) of the gallery
-    gx, gy, _, _ = t.desk.geometry(gallery)
-    t.desk.click(gx + 82 + 140, gy + 103)
-    v.canvas_is(desk.canvas_with(t.export(demo, 1)), "a click on thumbnail 1 draws row 1")
-    t.desk.activate(gallery)
-    t.desk.key("Right", "Return")
-    v.canvas_is(desk.canvas_with(t.export(demo, 2)), "Right and Return in the gallery draw row 2")
-    t.desk.activate(gallery)
-    t.desk.key("Escape")
-    v.wait_alone("Escape closing the gallery")
+def windows(t):
+    """The inspector (Ctrl+I) and the gallery (Ctrl+G), in English, on a
+    screen wide enough for three windows side by side: each opens beside the
+    main window (their frames do not overlap), also when opened at start,
+    names the file, zooms with its keys, and the gallery draws the entry
+    clicked or chosen with the arrow keys and Return; Escape closes each."""
+    v = desk.Viewer(t, t.demo, lang="en")
+    main = t.frame(v.main)
+    for keys, name, zooms in (("ctrl+i", "inspector", (("plus", "+ zooms the inspector in"),
+                                                       ("0", "0 fits the picture again"))),
+                              ("ctrl+g", "gallery", (("ctrl+plus", "Ctrl++ makes the thumbnails larger"),
+                                                     ("ctrl+minus", "Ctrl+- makes them smaller again")))):
+        t.key(keys, to=v.main)
+        window = v.wait_other(f"the {name}")
+        t.check("demo.zpk" in window.name, f"the {name} names the file: {window.name!r}")
+        t.check(apart(t.frame(window), main), f"the {name} opens beside the main window: {t.frame(window)}, {main}")
+        t.activate(window)
+        for key, what in zooms:
+            before = t.grab(*t.geometry(window))
+            t.key(key)
+            t.expect(lambda: t.grab(*t.geometry(window)) != before, what)
+        if name == "gallery":
+            # thumbnails of 128 pixels in cells 140 wide, from (12, 35) of the gallery
+            gx, gy, _, _ = t.geometry(window)
+            t.click(gx + 82 + 140, gy + 103)
+            v.canvas_is(t.drawn(t.demo, 1), "a click on thumbnail 1 draws row 1")
+            t.key("Right", "Return", to=window)
+            v.canvas_is(t.drawn(t.demo, 2), "Right and Return in the gallery draw row 2")
+        t.key("Escape", to=window)
+        v.wait_alone(f"Escape closing the {name}")
     v.quit()
 
     # opened at start, before the window manager has framed the main window
     for option in ("--gallery", "--inspect"):
-        v = t.viewer(option, demo, lang="en", log="viewer" + option)
+        v = desk.Viewer(t, option, t.demo, lang="en", log="viewer" + option)
         window = v.wait_other(option)
-        try:
-            desk.poll("the frames", lambda: not overlap(t.desk.frame(window), t.desk.frame(v.main)), seconds=2)
-        except desk.Failure:
-            pass
-        t.check(not overlap(t.desk.frame(window), t.desk.frame(v.main)),
-                f"zpkview {option} FILE: beside the main window: {t.desk.frame(window)} and {t.desk.frame(v.main)}")
+        desk.within(lambda: apart(t.frame(window), t.frame(v.main)), 2)
+        t.check(apart(a := t.frame(window), b := t.frame(v.main)),
+                f"zpkview {option} FILE: beside the main window: {a}, {b}")
         v.quit()
 
 
-desk.main(run, screen="2400x1000")
+def keys(t):
+    """Every key of every window: what each opens, draws or copies in the main
+    window, the inspector and the gallery; Ctrl+W closes the inspector and the
+    gallery and Ctrl+Q ends the program from each window."""
+    v = desk.Viewer(t, t.demo)
+    v.click("List1", 0)
+    t.key("Down")
+    v.canvas_is(t.drawn(t.demo, 1), "Down in List1 draws row 1")
+
+    def opens(key, what, close="Escape", besides=None, to=v.main):
+        """A key opens another window of the viewer, `close` closes it again."""
+        t.key(key, to=to)
+        window = desk.within(lambda: [w for w in v.others() if w.id != getattr(besides, "id", 0)])
+        if t.check(window, f"{what}: {window}"):
+            t.key(close, to=window[-1])
+            desk.poll(what + " closing", lambda: len(v.others()) == (besides is not None))
+
+    def copies(key, what, to):
+        t.clear("clipboard")
+        t.key(key, to=to)
+        t.expect(lambda: t.selection("clipboard", "image/png"), what)
+
+    opens("F1", "F1 shows the about box", close="Return")
+    opens("ctrl+o", "Ctrl+O opens the file dialog")
+    opens("ctrl+s", "Ctrl+S opens the save dialog")
+    opens("ctrl+e", "Ctrl+E opens the export folder dialog")
+    for key in ("shift+F10", "Menu"):
+        if t.check(shown := v.open_menu([key]), f"{key} opens the canvas menu"):
+            t.key("Escape")
+            desk.poll("the menu closing", lambda: v.visible() < shown, 3)
+    copies("ctrl+shift+c", "Ctrl+Shift+C copies the picture", v.main)
+    v.click("Picture1")
+    copies("ctrl+c", "Ctrl+C on the canvas copies the picture", None)
+    t.key("ctrl+i", to=v.main)
+    inspector = v.wait_other("the inspector (Ctrl+I)")
+    copies("ctrl+c", "Ctrl+C in the inspector copies the picture", inspector)
+    opens("ctrl+s", "Ctrl+S in the inspector opens the save dialog", besides=inspector, to=inspector)
+    for key, name in (("ctrl+i", "inspector"), ("ctrl+g", "gallery")):
+        t.key(key, to=v.main)
+        t.key("ctrl+w", to=v.wait_other(f"the {name}"))
+        t.expect(lambda: not v.others() and v.process.poll() is None,
+                 f"Ctrl+W closes the {name}, the main window stays")
+        for w in v.others():
+            t.key("Escape", to=w)
+        v.wait_alone(f"the {name} closed")
+    v.quit()
+    t.check(True, "Ctrl+Q in the main window ends the program")
+
+    for key, name in (("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
+        v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
+        t.key(key)
+        t.key("ctrl+q", to=v.wait_other(f"the {name}"))
+        t.expect(lambda: v.process.poll() is not None, f"Ctrl+Q in the {name} ends the program")
+
+
+desk.main({"windows": windows, "keys": keys}, screens={"windows": "2400x1000", "keys": "1600x1000"})
