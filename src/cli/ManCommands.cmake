@@ -13,14 +13,7 @@
 # its description; other indented lines are an indented paragraph.
 cmake_minimum_required(VERSION 3.25)
 
-function(zpk_output var)
-  execute_process(COMMAND "${ZPK}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    string(REPLACE ";" " " args "${ARGN}")
-    message(FATAL_ERROR "zpk ${args} failed (${status}): ${err}")
-  endif()
-  set(${var} "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/RunChecked.cmake)
 
 # The lines of a text as a list, with what a list would take apart
 # (semicolons, brackets) kept as markers until roffText puts them back.
@@ -53,7 +46,7 @@ function(roff_text var text)
 endfunction()
 
 # The sub-commands, in the order the general help lists them.
-zpk_output(general --help)
+run_checked(general "${ZPK}" --help)
 lines_of(general_lines "${general}")
 set(commands "")
 set(in_commands FALSE)
@@ -73,7 +66,7 @@ endif()
 
 set(page "")
 foreach(command IN LISTS commands)
-  zpk_output(help help ${command})
+  run_checked(help "${ZPK}" help ${command})
   lines_of(help_lines "${help}")
   string(TOUPPER "${command}" title)
   # no hyphenation: an option is never broken across lines

@@ -5,18 +5,9 @@ cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 
-# run(VAR COMMAND...): VAR is the command's standard output; a failure
-# stops the check
-function(run var)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0)
-    string(REPLACE ";" " " command "${ARGN}")
-    message(FATAL_ERROR "${command} failed (${status}):\n${out}\n${err}")
-  endif()
-  set(${var} "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/RunChecked.cmake)
 
-run(made "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -G DEB -B "${WORK}/out")
+run_checked(made "${CPACK}" --config "${BUILD_DIR}/CPackConfig.cmake" -G DEB -B "${WORK}/out")
 file(GLOB debs "${WORK}/out/*.deb")
 list(LENGTH debs count)
 if(NOT count EQUAL 1)
@@ -26,7 +17,7 @@ set(deb "${debs}")
 
 # the control fields
 foreach(field Package Version Section Maintainer Depends Description)
-  run(value dpkg-deb --field "${deb}" ${field})
+  run_checked(value dpkg-deb --field "${deb}" ${field})
   string(STRIP "${value}" value)
   set(field_${field} "${value}")
 endforeach()
@@ -51,7 +42,7 @@ foreach(need "fonts-nanum | fonts-noto-cjk" "qt6-translations-l10n" "libqt6widge
 endforeach()
 
 # the files: every one under /usr, and each that a desktop looks for there
-run(listing dpkg-deb --contents "${deb}")
+run_checked(listing dpkg-deb --contents "${deb}")
 string(REGEX MATCHALL "\\./[^\n]*" paths "${listing}")
 set(files "")
 foreach(path IN LISTS paths)
@@ -92,16 +83,16 @@ endforeach()
 # unpacked: the programs stripped, the licence the project's, and the
 # metainfo valid together with the menu entry and the icon beside it
 set(root "${WORK}/root")
-run(ignored dpkg-deb --extract "${deb}" "${root}")
+run_checked(ignored dpkg-deb --extract "${deb}" "${root}")
 foreach(program zpkview zpk)
-  run(kind file --brief "${root}/usr/bin/${program}")
+  run_checked(kind file --brief "${root}/usr/bin/${program}")
   if(NOT kind MATCHES "^ELF .*, stripped")
     message(FATAL_ERROR "/usr/bin/${program} is not a stripped program: ${kind}")
   endif()
   # hardened (cmake/Hardening.cmake): position-independent, relocations
   # bound at load and read-only, libc's checked calls and the stack protector
-  run(dynamic readelf --dynamic --program-headers --wide "${root}/usr/bin/${program}")
-  run(symbols readelf --dyn-syms --wide "${root}/usr/bin/${program}")
+  run_checked(dynamic readelf --dynamic --program-headers --wide "${root}/usr/bin/${program}")
+  run_checked(symbols readelf --dyn-syms --wide "${root}/usr/bin/${program}")
   foreach(sign "\\(FLAGS(_1)?\\)[^\n]*NOW" "\\(FLAGS_1\\)[^\n]*PIE" "GNU_RELRO")
     if(NOT dynamic MATCHES "${sign}")
       message(FATAL_ERROR "/usr/bin/${program} is not hardened: no ${sign} in\n${dynamic}")
@@ -118,6 +109,6 @@ file(READ "${root}/usr/share/doc/zpkview/copyright" licence)
 if(NOT licence MATCHES "MIT License" OR NOT licence MATCHES "The zpkview authors")
   message(FATAL_ERROR "/usr/share/doc/zpkview/copyright is not the project's licence")
 endif()
-run(report "${APPSTREAMCLI}" validate-tree --no-net "${root}")
+run_checked(report "${APPSTREAMCLI}" validate-tree --no-net "${root}")
 
 file(REMOVE_RECURSE "${WORK}")
