@@ -23,8 +23,15 @@ ExportAllFlow::ExportAllFlow(ViewerContext* window, QObject* parent)
 {
     connect(m_exporter, &ExportRunner::progressed, this, [this](qint64 done, qint64 total) {
         if (!m_progress) return;
-        m_progress->setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
-        m_progress->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
+        const QPointer<QProgressDialog> progress = m_progress;
+        const bool outer = m_updatingProgress;
+        m_updatingProgress = true;
+        progress->setMaximum(static_cast<int>(std::min<qint64>(total, INT_MAX)));
+        // once the dialog shows, setValue() handles events: the end of the
+        // export may arrive in there and close the dialog
+        progress->setValue(static_cast<int>(std::min<qint64>(done, INT_MAX)));
+        m_updatingProgress = outer;
+        if (progress && progress != m_progress && !m_updatingProgress) progress->deleteLater();
     });
 }
 
@@ -52,12 +59,13 @@ void ExportAllFlow::closeProgress()
     // Gone from the screen now, not when the event loop next comes round:
     // the result box that follows runs a loop of its own, under which a
     // modal progress dialog would stay on top and take its clicks. reset()
-    // stops the timer that shows a dialog still waiting for its delay. The
-    // dialog itself may be on the stack (setValue() handles events), so it
-    // is deleted later.
+    // stops the timer that shows a dialog still waiting for its delay.
     m_progress->reset();
     m_progress->hide();
-    m_progress->deleteLater();
+    // Inside the dialog's setValue() it goes once that has returned: a
+    // deletion asked for in there could come due in the result box's loop,
+    // under setValue() still running.
+    if (!m_updatingProgress) m_progress->deleteLater();
     m_progress = nullptr;
 }
 

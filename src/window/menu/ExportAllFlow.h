@@ -47,6 +47,7 @@ private:
     ViewerContext* m_window;
     ExportRunner* m_exporter;
     QPointer<QProgressDialog> m_progress;
+    bool m_updatingProgress = false;  // inside the progress dialog's setValue()
 };
 
 }  // namespace zpk
