@@ -75,7 +75,7 @@ def save_copy(t):
     t.check(saved.read_bytes() == expected, "the saved PNG is byte for byte what zpk export writes for row 5")
     t.clear("clipboard")
     t.key("ctrl+shift+c", to=v.main)
-    png = desk.poll("image/png on the clipboard", lambda: t.selection("clipboard", "image/png"), 3)
+    png = desk.poll("image/png on the clipboard", lambda: t.selection("clipboard", "image/png"))
     t.check(desk.pixels(png) == desk.pixels(expected), "the clipboard's image/png has the pixels of zpk export's PNG")
     v.quit()
 
@@ -120,7 +120,7 @@ def recent(t):
                                (2, first, "recent file 2 is first.zpk")):
         shown = v.open_menu()
         t.key("Up", "Up", "Right")  # from the bottom: About, Recent Files, into it
-        desk.poll("the recent files", lambda: v.visible() > shown, 3)
+        desk.poll("the recent files", lambda: v.visible() > shown)
         t.key(str(number))
         v.canvas_is(t.drawn(path, 0), what)
     v.quit()

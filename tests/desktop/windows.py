@@ -78,7 +78,7 @@ def keys(t):
     for key in ("shift+F10", "Menu"):
         if t.check(shown := v.open_menu([key]), f"{key} opens the canvas menu"):
             t.key("Escape")
-            desk.poll("the menu closing", lambda: v.visible() < shown, 3)
+            desk.poll("the menu closing", lambda: v.visible() < shown)
     copies("ctrl+shift+c", "Ctrl+Shift+C copies the picture", v.main)
     v.click("Picture1")
     copies("ctrl+c", "Ctrl+C on the canvas copies the picture", None)
