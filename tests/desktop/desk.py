@@ -141,10 +141,12 @@ class Test:
                      for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def frame(self, window):
-        """The frame's (x, y, width, height): the client and the border around it."""
-        x, y, w, h = self.geometry(window)
+        """The frame's (x, y, width, height): the client and the border around it; None until the window
+        manager has framed the window (it sets _NET_FRAME_EXTENTS a moment after the window is listed)."""
         line = self.x("xprop", "-id", str(window.id), "_NET_FRAME_EXTENTS", quiet=True)
-        left, right, top, bottom = [int(v) for v in line.partition("=")[2].split(",")] if "=" in line else [0] * 4
+        if "=" not in line:
+            return None
+        (x, y, w, h), (left, right, top, bottom) = self.geometry(window), map(int, line.partition("=")[2].split(","))
         return x - left, y - top, w + left + right, h + top + bottom
 
     def grab(self, x=0, y=0, w=None, h=None):

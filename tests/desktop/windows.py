@@ -7,6 +7,14 @@ def apart(a, b):
     return a[0] >= b[0] + b[2] or b[0] >= a[0] + a[2] or a[1] >= b[1] + b[3] or b[1] >= a[1] + a[3]
 
 
+def beside(t, v, window, what):
+    """A probe: `window` and the main window come to be framed, their frames apart."""
+    def frames():
+        return t.frame(window), t.frame(v.main)
+    desk.within(lambda: all(f := frames()) and apart(*f))
+    t.check(all(f := frames()) and apart(*f), f"{what}: {f}")
+
+
 def windows(t):
     """The inspector (Ctrl+I) and the gallery (Ctrl+G), in English, on a
     screen wide enough for three windows side by side: each opens beside the
@@ -14,7 +22,6 @@ def windows(t):
     names the file, zooms with its keys, and the gallery draws the entry
     clicked or chosen with the arrow keys and Return; Escape closes each."""
     v = desk.Viewer(t, t.demo, lang="en")
-    main = t.frame(v.main)
     for keys, name, zooms in (("ctrl+i", "inspector", (("plus", "+ zooms the inspector in"),
                                                        ("0", "0 fits the picture again"))),
                               ("ctrl+g", "gallery", (("ctrl+plus", "Ctrl++ makes the thumbnails larger"),
@@ -22,7 +29,7 @@ def windows(t):
         t.key(keys, to=v.main)
         window = v.wait_other(f"the {name}")
         t.check("demo.zpk" in window.name, f"the {name} names the file: {window.name!r}")
-        t.check(apart(t.frame(window), main), f"the {name} opens beside the main window: {t.frame(window)}, {main}")
+        beside(t, v, window, f"the {name} opens beside the main window")
         t.activate(window)
         for key, what in zooms:
             before = t.grab(*t.geometry(window))
@@ -43,9 +50,7 @@ def windows(t):
     for option in ("--gallery", "--inspect"):
         v = desk.Viewer(t, option, t.demo, lang="en", log="viewer" + option)
         window = v.wait_other(option)
-        desk.within(lambda: apart(t.frame(window), t.frame(v.main)), 2)
-        t.check(apart(a := t.frame(window), b := t.frame(v.main)),
-                f"zpkview {option} FILE: beside the main window: {a}, {b}")
+        beside(t, v, window, f"zpkview {option} FILE: beside the main window")
         v.quit()
 
 
