@@ -178,6 +178,16 @@ class Test:
             return self.x("xdotool", "getwindowfocus", quiet=True).strip() == str(window.id)
         poll(f"the focus in {window.name!r}", focused)
 
+    def stable(self, place):
+        """A grab of `place` (x, y, width, height) once two grabs in a row, 0.2 s apart, are the same."""
+        last = [self.grab(*place)]
+
+        def same():
+            time.sleep(0.2)
+            before, last[0] = last[0], self.grab(*place)
+            return before == last[0] and before
+        return poll("a still picture", same)
+
     def selection(self, name, target="UTF8_STRING"):
         """What an X selection (clipboard, primary) holds; b'' for nothing or the marker clear() put there."""
         value = self.x("xclip", "-selection", name, "-o", "-t", target, binary=True, quiet=True)

@@ -32,7 +32,7 @@ def windows(t):
         beside(t, v, window, f"the {name} opens beside the main window")
         t.activate(window)
         for key, what in zooms:
-            before = t.grab(*t.geometry(window))
+            before = t.stable(t.geometry(window))  # the gallery's thumbnails come from worker threads
             t.key(key)
             t.expect(lambda: t.grab(*t.geometry(window)) != before, what)
         if name == "gallery":
@@ -99,13 +99,11 @@ def keys(t):
         for w in v.others():
             t.key("Escape", to=w)
         v.wait_alone(f"the {name} closed")
-    v.quit()
-    t.check(True, "Ctrl+Q in the main window ends the program")
-
-    for key, name in (("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
-        v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
-        t.key(key)
-        t.key("ctrl+q", to=v.wait_other(f"the {name}"))
+    for key, name in ((None, "main window"), ("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
+        if key:
+            v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
+            t.key(key)
+        t.key("ctrl+q", to=v.wait_other(f"the {name}") if key else v.main)
         t.expect(lambda: v.process.poll() is not None, f"Ctrl+Q in the {name} ends the program")
 
 
