@@ -45,10 +45,10 @@ def export_all(t):
         progress = v.wait_other("the progress dialog")
         if cancel:
             t.key("Escape", to=progress)
-        box = v.wait_other("the result box", 15, besides=progress)
+        box = v.wait_other("the result box", 60, besides=progress)
         # the progress dialog may take a moment to go
         t.expect(lambda: [w.id for w in v.others()] == [box.id],
-                 f"{folder}: once it ends only the main window and the result box are mapped", 2)
+                 f"{folder}: once it ends only the main window and the result box are mapped")
         written = sorted(os.listdir(t.path(folder, "big")))
         t.check(0 < len(written) < 255 if cancel else len(written) == 255,
                 f"{folder}: {len(written)} of 255 files written")
@@ -85,7 +85,7 @@ def replace(t):
     v.through_dialog([], good, "the picture dialog")
     replace = v.wait_other("the replace dialog")
     t.check(replace.name == "항목 바꾸기", f"the replace dialog's title: {replace.name!r}")
-    t.key("Tab", "space")  # from the check box to 바꾸기
+    t.key("Tab", "space", to=replace)  # from the check box to 바꾸기
     v.wait_alone("the replace dialog closing")
     t.check(desk.pixels(t.export(target, 0)) == desk.pixels(good.read_bytes()),
             "replaced in place: row 0 of the file is the picture")
@@ -93,13 +93,12 @@ def replace(t):
 
     before = target.read_bytes()
     t.click(*v.control("Picture1", 300, 400), button=3)
-    desk.poll("the canvas menu", lambda: v.visible() > 1, 3)
+    desk.poll("the canvas menu", lambda: v.visible() > 1)
     t.key("Down", "Down", "Down", "Return")
     v.through_dialog([], other, "the picture dialog (right click)")
     replace = v.wait_other("the replace dialog")
-    t.key("Tab", "Tab", "space")  # 다른 이름으로 저장…
-    v.wait_other("the save-as dialog", besides=replace)
-    t.key("Return")  # the name it suggests: r-new.zpk beside r.zpk
+    t.key("Tab", "Tab", "space", to=replace)  # 다른 이름으로 저장…
+    t.key("Return", to=v.wait_other("the save-as dialog", besides=replace))  # suggested: r-new.zpk beside r.zpk
     v.wait_alone("the dialogs closing")
     desk.poll("r-new.zpk", new.exists)
     t.check(target.read_bytes() == before, "save as leaves the loaded file as it was")
@@ -112,7 +111,7 @@ def replace(t):
     v.menu(3)
     v.through_dialog([], huge, "the picture dialog (a picture too large)")
     replace = v.wait_other("the replace dialog")
-    t.key("Tab", "space")
+    t.key("Tab", "space", to=replace)
     box = v.wait_other("the refusal", besides=replace)
     text = v.message_text(box)
     t.check("항목을 바꿀 수 없습니다" in text, f"the refusal says the entry was not replaced: {text!r}")

@@ -20,7 +20,7 @@ class Failure(Exception):
     """A check the flow cannot go on without."""
 
 
-def within(predicate, seconds=3.0):
+def within(predicate, seconds=10.0):
     """predicate()'s first true value within `seconds`, else its last one."""
     deadline = time.monotonic() + seconds
     while not (value := predicate()) and time.monotonic() < deadline:
@@ -28,7 +28,7 @@ def within(predicate, seconds=3.0):
     return value
 
 
-def poll(what, predicate, seconds=5.0):
+def poll(what, predicate, seconds=10.0):
     if not (value := within(predicate, seconds)):
         raise Failure(f"{what}: not within {seconds:g} s")
     return value
@@ -141,10 +141,12 @@ class Test:
                      for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def frame(self, window):
-        """The frame's (x, y, width, height): the client and the border around it."""
-        x, y, w, h = self.geometry(window)
+        """The frame's (x, y, width, height): the client and the border around it; None until the window
+        manager has framed the window (it sets _NET_FRAME_EXTENTS a moment after the window is listed)."""
         line = self.x("xprop", "-id", str(window.id), "_NET_FRAME_EXTENTS", quiet=True)
-        left, right, top, bottom = [int(v) for v in line.partition("=")[2].split(",")] if "=" in line else [0] * 4
+        if "=" not in line:
+            return None
+        (x, y, w, h), (left, right, top, bottom) = self.geometry(window), map(int, line.partition("=")[2].split(","))
         return x - left, y - top, w + left + right, h + top + bottom
 
     def grab(self, x=0, y=0, w=None, h=None):
@@ -168,7 +170,23 @@ class Test:
         self.x("xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button))
 
     def activate(self, window):
-        self.x("xdotool", "windowactivate", "--sync", str(window.id), quiet=True)
+        """Brings a window to the front until it has the keyboard focus, which a window of the viewer mapped
+        meanwhile may take (getwindowfocus names the top-level window when Qt focuses a child of it)."""
+
+        def focused():
+            self.x("xdotool", "windowactivate", "--sync", str(window.id), quiet=True)
+            return self.x("xdotool", "getwindowfocus", quiet=True).strip() == str(window.id)
+        poll(f"the focus in {window.name!r}", focused)
+
+    def stable(self, place):
+        """A grab of `place` (x, y, width, height) once two grabs in a row, 0.2 s apart, are the same."""
+        last = [self.grab(*place)]
+
+        def same():
+            time.sleep(0.2)
+            before, last[0] = last[0], self.grab(*place)
+            return before == last[0] and before
+        return poll("a still picture", same)
 
     def selection(self, name, target="UTF8_STRING"):
         """What an X selection (clipboard, primary) holds; b'' for nothing or the marker clear() put there."""
@@ -188,7 +206,7 @@ class Test:
             self.shot("fail")
         return condition
 
-    def expect(self, predicate, what, seconds=3):
+    def expect(self, predicate, what, seconds=10):
         """A probe that waits for predicate() to hold."""
         return self.check(within(predicate, seconds), what)
 
@@ -234,11 +252,11 @@ class Viewer:
     def title(self):
         return next((w.name for w in self.windows() if w.id == self.main.id), None)
 
-    def wait_other(self, what, seconds=5, besides=None):
+    def wait_other(self, what, seconds=10, besides=None):
         """The newest window of this viewer besides the main one (and `besides`)."""
         return poll(what, lambda: [w for w in self.others() if w.id != getattr(besides, "id", 0)], seconds)[-1]
 
-    def wait_alone(self, what, seconds=5):
+    def wait_alone(self, what, seconds=10):
         poll(what, lambda: not self.others(), seconds)
 
     def control(self, name, dx=None, dy=None):
@@ -277,6 +295,7 @@ class Viewer:
         if keys:
             self.t.key(*keys, to=self.main)
         dialog = self.wait_other(what)
+        self.t.activate(dialog)  # the window manager focuses a new window a moment after it is listed
         if select_all:
             self.t.key("ctrl+a")
         self.t.type(path)
@@ -309,14 +328,14 @@ class Viewer:
         x, y, w, h = self.t.geometry(box)
         self.t.x("xdotool", "mousemove", "--sync", str(x + LABEL[0]), str(y + LABEL[1]), "mousedown", "1",
                  "mousemove", "--sync", str(x + w - 4), str(y + h - 4), "mouseup", "1")
-        return within(lambda: self.t.selection("primary"), 2).decode(errors="replace")
+        return within(lambda: self.t.selection("primary")).decode(errors="replace")
 
     def quit(self):
         self.t.key("ctrl+q", to=self.main)
         try:
-            self.process.wait(5)
+            self.process.wait(10)
         except subprocess.TimeoutExpired:
-            raise Failure("Ctrl+Q did not end the viewer within 5 s")
+            raise Failure("Ctrl+Q did not end the viewer within 10 s")
 
 
 def main(flows, screens={}):

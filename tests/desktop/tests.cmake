@@ -13,6 +13,7 @@ foreach(entry IN LISTS ZPK_DESKTOP_FLOWS)
                    --zpk $<TARGET_FILE:zpk> --samples ${PROJECT_SOURCE_DIR}/samples
                    --keep ${CMAKE_CURRENT_BINARY_DIR}/desktop-failure/${flow})
   # every wait is bounded; the timeout is a last resort
-  set_tests_properties(desk.${flow} PROPERTIES LABELS desktop SKIP_RETURN_CODE 77 TIMEOUT 60
+  set_tests_properties(desk.${flow} PROPERTIES LABELS desktop SKIP_RETURN_CODE 77 TIMEOUT 120
                        ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../window/lsan.supp:print_suppressions=0")
 endforeach()
+set_tests_properties(desk.export_all PROPERTIES TIMEOUT 180)  # it exports 255 pictures of 800x800

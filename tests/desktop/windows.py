@@ -7,6 +7,14 @@ def apart(a, b):
     return a[0] >= b[0] + b[2] or b[0] >= a[0] + a[2] or a[1] >= b[1] + b[3] or b[1] >= a[1] + a[3]
 
 
+def beside(t, v, window, what):
+    """A probe: `window` and the main window come to be framed, their frames apart."""
+    def frames():
+        return t.frame(window), t.frame(v.main)
+    desk.within(lambda: all(f := frames()) and apart(*f))
+    t.check(all(f := frames()) and apart(*f), f"{what}: {f}")
+
+
 def windows(t):
     """The inspector (Ctrl+I) and the gallery (Ctrl+G), in English, on a
     screen wide enough for three windows side by side: each opens beside the
@@ -14,7 +22,6 @@ def windows(t):
     names the file, zooms with its keys, and the gallery draws the entry
     clicked or chosen with the arrow keys and Return; Escape closes each."""
     v = desk.Viewer(t, t.demo, lang="en")
-    main = t.frame(v.main)
     for keys, name, zooms in (("ctrl+i", "inspector", (("plus", "+ zooms the inspector in"),
                                                        ("0", "0 fits the picture again"))),
                               ("ctrl+g", "gallery", (("ctrl+plus", "Ctrl++ makes the thumbnails larger"),
@@ -22,10 +29,10 @@ def windows(t):
         t.key(keys, to=v.main)
         window = v.wait_other(f"the {name}")
         t.check("demo.zpk" in window.name, f"the {name} names the file: {window.name!r}")
-        t.check(apart(t.frame(window), main), f"the {name} opens beside the main window: {t.frame(window)}, {main}")
+        beside(t, v, window, f"the {name} opens beside the main window")
         t.activate(window)
         for key, what in zooms:
-            before = t.grab(*t.geometry(window))
+            before = t.stable(t.geometry(window))  # the gallery's thumbnails come from worker threads
             t.key(key)
             t.expect(lambda: t.grab(*t.geometry(window)) != before, what)
         if name == "gallery":
@@ -43,9 +50,7 @@ def windows(t):
     for option in ("--gallery", "--inspect"):
         v = desk.Viewer(t, option, t.demo, lang="en", log="viewer" + option)
         window = v.wait_other(option)
-        desk.within(lambda: apart(t.frame(window), t.frame(v.main)), 2)
-        t.check(apart(a := t.frame(window), b := t.frame(v.main)),
-                f"zpkview {option} FILE: beside the main window: {a}, {b}")
+        beside(t, v, window, f"zpkview {option} FILE: beside the main window")
         v.quit()
 
 
@@ -78,7 +83,7 @@ def keys(t):
     for key in ("shift+F10", "Menu"):
         if t.check(shown := v.open_menu([key]), f"{key} opens the canvas menu"):
             t.key("Escape")
-            desk.poll("the menu closing", lambda: v.visible() < shown, 3)
+            desk.poll("the menu closing", lambda: v.visible() < shown)
     copies("ctrl+shift+c", "Ctrl+Shift+C copies the picture", v.main)
     v.click("Picture1")
     copies("ctrl+c", "Ctrl+C on the canvas copies the picture", None)
@@ -94,13 +99,11 @@ def keys(t):
         for w in v.others():
             t.key("Escape", to=w)
         v.wait_alone(f"the {name} closed")
-    v.quit()
-    t.check(True, "Ctrl+Q in the main window ends the program")
-
-    for key, name in (("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
-        v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
-        t.key(key)
-        t.key("ctrl+q", to=v.wait_other(f"the {name}"))
+    for key, name in ((None, "main window"), ("ctrl+g", "gallery"), ("ctrl+i", "inspector")):
+        if key:
+            v = desk.Viewer(t, t.demo, log=f"viewer-{name}")
+            t.key(key)
+        t.key("ctrl+q", to=v.wait_other(f"the {name}") if key else v.main)
         t.expect(lambda: v.process.poll() is not None, f"Ctrl+Q in the {name} ends the program")
 
 
