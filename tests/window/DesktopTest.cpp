@@ -580,7 +580,8 @@ void DesktopTest::textReadsOnEveryControl_data()
 {
     QTest::addColumn<QPalette>("palette");
     QTest::newRow("dark") << darkPalette();
-    QTest::newRow("light, Fusion's") << QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    QTest::newRow("light, Fusion's") << fusion->standardPalette();
 }
 
 void DesktopTest::textReadsOnEveryControl()
