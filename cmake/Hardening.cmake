@@ -4,6 +4,9 @@
 # bound at load and then made read-only (RELRO with BIND_NOW).
 include_guard(GLOBAL)
 option(ZPK_HARDENING "Build with the stack protector, _FORTIFY_SOURCE, PIE and full RELRO" ON)
+# ZPK_FORTIFIED: a generator expression, true for a configuration that gets
+# the checked calls (the package check asks for them there only)
+set(ZPK_FORTIFIED 0)
 if(NOT ZPK_HARDENING)
   return()
 endif()
@@ -20,4 +23,5 @@ add_link_options(LINKER:-z,relro LINKER:-z,now)
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
   set(optimised "$<CONFIG:Release,RelWithDebInfo,MinSizeRel>")
   add_compile_options("$<${optimised}:-U_FORTIFY_SOURCE>" "$<${optimised}:-D_FORTIFY_SOURCE=2>")
+  set(ZPK_FORTIFIED "${optimised}")
 endif()

@@ -17,6 +17,7 @@ add_test(NAME package.metainfo
 add_test(NAME package.deb
          COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DWORK=${CMAKE_BINARY_DIR}/deb-check
                  -DCPACK=${CMAKE_CPACK_COMMAND} -DAPPSTREAMCLI=${APPSTREAMCLI} -DVERSION=${PROJECT_VERSION}
+                 -DHARDENED=${ZPK_HARDENING} -DFORTIFIED=$<BOOL:${ZPK_FORTIFIED}>
                  -P ${CMAKE_CURRENT_LIST_DIR}/CheckDeb.cmake)
 # cpack installs the build tree as `cmake --install` does, and both write
 # its install_manifest.txt: one at a time.
