@@ -99,8 +99,6 @@ private slots:
     void windowsOpenOnTheAvailableArea();
     void otherWindowsOpenBesideTheMainWindow_data();
     void otherWindowsOpenBesideTheMainWindow();
-    void otherWindowsCloseAndQuitByKeys_data();
-    void otherWindowsCloseAndQuitByKeys();
 
 private:
     QByteArray path(const char* name) const { return QFile::encodeName(m_dir->path()) + '/' + name; }
@@ -668,35 +666,6 @@ void DesktopTest::otherWindowsOpenBesideTheMainWindow()
     other.resize(width, 150);
     placeBeside(other, main, leftFirst ? Beside::LeftElseRight : Beside::Right);
     QCOMPARE(other.geometry(), placed);
-}
-
-void DesktopTest::otherWindowsCloseAndQuitByKeys_data()
-{
-    QTest::addColumn<bool>("gallery");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("mainStays");
-    QTest::newRow("inspector, Ctrl+W") << false << int(Qt::Key_W) << true;
-    QTest::newRow("inspector, Ctrl+Q") << false << int(Qt::Key_Q) << false;
-    QTest::newRow("gallery, Ctrl+W") << true << int(Qt::Key_W) << true;
-    QTest::newRow("gallery, Ctrl+Q") << true << int(Qt::Key_Q) << false;
-}
-
-void DesktopTest::otherWindowsCloseAndQuitByKeys()
-{
-    QFETCH(bool, gallery);
-    QFETCH(int, key);
-    QFETCH(bool, mainStays);
-    makeWindow(path("here"));
-    m_window->loadPath(path("here/a.zpk"));
-    activate();
-    QWidget* other = gallery ? static_cast<QWidget*>(m_window->canvasMenu()->openGallery())
-                             : m_window->canvasMenu()->openInspector();
-    QApplication::setActiveWindow(other);
-    QVERIFY(QTest::qWaitForWindowActive(other));
-    QTest::keyClick(other, static_cast<Qt::Key>(key), Qt::ControlModifier);
-    // Ctrl+Q closes the main window, which ends the program
-    QCOMPARE(m_window->isVisible(), mainStays);
-    if (mainStays) QVERIFY(!other->isVisible());
 }
 
 #include "DesktopTest.moc"
