@@ -122,10 +122,10 @@ private:
     }
 
     // The pictures as placed at 1x, scaled as a whole so that the longer
-    // side is the size asked: a large one shrunk; a small one enlarged by
-    // the whole step that first reaches the size, then shrunk to it, so
-    // that each pixel shows a block of one colour but along the seams where
-    // the last fraction of a step is taken off.
+    // side is the size asked: a large one shrunk; a small one enlarged
+    // without blending, each of its pixels a block of one colour (of the
+    // whole step, or one pixel less where the size is not a whole number
+    // of steps).
     Result<ContainerThumbnail> encode()
     {
         const FittedSize filled = filledSize(m_width, m_height, m_settings.size);

@@ -2,8 +2,7 @@
 // whose longer side is the size asked, showing its first entry that draws
 // something, or, when its first entries are small, a contact sheet of its
 // first entries. A large picture is shrunk to the size; a small one is
-// enlarged by whole steps, each pixel a block of one colour, to the size or
-// just past it, and shrunk from there.
+// enlarged without blending, each of its pixels a block of one colour.
 //
 // A file manager runs a thumbnailer on every file of a folder, so the work
 // is bounded whatever the file holds: the file is never read whole (the

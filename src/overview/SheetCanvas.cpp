@@ -13,9 +13,15 @@ namespace {
 
 // The positions a shrunk picture samples of the box [start, end) of its
 // columns or rows enlarged `step` times: all of them, or kBoxSamples spread
-// evenly; each as the source column or row it shows.
+// evenly; each as the source column or row it shows. An enlarged picture
+// takes the one in the middle: its pixels stay blocks of one colour, never
+// a blend of two neighbours.
 void appendSamples(std::int64_t start, std::int64_t end, int step, std::vector<int>& out)
 {
+    if (step > 1) {
+        out.push_back(static_cast<int>((start + end - 1) / 2 / step));
+        return;
+    }
     const std::int64_t span = end - start;
     if (span <= kBoxSamples) {
         for (std::int64_t p = start; p < end; ++p) out.push_back(static_cast<int>(p / step));

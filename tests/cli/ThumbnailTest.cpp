@@ -398,13 +398,22 @@ TEST(ThumbnailWork, TheLongerSideIsTheSizeAsked)
             EXPECT_EQ(picture.px(picture.width - 1, 0), rgba(70, 80, 90)) << what;
         }
     }
-    // a whole step shows each pixel as a block, unsmoothed
-    writeBytes(dir / "in.zpk", built(containerOf({stripedImage(2, 2, {{0, 0, 0}, {255, 255, 255}})})));
+    // enlarged, each pixel is a block of its own colour, never a blend of
+    // two neighbours, also where the size is no whole number of steps
     ThumbnailSettings sixteen;
     sixteen.size = 16;
+    writeBytes(dir / "in.zpk", built(containerOf({stripedImage(2, 2, {{0, 0, 0}, {255, 255, 255}})})));
     const DecodedPng blocks = decodePng(thumbnailOf(dir / "in.zpk", sixteen).png);
     EXPECT_EQ(blocks.px(7, 15), rgba(0, 0, 0));
     EXPECT_EQ(blocks.px(8, 15), rgba(255, 255, 255));
+    writeBytes(dir / "in.zpk", built(containerOf({stripedImage(3, 3, {{0, 0, 0}, {255, 255, 255}})})));
+    const DecodedPng uneven = decodePng(thumbnailOf(dir / "in.zpk", sixteen).png);
+    int edges = 0;
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_TRUE(uneven.px(x, 8) == rgba(0, 0, 0) || uneven.px(x, 8) == rgba(255, 255, 255)) << x;
+        edges += x > 0 && uneven.px(x, 8) != uneven.px(x - 1, 8) ? 1 : 0;
+    }
+    EXPECT_EQ(edges, 2);
 }
 
 TEST(ThumbnailWork, OnlyTheDrawnEntryIsRead)
