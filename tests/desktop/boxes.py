@@ -45,7 +45,7 @@ def export_all(t):
         progress = v.wait_other("the progress dialog")
         if cancel:
             t.key("Escape", to=progress)
-        box = v.wait_other("the result box", 60, besides=progress)
+        box = v.wait_other("the result box", 150, besides=progress)  # sanitizer builds under load
         # the progress dialog may take a moment to go
         t.expect(lambda: [w.id for w in v.others()] == [box.id],
                  f"{folder}: once it ends only the main window and the result box are mapped")

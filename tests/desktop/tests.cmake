@@ -16,4 +16,4 @@ foreach(entry IN LISTS ZPK_DESKTOP_FLOWS)
   set_tests_properties(desk.${flow} PROPERTIES LABELS desktop SKIP_RETURN_CODE 77 TIMEOUT 120
                        ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/../window/lsan.supp:print_suppressions=0")
 endforeach()
-set_tests_properties(desk.export_all PROPERTIES TIMEOUT 180)  # it exports 255 pictures of 800x800
+set_tests_properties(desk.export_all PROPERTIES TIMEOUT 300)  # it exports 255 pictures of 800x800
