@@ -237,7 +237,12 @@ class Viewer:
         self.t, self.log = t, log + ".log"
         argv = [t.options.viewer] + (["--lang", lang] if lang else []) + list(args)
         self.process = t.spawn(argv, self.log, env={**t.env, **(env or {})}, cwd=cwd or t.samples)
-        self.main = poll(f"the viewer's window ({log})", self.windows, 10)[0]
+        # a first window waits for the program to start, which on a loaded
+        # machine (the suite runs beside other tests) takes longer than any later wait
+        try:
+            self.main = poll(f"the viewer's window ({log})", self.windows, 30)[0]
+        except Failure as failure:
+            raise Failure(f"{failure}; the window manager lists {self.t.clients()}") from None
         t.activate(self.main)
 
     def windows(self):
@@ -369,6 +374,9 @@ def main(flows, screens={}):
         t.stop()
         if t.failures:
             print(f"{len(t.failures)} probe(s) failed; the logs and pictures of this run are in {options.keep}")
+            for log in sorted(t.work.glob("*.log")):
+                if lines := log.read_text(errors="replace").splitlines()[-12:]:
+                    print(f"--- the end of {log.name}", *lines, sep="\n")
             shutil.copytree(t.work, options.keep, symlinks=True, dirs_exist_ok=True)
         shutil.rmtree(t.work, ignore_errors=True)
     if status == 0:
