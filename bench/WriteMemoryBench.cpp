@@ -9,6 +9,11 @@
 //     the bytes read).
 //   - `zpk list -` reading a 1 GiB container from a FIFO: the stream is held
 //     once (it was held in a doubling buffer, up to three times).
+//   - `zpk export` of one 4000 x 4000 entry: of noise (200 values, every
+//     pixel a literal: a 16 MB entry and a 15 MB PNG), target at most 40
+//     MiB; of rows of runs, no more than the 21.5 MiB it took when the PNG
+//     was held whole. The floor is the file and its decoded pixels, 16 MB
+//     each for the noise.
 // Run: build/bin/bench_write_memory
 #include "BenchSupport.h"
 #include "png/PngWriter.h"
@@ -38,6 +43,8 @@ constexpr double kPackTargetMB = 150;
 constexpr std::int64_t kContainerBytes = 210ll << 20;
 constexpr double kReplaceTarget = 1.3;
 constexpr std::int64_t kStreamBytes = 1ll << 30;
+constexpr double kNoiseTargetMiB = 40;
+constexpr double kRunsTargetMiB = 21.5;
 
 // zpk's peak resident set in bytes for `zpkArgs`, standard input from `input`.
 std::int64_t peakOf(std::vector<std::string> zpkArgs, const std::string& input = {})
@@ -140,6 +147,45 @@ void StandardInputPeakMemory(benchmark::State& state)
     zpk::bench::recordFigure("zpk list - (a 1 GiB stream), peak memory", text);
 }
 BENCHMARK(StandardInputPeakMemory)->Iterations(1)->Unit(benchmark::kSecond);
+
+// One entry of 4000 x 4000 pixels of 200 colours: noise, or rows of runs
+// of 50 pixels.
+zpk::WriterImage largeImage(bool noise)
+{
+    std::mt19937 random(7);
+    std::vector<zpk::Rgb> colours;
+    for (int i = 0; i < 200; ++i) colours.push_back({static_cast<std::uint8_t>(i), 40, 90});
+    const int side = zpk::bench::kSide;
+    zpk::WriterImage image{side, side, colours, Bytes(static_cast<std::size_t>(side) * side)};
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = static_cast<std::uint8_t>(noise ? random() % 200 : i / 50 % 200);
+    return image;
+}
+
+void ExportPeakMemory(benchmark::State& state)
+{
+    const bool noise = state.range(0) == 1;
+    zpk::bench::TempFolder folder;
+    const std::string container = folder.file("large.zpk");
+    {
+        zpk::ContainerBuilder builder;
+        builder.entry(largeImage(noise));
+        zpk::bench::writeFileOrDie(container, zpk::bench::buildOrDie(builder));
+    }
+    std::int64_t peak = 0;
+    for (auto _ : state) peak = peakOf({"export", "-q", container, "-o", folder.file("out.png")});
+    const double mib = static_cast<double>(peak) / (1 << 20);
+    const double target = noise ? kNoiseTargetMiB : kRunsTargetMiB;
+    state.counters["peak_MiB"] = mib;
+    char text[200];
+    std::snprintf(text, sizeof text, "peak %.1f MiB for a %lld byte container: target <= %.1f MiB: %s", mib,
+                  static_cast<long long>(fs::file_size(container)), target,
+                  mib <= target ? "met" : "NOT MET");
+    zpk::bench::recordFigure(noise ? "zpk export, one 4000x4000 entry of noise, peak memory"
+                                   : "zpk export, one 4000x4000 entry of runs, peak memory",
+                             text);
+}
+BENCHMARK(ExportPeakMemory)->Arg(1)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -76,24 +76,43 @@ bool refusesTerminal(const std::string& output, std::ostream& err, std::string_v
     return true;
 }
 
-ExitStatus writeOutput(const std::string& output, std::span<const std::uint8_t> bytes, std::ostream& out,
-                       std::ostream& err)
+ExitStatus writeOutput(const std::string& output, const ByteMaker& make, std::ostream& out, std::ostream& err)
 {
     if (output == "-") {
         // the bytes are the output: anything said about them goes to standard error
         out.flush();
-        if (const int failed = writeAll(STDOUT_FILENO, bytes); failed != 0) {
+        int failed = 0;
+        const auto refused = make([&](std::span<const std::uint8_t> bytes) {
+            if (failed == 0) failed = writeAll(STDOUT_FILENO, bytes);
+            return failed;
+        });
+        if (failed != 0) {
             err << "zpk: write error: " << std::strerror(failed) << '\n';
+            return ExitStatus::Failure;
+        }
+        if (refused) {
+            report(err, output, errorReason(*refused));
             return ExitStatus::Failure;
         }
         return ExitStatus::Success;
     }
-    const auto written = writeFileReplacing(output, bytes);
+    const auto written = writeFileAtomically(output, make, WriteOptions{});
     if (!written) {
         report(err, output, errorReason(written.error()));
         return ExitStatus::Failure;
     }
     return ExitStatus::Success;
+}
+
+ExitStatus writeOutput(const std::string& output, std::span<const std::uint8_t> bytes, std::ostream& out,
+                       std::ostream& err)
+{
+    // a failed sink speaks for itself
+    const auto whole = [bytes](const ByteSink& sink) -> std::optional<Error> {
+        sink(bytes);
+        return std::nullopt;
+    };
+    return writeOutput(output, whole, out, err);
 }
 
 bool tells(ProgressOutput progress, const std::string& output)

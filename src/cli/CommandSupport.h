@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "container/Container.h"
+#include "state/ByteSink.h"
 
 #include <cstdint>
 #include <optional>
@@ -56,6 +57,11 @@ bool refusesTerminal(const std::string& output, std::ostream& err, std::string_v
 // Writes a command's whole output: to standard output for "-", else to the
 // file `output` (replaced, or written through a link, as FileOutput does).
 ExitStatus writeOutput(const std::string& output, std::span<const std::uint8_t> bytes, std::ostream& out,
+                       std::ostream& err);
+
+// The same with the bytes made as they are written (a PNG as it is
+// encoded), so that the output is never held whole.
+ExitStatus writeOutput(const std::string& output, const ByteMaker& make, std::ostream& out,
                        std::ostream& err);
 
 // Whether the closing line is said: not with -q, nor when the output is

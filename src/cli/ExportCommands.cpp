@@ -58,16 +58,19 @@ ExitStatus runExport(const ExportSettings& settings, std::ostream& out, std::ost
     if (refusesTerminal(settings.outputPng, err)) return ExitStatus::Usage;
     const auto drawing = startDrawing(settings.drawing, path, settings.row, err);
     if (!drawing) return ExitStatus::Failure;
-    const auto exported = exportEntry(drawing->file, settings.row, drawing->picture);
-    if (!exported) {
-        report(err, path, entryProblemText(settings.row, exported.error()));
+    Palette palette{};  // fresh: the PNG does not depend on the entries before
+    const DecodedImage image = decodeEntry(drawing->file, settings.row, palette, drawing->picture);
+    if (const auto problem = exportProblem(image)) {
+        report(err, path, entryProblemText(settings.row, *problem));
         return ExitStatus::Failure;
     }
-    const ExportedEntry& entry = *exported;
+    // encoded straight into the output: a large picture's PNG is never held
+    ExportedEntry entry;
     const std::string output =
         settings.outputPng.empty() ? defaultPngName(path, settings.row) : settings.outputPng;
-    if (const ExitStatus status = writeOutput(output, entry.png, out, err); status != ExitStatus::Success)
-        return status;
+    const ExitStatus status =
+        writeOutput(output, entryPngMaker(image, palette, drawing->picture, entry), out, err);
+    if (status != ExitStatus::Success) return status;
     if (!tells(settings.progress, settings.outputPng)) return ExitStatus::Success;
 
     out << "wrote " << terminalName(output) << ": " << entry.width << " x " << entry.height << " pixels";

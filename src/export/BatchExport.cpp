@@ -5,6 +5,7 @@
 #include "export/ExportNaming.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -62,20 +63,18 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
                 return outcome;
             }
         }
-        const auto exported = exportEntry(file, row, plan.options);
-        if (!exported) {
-            outcome.problem = exported.error();
-            return outcome;
-        }
-        outcome.form = exported->form;
-        outcome.produced = exported->produced;
-        outcome.pixelCount = exported->pixelCount;
-        const auto written = writeFileAtomically(outcome.output, exported->png, plan.overwrite);
+        Palette palette{};  // fresh: the PNG does not depend on the entries before
+        const DecodedImage image = decodeEntry(file, row, palette, plan.options);
+        const auto written =
+            writeEntryPng(image, palette, plan.options, outcome.output, WriteOptions{plan.overwrite, {}});
         if (!written && written.error().code == ErrorCode::Exists) return keep();
         if (!written) {
             outcome.problem = written.error();
             return outcome;
         }
+        outcome.form = written->form;
+        outcome.produced = written->produced;
+        outcome.pixelCount = written->pixelCount;
         outcome.exported = true;
     } catch (const std::bad_alloc&) {
         outcome.problem = makeError(ErrorCode::OutOfMemory);

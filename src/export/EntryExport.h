@@ -5,11 +5,15 @@
 #pragma once
 
 #include "decode/Decoder.h"
+#include "io/FileOutput.h"
+#include "state/ByteSink.h"
 #include "state/PictureOptions.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace zpk {
@@ -39,6 +43,30 @@ struct ExportedEntry {
 // or the encoder's error.
 Result<ExportedEntry> encodeEntry(const DecodedImage& image, const Palette& palette,
                                   const PictureOptions& options);
+
+// Why a decoded image cannot be exported (ErrorCode::NoData or
+// ErrorCode::EmptyImage), or nothing when it can.
+std::optional<Error> exportProblem(const DecodedImage& image);
+
+// The same PNG handed to `sink` as it is encoded, so that not even the file
+// is held whole; the entry without its bytes (`png` stays empty). A
+// failure of the sink is ErrorCode::WriteFailed with its errno.
+Result<ExportedEntry> encodeEntry(const DecodedImage& image, const Palette& palette,
+                                  const PictureOptions& options, const ByteSink& sink);
+
+// What makes that PNG into a file's bytes (see writeFileAtomically); it
+// fills `entry` once it has. The image, palette, options and entry outlive
+// it.
+ByteMaker entryPngMaker(const DecodedImage& image, const Palette& palette, const PictureOptions& options,
+                        ExportedEntry& entry);
+
+// Writes the PNG of an image to `path` as it is encoded
+// (writeFileAtomically), never holding it whole: a 4000 x 4000 picture
+// costs its decoded pixels and no more. The entry without its bytes; the
+// errors of encodeEntry and writeFileAtomically.
+Result<ExportedEntry> writeEntryPng(const DecodedImage& image, const Palette& palette,
+                                    const PictureOptions& options, const std::string& path,
+                                    const WriteOptions& write);
 
 // Decodes `row` of `file` on a fresh (all black) palette, so that the
 // output does not depend on what was decoded before, and encodes it.

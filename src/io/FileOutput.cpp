@@ -90,29 +90,41 @@ int moveIfAbsent(const char* from, const char* to)
     return std::rename(from, to) == 0 ? 0 : errno;
 }
 
-int writeParts(int fd, ByteParts parts)
+// What making a file's bytes into a descriptor came to: the bytes written,
+// and the first failure, the system's (an errno) before the maker's.
+struct Made {
+    std::size_t bytes = 0;
+    int err = 0;
+    std::optional<Error> refused;
+    bool failed() const { return err != 0 || refused.has_value(); }
+};
+Made makeInto(int fd, const ByteMaker& make)
 {
-    for (const auto part : parts)
-        if (const int err = writeAll(fd, part); err != 0) return err;
-    return 0;
+    Made made;
+    const ByteSink sink = [&](std::span<const std::uint8_t> bytes) {
+        if (made.err == 0) made.err = writeAll(fd, bytes);
+        if (made.err == 0) made.bytes += bytes.size();
+        return made.err;
+    };
+    if (auto refused = make(sink); refused && made.err == 0) made.refused = std::move(refused);
+    return made;
 }
 
-std::size_t totalSize(ByteParts parts)
+Result<WrittenFile> madeResult(const std::string& path, Made made, const std::string& written)
 {
-    std::size_t total = 0;
-    for (const auto part : parts) total += part.size();
-    return total;
+    if (made.err != 0) return writeError(path, made.err);
+    if (made.refused) return std::move(*made.refused);
+    return WrittenFile{written, made.bytes};
 }
 
 // Writes straight into an existing device or FIFO, which cannot be replaced.
-Result<WrittenFile> writeInPlace(const std::string& path, ByteParts parts)
+Result<WrittenFile> writeInPlace(const std::string& path, const ByteMaker& make)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return writeError(path, errno);
-    int err = writeParts(fd, parts);
-    if (::close(fd) != 0 && err == 0) err = errno;
-    if (err != 0) return writeError(path, err);
-    return WrittenFile{path, totalSize(parts)};
+    Made made = makeInto(fd, make);
+    if (::close(fd) != 0 && made.err == 0) made.err = errno;
+    return madeResult(path, std::move(made), path);
 }
 
 // A free name of our own in `folder`: ".zpk-" and eight hex digits, short
@@ -343,7 +355,8 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes)
     return 0;
 }
 
-Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts, const WriteOptions& options)
+Result<WrittenFile> writeFileAtomically(const std::string& path, const ByteMaker& make,
+                                        const WriteOptions& options)
 {
     if (path.empty()) return writeError(path, ENOENT);
     Target target;
@@ -356,12 +369,10 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts
         // to /proc/self/fd/1, and on to a pipe or a terminal)
         struct stat info {};
         if (::stat(path.c_str(), &info) == 0) {
-            if (const int fd = standardStreamOf(path, info); fd >= 0) {
-                if (const int err = writeParts(fd, parts); err != 0) return writeError(path, err);
-                return WrittenFile{path, totalSize(parts)};
-            }
+            if (const int fd = standardStreamOf(path, info); fd >= 0)
+                return madeResult(path, makeInto(fd, make), path);
             const mode_t type = info.st_mode & S_IFMT;
-            if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, parts);
+            if (type == S_IFCHR || type == S_IFIFO) return writeInPlace(path, make);
             if (type == S_IFDIR) return writeError(path, EISDIR);
             if (type != S_IFREG) return makeError(ErrorCode::NotRegularFile, path);
         } else if (errno != ENOENT) {
@@ -371,7 +382,7 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts
         if (target.exists && !S_ISREG(target.info.st_mode)) return makeError(ErrorCode::NotRegularFile, path);
         // a link through /proc names an open file, not a place in a folder:
         // replacing what it leads to would take the file from under its owner
-        if (target.viaProc) return writeInPlace(path, parts);
+        if (target.viaProc) return writeInPlace(path, make);
     }
 
     // a new file gets the mode any new file gets; a replacement its
@@ -380,19 +391,31 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts
     const mode_t mode = target.exists ? (target.info.st_mode & 0777) | S_IRUSR | S_IWUSR : 0666;
     if (const int err = openTemporary(folderOf(target.path), mode, temporary); err != 0)
         return writeError(path, err);
-    int err = target.exists ? takeOnFile(temporary.fd, target) : 0;
-    if (err == 0) err = writeParts(temporary.fd, parts);
+    if (const int err = target.exists ? takeOnFile(temporary.fd, target) : 0; err != 0)
+        return writeError(path, err);
+    Made made = makeInto(temporary.fd, make);
     // on disk before it takes the target's place, so that a crash leaves
     // the old file or the new one
-    if (err == 0 && ::fsync(temporary.fd) != 0) err = errno;
-    if (err != 0) return writeError(path, err);
+    if (!made.failed() && ::fsync(temporary.fd) != 0) made.err = errno;
+    if (made.failed()) return madeResult(path, std::move(made), target.path);
     if (options.beforeCommit) {
         if (auto refused = options.beforeCommit()) return std::move(*refused);
     }
-    const std::size_t length = totalSize(parts);
-    if (const int failed = commit(temporary, target, options.overwrite, length); failed != 0)
+    if (const int failed = commit(temporary, target, options.overwrite, made.bytes); failed != 0)
         return writeError(path, failed);
-    return WrittenFile{target.path, length};
+    return WrittenFile{target.path, made.bytes};
+}
+
+Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts, const WriteOptions& options)
+{
+    return writeFileAtomically(
+        path,
+        [parts](const ByteSink& sink) -> std::optional<Error> {
+            for (const auto part : parts)
+                if (sink(part) != 0) break;
+            return std::nullopt;
+        },
+        options);
 }
 
 Result<WrittenFile> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,

@@ -1,6 +1,7 @@
 // Writing a whole output file so that a failure leaves nothing behind.
 #pragma once
 
+#include "state/ByteSink.h"
 #include "state/Result.h"
 
 #include <cstddef>
@@ -70,6 +71,11 @@ struct WriteOptions {
 // ErrorCode::WriteFailed with the system's errno, ErrorCode::Exists,
 // ErrorCode::NotRegularFile, or what beforeCommit returned.
 Result<WrittenFile> writeFileAtomically(const std::string& path, ByteParts parts,
+                                        const WriteOptions& options);
+
+// The same with the bytes made as they are written, never held whole: a
+// sink's failure or the maker's error ends the write as any other failure.
+Result<WrittenFile> writeFileAtomically(const std::string& path, const ByteMaker& make,
                                         const WriteOptions& options);
 
 // The same with the bytes in one piece.

@@ -39,14 +39,27 @@ int appendBytes(spng_ctx* /*ctx*/, void* user, void* data, std::size_t length)
     return 0;
 }
 
-// An encoder to memory (`out`) for an image of this size and colour type.
-// The settings are fixed, so the bytes depend on the image alone.
-Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, std::vector<std::uint8_t>& out,
+// Hands what the encoder writes to a sink, and keeps the sink's errno.
+struct SinkStream {
+    const ByteSink& sink;
+    int err = 0;
+};
+int sinkBytes(spng_ctx* /*ctx*/, void* user, void* data, std::size_t length)
+{
+    auto* stream = static_cast<SinkStream*>(user);
+    stream->err = stream->sink({static_cast<const std::uint8_t*>(data), length});
+    return stream->err == 0 ? 0 : SPNG_IO_ERROR;
+}
+
+// An encoder for an image of this size and colour type that hands its
+// bytes to `write` (with `user`). The settings are fixed, so the bytes
+// depend on the image alone.
+Result<Encoder> newEncoder(int width, int height, std::uint8_t colourType, spng_rw_fn* write, void* user,
                            Compression compression = Compression::Default)
 {
     Encoder ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!ctx) return pngError(Refusal::EncoderOutOfMemory);
-    int ret = spng_set_png_stream(ctx.get(), appendBytes, &out);
+    int ret = spng_set_png_stream(ctx.get(), write, user);
     if (ret == 0) ret = spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_NONE);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(width);
@@ -97,7 +110,7 @@ Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image)
         return pngError(Refusal::PixelBytesMismatch);
 
     std::vector<std::uint8_t> out;
-    auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, out);
+    auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, appendBytes, &out);
     if (!ctx) return ctx.error();
     return finish(ctx->get(), image.rgba, out);
 }
@@ -124,17 +137,16 @@ int setPalette(spng_ctx* ctx, const std::vector<Colour>& colours, const std::vec
     return ret;
 }
 
-}  // namespace
-
-Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
+// Encodes the rows with an encoder that hands its bytes to `write`.
+std::optional<Error> encodeImageRows(const ImageRows& rows, spng_rw_fn* write, void* user)
 {
     if (rows.width() < 1 || rows.height() < 1) return pngError(Refusal::NoPixels);
     if (rows.indexed() && (rows.colours().empty() || rows.colours().size() > kMaxPaletteColours ||
                            rows.alpha().size() > rows.colours().size()))
         return pngError(Refusal::PngPaletteOrAlphaSize);
-    std::vector<std::uint8_t> out;
-    auto ctx = newEncoder(rows.width(), rows.height(),
-                          rows.indexed() ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, out);
+    auto ctx =
+        newEncoder(rows.width(), rows.height(),
+                   rows.indexed() ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, write, user);
     if (!ctx) return ctx.error();
     const int ret = rows.indexed() ? setPalette(ctx->get(), rows.colours(), rows.alpha()) : 0;
     if (ret != 0) return spngError(ret);
@@ -144,7 +156,24 @@ Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
             return true;
         });
     if (!encoded) return encoded.error();
+    return std::nullopt;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows)
+{
+    std::vector<std::uint8_t> out;
+    if (auto failed = encodeImageRows(rows, appendBytes, &out)) return std::move(*failed);
     return out;
+}
+
+std::optional<Error> encodePng(const ImageRows& rows, const ByteSink& sink)
+{
+    SinkStream stream{sink};
+    auto failed = encodeImageRows(rows, sinkBytes, &stream);
+    if (stream.err != 0) return makeError(ErrorCode::WriteFailed, "", stream.err);
+    return failed;
 }
 
 Result<EncodedRows> encodeRgbaRows(int width, int height,
@@ -153,7 +182,8 @@ Result<EncodedRows> encodeRgbaRows(int width, int height,
 {
     if (width < 1 || height < 1) return pngError(Refusal::NoPixels);
     EncodedRows encoded;
-    auto ctx = newEncoder(width, height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, encoded.png, compression);
+    auto ctx =
+        newEncoder(width, height, SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, appendBytes, &encoded.png, compression);
     if (!ctx) return ctx.error();
     const auto finished =
         encodeRows(ctx->get(), static_cast<std::size_t>(width) * 4, height,
@@ -183,7 +213,7 @@ Result<std::vector<std::uint8_t>> encodePng(const IndexedImage& image)
     if (*highest >= image.colours.size()) return pngError(Refusal::PngIndexPastPalette);
 
     std::vector<std::uint8_t> out;
-    auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_INDEXED, out);
+    auto ctx = newEncoder(image.width, image.height, SPNG_COLOR_TYPE_INDEXED, appendBytes, &out);
     if (!ctx) return ctx.error();
 
     const int ret = setPalette(ctx->get(), image.colours, image.alpha);

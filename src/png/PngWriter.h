@@ -4,6 +4,7 @@
 #pragma once
 
 #include "draw/Draw.h"
+#include "state/ByteSink.h"
 #include "state/Result.h"
 #include "state/ViewerState.h"
 
@@ -23,6 +24,11 @@ Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
 // to the encoder one row at a time so that no second copy of the image is
 // ever held. The same image gives the same bytes as the whole-image forms.
 Result<std::vector<std::uint8_t>> encodePng(const ImageRows& rows);
+
+// The same PNG handed to `sink` as the encoder makes it, so that not even
+// the file is held whole. A failure of the sink stops the encoder; it is
+// ErrorCode::WriteFailed with the sink's errno.
+std::optional<Error> encodePng(const ImageRows& rows, const ByteSink& sink);
 
 // The PNG file of an indexed image (colour type 3, bit depth 8). An image
 // without pixels, with an index count other than width x height, with 0 or

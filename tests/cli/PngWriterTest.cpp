@@ -1,6 +1,8 @@
 #include "cli/CliSupport.h"
+#include "fixtures/Fixtures.h"
 
 #include "cli/Messages.h"
+#include "export/EntryExport.h"
 #include "io/FileOutput.h"
 #include "png/PngWriter.h"
 
@@ -129,6 +131,75 @@ TEST(FileOutput, WritesEveryByteIncludingNone)
     ASSERT_TRUE(writeFileReplacing((dir / "data").string(), {}).has_value());
     EXPECT_EQ(readBytes(dir / "data"), Bytes{});
     EXPECT_FALSE(writeFileReplacing("", bytes).has_value());
+}
+
+// An entry's PNG handed on as it is encoded is the PNG encoded whole, in
+// every form; a sink that fails stops the encoder and speaks for the error.
+TEST(PngWriter, APngMadeIntoASinkIsThePngMadeWhole)
+{
+    const ContainerFile file = parsed(built(containerOf({randomImage(300, 200, 5), framedImage()})));
+    for (const OutputForm form : {OutputForm::Rgba, OutputForm::Indexed, OutputForm::Smallest}) {
+        PictureOptions options;
+        options.form = form;
+        for (int row = 0; row < file.rowCount(); ++row) {
+            Palette palette{};
+            const DecodedImage image = decodeEntry(file, row, palette, options);
+            const auto whole = encodeEntry(image, palette, options);
+            ASSERT_TRUE(whole.has_value());
+            Bytes streamed;
+            int calls = 0;
+            const auto made = encodeEntry(image, palette, options, [&](std::span<const std::uint8_t> bytes) {
+                streamed.insert(streamed.end(), bytes.begin(), bytes.end());
+                ++calls;
+                return 0;
+            });
+            ASSERT_TRUE(made.has_value());
+            EXPECT_EQ(streamed, whole->png) << row;
+            EXPECT_TRUE(made->png.empty());
+            EXPECT_EQ(made->form, whole->form);
+            EXPECT_GT(calls, 1) << "the signature and the chunks come one after another";
+
+            calls = 0;
+            const auto failed = encodeEntry(image, palette, options, [&](std::span<const std::uint8_t>) {
+                return ++calls == 2 ? ENOSPC : 0;
+            });
+            ASSERT_FALSE(failed.has_value());
+            EXPECT_EQ(failed.error().code, ErrorCode::WriteFailed);
+            EXPECT_EQ(failed.error().systemError, ENOSPC);
+            EXPECT_EQ(calls, 2) << "nothing more after the failure";
+        }
+    }
+}
+
+// A file made as it is written: the pieces land in order; the maker's
+// error leaves the old file and nothing beside it.
+TEST(FileOutput, AMadeFileIsWrittenAsItComes)
+{
+    TempDir dir;
+    const fs::path file = dir / "made";
+    writeBytes(file, Bytes(5, 'o'));
+    for (const bool refuses : {true, false}) {
+        const auto written = writeFileAtomically(
+            file.string(),
+            [&](const ByteSink& sink) -> std::optional<Error> {
+                for (char c : {'a', 'b', 'c'}) EXPECT_EQ(sink(Bytes(1000, static_cast<std::uint8_t>(c))), 0);
+                if (refuses) return makeError(ErrorCode::CannotEncode);
+                return std::nullopt;
+            },
+            WriteOptions{});
+        ASSERT_EQ(written.has_value(), !refuses);
+        Bytes expected(5, 'o');
+        if (refuses) {
+            EXPECT_EQ(written.error().code, ErrorCode::CannotEncode);
+        } else {
+            expected = Bytes(1000, 'a');
+            expected.insert(expected.end(), 1000, 'b');
+            expected.insert(expected.end(), 1000, 'c');
+            EXPECT_EQ(written->bytes, 3000u);
+        }
+        EXPECT_EQ(readBytes(file), expected);
+        EXPECT_EQ(dir.names(), std::set<std::string>{"made"});
+    }
 }
 
 mode_t modeOf(const fs::path& path)

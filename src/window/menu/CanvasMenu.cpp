@@ -140,11 +140,8 @@ bool CanvasMenu::saveImage(const QString& path)
     // the palette and drop-first the entry was drawn with, as RGBA
     PictureOptions options;
     options.dropFirst = m_drawn->dropFirst;
-    auto written = [&]() -> Result<WrittenFile> {
-        const auto entry = encodeEntry(m_drawn->image, m_drawn->palette, options);
-        if (!entry) return entry.error();
-        return writeFileReplacing(systemPath(path), entry->png);
-    }();
+    const auto written =
+        writeEntryPng(m_drawn->image, m_drawn->palette, options, systemPath(path), WriteOptions{});
     if (!written) {
         m_window->dialogs().showMessage(m_window, ViewerContext::caption(),
                                         Messages::saveFailed(path, written.error()));
