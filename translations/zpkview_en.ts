@@ -425,6 +425,14 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>항목 %1:</source>
         <translation>Entry %1:</translation>
     </message>
+    <message>
+        <source>내보낸 그림을 디스크에 기록하지 못했습니다.
+%1
+%2</source>
+        <translation>The exported pictures could not be saved to disk.
+%1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>

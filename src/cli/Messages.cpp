@@ -284,6 +284,12 @@ std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount)
            std::to_string(pixelCount) + " pixels";
 }
 
+std::string unsyncedText(const Error& error)
+{
+    return terminalName(error.path) +
+           ": the PNGs written could not be saved to disk: " + systemReason(error.systemError);
+}
+
 std::string planConflictText(const PlanConflict& conflict)
 {
     // appended rather than "'" + ...: prepending to a temporary draws a false

@@ -46,6 +46,10 @@ std::string sheetTooLargeText(const SheetLayout& layout);
 // stream ends after P of N pixels".
 std::string rgbaFallbackNote(std::int64_t produced, std::int64_t pixelCount);
 
+// A batch whose PNGs could not be made durable: "FOLDER: the PNGs written
+// could not be saved to disk: REASON".
+std::string unsyncedText(const Error& error);
+
 // Two files of a batch that would share a folder.
 std::string planConflictText(const PlanConflict& conflict);
 

@@ -177,6 +177,7 @@ void writeBatchSummary(std::ostream& out, std::ostream& err, const BatchResult& 
             }
         }
     }
+    if (result.unsynced) err << "zpk: " << unsyncedText(*result.unsynced) << '\n';
     err.flush();
 
     if (detail == SummaryDetail::Full) {

@@ -65,8 +65,9 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
         }
         Palette palette{};  // fresh: the PNG does not depend on the entries before
         const DecodedImage image = decodeEntry(file, row, palette, plan.options);
-        const auto written =
-            writeEntryPng(image, palette, plan.options, outcome.output, WriteOptions{plan.overwrite, {}});
+        // new files are made durable together once the batch ends
+        const auto written = writeEntryPng(image, palette, plan.options, outcome.output,
+                                           WriteOptions{plan.overwrite, {}, Durability::Deferred});
         if (!written && written.error().code == ErrorCode::Exists) return keep();
         if (!written) {
             outcome.problem = written.error();
@@ -123,8 +124,10 @@ public:
             for (int i = 0; i < m_plan.threads; ++i) workers.emplace_back([this] { work(); });
             report();
         }  // the workers have ended
+        BatchResult result{std::move(m_outcomes), cancelled(), std::nullopt};
+        result.unsynced = makeDurable(result);
         m_progress.finished(snapshot());
-        return BatchResult{std::move(m_outcomes), cancelled()};
+        return result;
     }
 
 private:
@@ -157,6 +160,27 @@ private:
     }
 
     bool cancelled() const { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); }
+
+    // The PNGs written wait in memory until here: one sync of each file
+    // system they went to makes them durable (a sync per file would wait
+    // for the disk as many times). Also after a cancel, for those written.
+    static std::optional<Error> makeDurable(const BatchResult& result)
+    {
+        std::vector<dev_t> synced;
+        for (const FileOutcome& file : result.files) {
+            const bool wrote = std::any_of(file.entries.begin(), file.entries.end(),
+                                           [](const EntryOutcome& e) { return e.exported && !e.skipped; });
+            struct stat info {};
+            if (!wrote) continue;
+            if (::stat(file.folder.c_str(), &info) != 0)
+                return makeError(ErrorCode::WriteFailed, file.folder, errno);
+            if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
+            if (const int err = syncFileSystem(file.folder); err != 0)
+                return makeError(ErrorCode::WriteFailed, file.folder, err);
+            synced.push_back(info.st_dev);
+        }
+        return std::nullopt;
+    }
 
     void work()
     {

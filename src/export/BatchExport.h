@@ -9,6 +9,11 @@
 // the number of workers or their timing; outcomes are stored by file and
 // row, and reported in that order. Outcomes are values: the front ends
 // word them.
+//
+// A new PNG is not synced on its own: the batch makes all it wrote durable
+// at once, at its end, before it reports (one syncfs per file system). A
+// PNG that replaces an existing one is synced before its rename, so that a
+// crash never leaves the old one lost.
 #pragma once
 
 #include "container/Container.h"
@@ -110,11 +115,18 @@ struct FileOutcome {
 struct BatchResult {
     std::vector<FileOutcome> files;  // in the order given
     bool cancelled = false;
+    // The PNGs written could not be made durable (ErrorCode::WriteFailed,
+    // the folder, the errno): they are in place, but a crash could still
+    // lose them.
+    std::optional<Error> unsynced;
 
     std::int64_t entries() const;  // rows of the files read
     std::int64_t exported() const;
     std::int64_t filesNotRead() const;
-    bool allExported() const { return !cancelled && filesNotRead() == 0 && exported() == entries(); }
+    bool allExported() const
+    {
+        return !cancelled && !unsynced && filesNotRead() == 0 && exported() == entries();
+    }
 };
 
 // A moment of a running batch.

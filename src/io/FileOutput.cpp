@@ -90,6 +90,14 @@ int moveIfAbsent(const char* from, const char* to)
     return std::rename(from, to) == 0 ? 0 : errno;
 }
 
+std::atomic<std::uint64_t> g_syncCalls{0};
+
+int syncFile(int fd)
+{
+    g_syncCalls.fetch_add(1, std::memory_order_relaxed);
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
 // What making a file's bytes into a descriptor came to: the bytes written,
 // and the first failure, the system's (an errno) before the maker's.
 struct Made {
@@ -292,7 +300,7 @@ int copyOver(int from, std::size_t length, const std::string& path)
         err = got == 0 ? EIO : errno;
     }
     if (err == 0 && ::ftruncate(to, static_cast<off_t>(length)) != 0) err = errno;
-    if (err == 0 && ::fsync(to) != 0) err = errno;
+    if (err == 0) err = syncFile(to);
     if (::close(to) != 0 && err == 0) err = errno;
     return err;
 }
@@ -395,8 +403,9 @@ Result<WrittenFile> writeFileAtomically(const std::string& path, const ByteMaker
         return writeError(path, err);
     Made made = makeInto(temporary.fd, make);
     // on disk before it takes the target's place, so that a crash leaves
-    // the old file or the new one
-    if (!made.failed() && ::fsync(temporary.fd) != 0) made.err = errno;
+    // the old file or the new one; a new file may wait for its batch
+    const bool sync = target.exists || options.durability == Durability::Synced;
+    if (!made.failed() && sync) made.err = syncFile(temporary.fd);
     if (made.failed()) return madeResult(path, std::move(made), target.path);
     if (options.beforeCommit) {
         if (auto refused = options.beforeCommit()) return std::move(*refused);
@@ -429,5 +438,17 @@ Result<WrittenFile> writeFileReplacing(const std::string& path, std::span<const 
 {
     return writeFileAtomically(path, bytes, Overwrite::Replace);
 }
+
+int syncFileSystem(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return errno;
+    g_syncCalls.fetch_add(1, std::memory_order_relaxed);
+    int err = ::syncfs(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
+std::uint64_t syncCalls() { return g_syncCalls.load(std::memory_order_relaxed); }
 
 }  // namespace zpk

@@ -29,6 +29,19 @@ enum class Overwrite {
 // rewritten from the file it was read from is mostly pieces of that file).
 using ByteParts = std::span<const std::span<const std::uint8_t>>;
 
+// When a new file is synced to disk.
+enum class Durability {
+    // before it takes its name: once the write returns, a crash leaves the
+    // file whole
+    Synced,
+    // not here: the caller makes a batch of new files durable at once
+    // (syncFileSystem) before it reports success. Until then a crash can
+    // leave a new file short or empty. A file that replaces another is
+    // synced before it does all the same, so that a crash never leaves the
+    // old one lost.
+    Deferred,
+};
+
 // How a whole file is written.
 struct WriteOptions {
     Overwrite overwrite = Overwrite::Replace;
@@ -37,6 +50,7 @@ struct WriteOptions {
     // the target stays as it was. An edit checks here that nobody changed
     // the file since it was read.
     std::function<std::optional<Error>()> beforeCommit;
+    Durability durability = Durability::Synced;
 };
 
 // Writes a whole file so that no failure, crash or signal leaves a partial
@@ -54,7 +68,7 @@ struct WriteOptions {
 //     write can leave it cut short;
 //   - otherwise the bytes go to a temporary file in the target's folder that
 //     has no name (O_TMPFILE), so that not even a crash or a kill can leave
-//     it behind; it is synced to disk and then takes the target's place in
+//     it behind; it is synced to disk (see Durability) and then takes the target's place in
 //     one step (a link to a short name of its own, renamed over the target
 //     at once). Where the file system has no unnamed files, the temporary
 //     is a named one, created with the mode the file will have, never a
@@ -88,5 +102,15 @@ Result<WrittenFile> writeFileReplacing(const std::string& path, std::span<const 
 // Writes everything to an open descriptor; 0 or the errno of the first
 // failure (a pipe closed by its reader gives EPIPE).
 int writeAll(int fd, std::span<const std::uint8_t> bytes);
+
+// Makes the files written on the file system that holds `path` durable,
+// all at once (syncfs): what writes with Durability::Deferred need before
+// they count as done. 0 or an errno.
+int syncFileSystem(const std::string& path);
+
+// How many times this process asked for written data to reach the disk
+// (an fsync or a syncfs of its output): what a batch's durability costs,
+// counted for its tests and benchmarks.
+std::uint64_t syncCalls();
 
 }  // namespace zpk

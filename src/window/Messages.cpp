@@ -306,6 +306,11 @@ QString Messages::saveFailed(const QString& path, const Error& error)
     return tr("이미지를 저장할 수 없습니다.\n%1\n%2").arg(path, reason(error));
 }
 
+QString Messages::unsynced(const QString& folder, const Error& error)
+{
+    return tr("내보낸 그림을 디스크에 기록하지 못했습니다.\n%1\n%2").arg(folder, reason(error));
+}
+
 QString Messages::replaceFailed(const QString& path, const Error& error)
 {
     return tr("항목을 바꿀 수 없습니다.\n%1\n%2").arg(path, reason(error));

@@ -23,6 +23,8 @@ public:
 
     // An image that could not be written: "이미지를 저장할 수 없습니다." / path / why.
     static QString saveFailed(const QString& path, const Error& error);
+    // The pictures of an export could not be made durable (BatchResult::unsynced).
+    static QString unsynced(const QString& folder, const Error& error);
 
     // An entry that could not be replaced ("바꾸기…"): "항목을 바꿀 수
     // 없습니다." / the file concerned (the PNG, the container, or the file

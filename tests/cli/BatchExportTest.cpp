@@ -357,6 +357,37 @@ TEST(BatchExport, ReporterHearsOfEveryFileInOrder)
     EXPECT_EQ(four.entries[3].problem->code, ErrorCode::NoData);
 }
 
+// New PNGs are made durable once, when the batch ends; PNGs that replace
+// others are each synced before they do, so that a crash never loses one.
+TEST(BatchExport, AFreshBatchSyncsOnceAtItsEnd)
+{
+    TempDir dir;
+    BatchSettings settings;
+    for (std::uint32_t i = 0; i < 4; ++i) {
+        settings.files.push_back((dir / ("c" + std::to_string(i) + ".zpk")).string());
+        writeBytes(settings.files.back(), sprites(7, 20, 40 + i));
+    }
+    settings.outputFolder = (dir / "out").string();
+    settings.jobs = 2;
+    ProgressReporter quiet;
+    for (const Overwrite overwrite : {Overwrite::Refuse, Overwrite::Replace}) {
+        settings.overwrite = overwrite;
+        auto planned = planBatch(settings);
+        ASSERT_TRUE(std::holds_alternative<BatchPlan>(planned));
+        const std::uint64_t before = syncCalls();
+        const BatchResult result = runBatch(std::get<BatchPlan>(planned), quiet);
+        EXPECT_TRUE(result.allExported());
+        EXPECT_FALSE(result.unsynced.has_value());
+        const std::uint64_t syncs = syncCalls() - before;
+        if (overwrite == Overwrite::Refuse) {
+            EXPECT_GE(syncs, 1u);
+            EXPECT_LE(syncs, 2u);
+        } else {
+            EXPECT_EQ(syncs, 28u + 1u);
+        }
+    }
+}
+
 TEST(BatchExport, PlanNamesFoldersAndRefusesSharedOnes)
 {
     EXPECT_EQ(outputFolderOf("out", "data/demo.zpk"), "out/demo");

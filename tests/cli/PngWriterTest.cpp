@@ -202,6 +202,37 @@ TEST(FileOutput, AMadeFileIsWrittenAsItComes)
     }
 }
 
+// A new file with Durability::Deferred waits for its batch's sync; one that
+// replaces another is synced before it takes its place, whatever was asked.
+TEST(FileOutput, OnlyANewFileMayWaitForItsSync)
+{
+    TempDir dir;
+    const fs::path file = dir / "out";
+    const Bytes bytes(100, 'b');
+    const std::span<const std::uint8_t> parts[] = {bytes};
+    const struct {
+        bool exists;
+        Durability durability;
+        std::uint64_t syncs;
+    } cases[] = {{false, Durability::Synced, 1},
+                 {false, Durability::Deferred, 0},
+                 {true, Durability::Synced, 1},
+                 {true, Durability::Deferred, 1}};
+    for (const auto& c : cases) {
+        fs::remove(file);
+        if (c.exists) writeBytes(file, Bytes(3, 'o'));
+        const std::uint64_t before = syncCalls();
+        ASSERT_TRUE(
+            writeFileAtomically(file.string(), parts, WriteOptions{Overwrite::Replace, {}, c.durability}));
+        EXPECT_EQ(syncCalls() - before, c.syncs) << c.exists << static_cast<int>(c.durability);
+        EXPECT_EQ(readBytes(file), bytes);
+    }
+    const std::uint64_t before = syncCalls();
+    EXPECT_EQ(syncFileSystem(dir.path().string()), 0);
+    EXPECT_EQ(syncCalls() - before, 1u);
+    EXPECT_EQ(syncFileSystem((dir / "missing").string()), ENOENT);
+}
+
 mode_t modeOf(const fs::path& path)
 {
     struct stat info {};

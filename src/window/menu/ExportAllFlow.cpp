@@ -141,6 +141,13 @@ void ExportAllFlow::exportEnded(const BatchResult& result, const QString& target
         emit exportFinished(written);
         return;
     }
+    if (result.unsynced) {
+        m_window->dialogs().showMessage(
+            parent, title,
+            Messages::unsynced(QFile::decodeName(result.unsynced->path.c_str()), *result.unsynced));
+        emit exportFinished(written);
+        return;
+    }
     QString text = tr("%1개를 %2 에 내보냈습니다.").arg(written).arg(target);
     if (result.cancelled) text += tr("\n중간에 취소했습니다.");
     if (!skipped.isEmpty())
