@@ -1,7 +1,6 @@
 #include "draw/Draw.h"
 
 #include <algorithm>
-#include <bitset>
 #include <cstddef>
 #include <cstring>
 
@@ -123,7 +122,8 @@ namespace {
 // The values the produced pixels of the stored image use, and whether a
 // stored pixel was not produced.
 struct ValuesUsed {
-    std::bitset<256> used;
+    // a byte per value, not a bit: a store per pixel is what the scan costs
+    std::array<bool, 256> used{};
     bool undrawn = false;
 };
 ValuesUsed valuesUsed(const DecodedImage& image)
@@ -132,7 +132,7 @@ ValuesUsed valuesUsed(const DecodedImage& image)
     for (int y = 0; y < image.clippedHeight; ++y) {
         const int end = std::max(0, producedInRow(image, y, image.clippedWidth));
         const std::uint8_t* line = storedRow(image, y);
-        for (int x = 0; x < end; ++x) out.used.set(line[x]);
+        for (int x = 0; x < end; ++x) out.used[line[x]] = true;
         if (end < image.clippedWidth) out.undrawn = true;
     }
     return out;
@@ -169,7 +169,7 @@ std::optional<ImageRows> ImageRows::smallestIndexed(const DecodedImage& image, c
         // a value no drawn pixel has stands for the pixels not drawn
         undrawn = -1;
         for (int v = 0; v < 256 && undrawn < 0; ++v)
-            if (!values.used.test(static_cast<std::size_t>(v))) undrawn = v;
+            if (!values.used[static_cast<std::size_t>(v)]) undrawn = v;
         if (undrawn < 0) return std::nullopt;
         colours[static_cast<std::size_t>(undrawn)].alpha = 0;
     }
@@ -178,7 +178,7 @@ std::optional<ImageRows> ImageRows::smallestIndexed(const DecodedImage& image, c
     rows.m_undrawnIndex = undrawn;
     int highest = values.undrawn ? undrawn : 0;
     for (int v = 255; v > highest; --v) {
-        if (values.used.test(static_cast<std::size_t>(v))) {
+        if (values.used[static_cast<std::size_t>(v)]) {
             highest = v;
             break;
         }
