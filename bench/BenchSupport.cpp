@@ -211,4 +211,53 @@ int runAndSummarise(int argc, char** argv)
     return 0;
 }
 
+ChildRun runChild(const std::vector<std::string>& args)
+{
+    // each word in single quotes for the shell that popen starts
+    std::string command;
+    const auto word = [&command](const std::string& w) {
+        check(w.find('\'') == std::string::npos, "a quote in an argument");
+        command.append(command.empty() ? "'" : " '").append(w).append("'");
+    };
+    for (const std::string& w : {std::string(ZPK_BIN_DIR "/run-measured"), std::string("--runs"),
+                                 std::string("1"), std::string("--")})
+        word(w);
+    for (const std::string& a : args) word(a);
+    FILE* pipe = ::popen(command.c_str(), "r");
+    check(pipe != nullptr, "popen");
+    std::string text;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    const int status = ::pclose(pipe);
+    if (status != 0) std::fprintf(stderr, "bench: %s\n%s", command.c_str(), text.c_str());
+    check(status == 0, "the measured program succeeds");
+
+    // the last line: "median wall_ms=W cpu_ms=C peak_kib=P"
+    const std::size_t last = text.rfind("median ");
+    check(last != std::string::npos, "run-measured's figures");
+    double wallMs = 0;
+    double cpuMs = 0;
+    long peakKib = 0;
+    check(std::sscanf(text.c_str() + last, "median wall_ms=%lf cpu_ms=%lf peak_kib=%ld", &wallMs, &cpuMs,
+                      &peakKib) == 3,
+          "run-measured's figures");
+    return {wallMs / 1e3, cpuMs / 1e3, static_cast<std::int64_t>(peakKib) * 1024};
+}
+
+PngFolder pngsIn(const std::string& folder)
+{
+    PngFolder out;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".png") continue;
+        ++out.files;
+        out.bytes += static_cast<std::int64_t>(entry.file_size());
+        std::ifstream in(entry.path(), std::ios::binary);
+        char head[26] = {};
+        in.read(head, sizeof head);  // signature 8, IHDR length and type 8, width 4, height 4, depth 1
+        if (head[25] == 3) ++out.palette;
+        if (head[25] == 6) ++out.rgba;
+    }
+    return out;
+}
+
 }  // namespace zpk::bench

@@ -16,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -63,6 +64,36 @@ void writeFileOrDie(const std::string& path, const Bytes& bytes);
 // of its own, and returns its peak resident set in bytes (from wait4);
 // aborts unless it exits with 0.
 std::int64_t peakMemoryOf(std::vector<std::string> args, const std::string& input = {});
+
+// What a program run as a child (runChild) took.
+struct ChildRun {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;  // user and system
+    std::int64_t peakBytes = 0;
+};
+
+// Runs `args` (args[0] a path) once through build/bin/run-measured, which
+// starts it from a small process of its own (a child forked from this one
+// would count this process's pages in its peak), and reads back what
+// wait4 told it. Aborts unless the program exits with 0.
+ChildRun runChild(const std::vector<std::string>& args);
+
+// What a folder of PNGs holds: their count and bytes, and how many are
+// palette images (IHDR colour type 3) and RGBA (colour type 6).
+struct PngFolder {
+    int files = 0;
+    int palette = 0;
+    int rgba = 0;
+    std::int64_t bytes = 0;
+};
+PngFolder pngsIn(const std::string& folder);
+
+template <typename T>
+T medianOf(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 // Wall-clock time of one call, in seconds.
 template <typename F>

@@ -67,7 +67,7 @@ EntryOutcome exportOne(const ContainerFile& file, const PlannedFile& planned, in
         const DecodedImage image = decodeEntry(file, row, palette, plan.options);
         // new files are made durable together once the batch ends
         const auto written = writeEntryPng(image, palette, plan.options, outcome.output,
-                                           WriteOptions{plan.overwrite, {}, Durability::Deferred});
+                                           WriteOptions{plan.overwrite, {}, plan.durability});
         if (!written && written.error().code == ErrorCode::Exists) return keep();
         if (!written) {
             outcome.problem = written.error();
@@ -125,7 +125,7 @@ public:
             report();
         }  // the workers have ended
         BatchResult result{std::move(m_outcomes), cancelled(), std::nullopt};
-        result.unsynced = makeDurable(result);
+        if (m_plan.durability == Durability::Deferred) result.unsynced = makeDurable(result);
         m_progress.finished(snapshot());
         return result;
     }

@@ -59,6 +59,10 @@ struct BatchPlan {
     bool skipExisting = false;
     int threads = 1;  // at least 1
     Streams streams = Streams::Refused;
+    // Deferred: new PNGs are made durable at once when the batch ends.
+    // Synced: each is synced before its rename and nothing at the end, the
+    // way of old, kept for a benchmark to compare with.
+    Durability durability = Durability::Deferred;
 };
 
 // Why no plan can be made: two files would share a folder.
