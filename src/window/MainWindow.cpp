@@ -33,6 +33,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace zpk {
 
@@ -68,6 +69,8 @@ MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
     connect(m_ui.picture1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_canvasMenu->popup(m_ui.picture1->mapToGlobal(pos)); });
     createShortcuts();
+    connect(m_ui.picture1, &PictureCanvas::firstPainted, this, &MainWindow::afterFirstPaint,
+            Qt::QueuedConnection);
     m_ui.describe();
     MainControls::pinStyle(this);
     updateCanvasToolTip();
@@ -83,6 +86,7 @@ MainWindow::~MainWindow()
     // QWidget's destructor moves the focus on: this part is gone by then
     disconnect(m_focusWatch);
     m_canvasMenu->stopExport();
+    writeHeldFiles();
 }
 
 void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
@@ -91,6 +95,37 @@ void MainWindow::setDialogs(std::shared_ptr<WindowDialogs> dialogs)
 }
 
 QString MainWindow::folder() const { return m_ui.file1->folder(); }
+
+RecentPlaces& MainWindow::places()
+{
+    // what is read or written from here on comes after the files held
+    writeHeldFiles();
+    return m_places;
+}
+
+void MainWindow::rememberFile(const QByteArray& path)
+{
+    // Writing the recent files takes a lock file and two syncs to disk,
+    // milliseconds the first image would wait for: a file loaded while the
+    // shown window waits for its first paint (the one named at start) is
+    // written just after it.
+    if (isVisible() && !m_painted) {
+        m_heldFiles.append(path);
+        return;
+    }
+    places().addFile(path);
+}
+
+void MainWindow::writeHeldFiles()
+{
+    for (const QByteArray& path : std::exchange(m_heldFiles, {})) m_places.addFile(path);
+}
+
+void MainWindow::afterFirstPaint()
+{
+    m_painted = true;
+    writeHeldFiles();
+}
 
 void MainWindow::connectControls()
 {
@@ -217,9 +252,9 @@ void MainWindow::colorChange() { requestRender(); }
 void MainWindow::command2Click()
 {
     const std::optional<QString> path =
-        m_dialogs->chooseFile(this, m_places.openFolder(m_ui.file1->folder()), m_places.fileFolders());
+        m_dialogs->chooseFile(this, places().openFolder(m_ui.file1->folder()), places().fileFolders());
     if (!path || path->isEmpty()) return;  // cancelled: nothing changes
-    m_places.setOpenFolder(QFileInfo(*path).absolutePath());
+    places().setOpenFolder(QFileInfo(*path).absolutePath());
     loadFile(*path);
 }
 
@@ -248,7 +283,7 @@ void MainWindow::loadPath(const QByteArray& path)
     m_state.file = std::move(*loaded);
     ++m_loadCount;
     m_ui.file1->showLoaded(path);
-    m_places.addFile(path);
+    rememberFile(path);
     fillList1();
     emit fileLoaded();
     requestRender();

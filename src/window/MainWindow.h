@@ -89,7 +89,9 @@ public:
     int renderCount() const { return m_renderCount; }
     const ViewerState& state() const override { return m_state; }
 
-    RecentPlaces& places() override { return m_places; }
+    // The recent files and folders; the files loaded before the window's
+    // first paint are written there first (see rememberFile).
+    RecentPlaces& places() override;
     void openFileDialog() override;
     void showAbout() override;
     void popupCanvasMenu() override;
@@ -119,6 +121,11 @@ private:
 
     void requestRender();
     void fillList1();
+    // Puts a loaded file first in the recent files, or holds it until the
+    // window's first paint while a shown window waits for it.
+    void rememberFile(const QByteArray& path);
+    void writeHeldFiles();
+    void afterFirstPaint();
 
     // While a new file is read, the picture drawn from the loaded one is let
     // go (one that succeeds draws its own first entry) and taken back when
@@ -137,6 +144,8 @@ private:
     bool typingInColourBox() const;
 
     RecentPlaces m_places;
+    QList<QByteArray> m_heldFiles;  // loaded before the first paint, oldest first
+    bool m_painted = false;
     ViewerState m_state;
     std::shared_ptr<const DrawnEntry> m_drawn;
     std::shared_ptr<const std::vector<Colour>> m_externalPalette;

@@ -44,6 +44,10 @@ void PictureCanvas::paintEvent(QPaintEvent* event)
         frame.rect = rect();
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
     }
+    if (!m_painted) {
+        m_painted = true;
+        emit firstPainted();
+    }
 }
 
 void PictureCanvas::focusInEvent(QFocusEvent* event)

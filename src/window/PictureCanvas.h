@@ -20,6 +20,11 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // Its first paint is done: the window is on screen, its first image
+    // with it when a file was loaded by then.
+    void firstPainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     // A focus frame over the image's edge while the canvas has the focus.
@@ -28,6 +33,7 @@ protected:
 
 private:
     Surface m_surface;
+    bool m_painted = false;
 };
 
 }  // namespace zpk

@@ -89,6 +89,7 @@ private slots:
     void shortcutsWork();
     void menuKeysOpenTheCanvasMenu();
     void recentFilesAndPlacesAreRemembered();
+    void fileLoadedAsTheWindowOpensIsRemembered();
 
     void styleIsPinnedAndControlsAreDescribed();
     void commandLineNeedsNoDisplay();
@@ -433,6 +434,25 @@ void DesktopTest::recentFilesAndPlacesAreRemembered()
     const auto dialog =
         QtDialogs::makeOpenDialog(nullptr, QString::fromUtf8(path("here")), places.fileFolders());
     QVERIFY(dialog->history().contains(QString::fromUtf8(path("there"))));
+}
+
+void DesktopTest::fileLoadedAsTheWindowOpensIsRemembered()
+{
+    // held until the window's first paint, but written before anything
+    // reads the recent files, and when the window goes first
+    makeWindow(path("here"));
+    m_window->show();
+    m_window->loadPath(path("here/a.zpk"));
+    QCOMPARE(m_window->places().files(), QList<QByteArray>{path("here/a.zpk")});
+    m_window->loadPath(path("here/b.zpk"));
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QTRY_COMPARE(RecentPlaces().files(), (QList<QByteArray>{path("here/b.zpk"), path("here/a.zpk")}));
+
+    makeWindow(path("here"));
+    m_window->show();
+    m_window->loadPath(path("there/c.zpk"));
+    m_window.reset();
+    QCOMPARE(RecentPlaces().files().first(), path("there/c.zpk"));
 }
 
 // --- style, accessibility, the inspector -------------------------------------------

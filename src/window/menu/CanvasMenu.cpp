@@ -74,8 +74,10 @@ CanvasMenu::CanvasMenu(ViewerContext* window)
     addSeparator();
     m_recentMenu = addMenu(tr("최근 파일"));
     m_recentMenu->setObjectName(QStringLiteral("recentFiles"));
+    // filled as it opens, and as the menu around it opens: the settings are
+    // not read before the window's first paint
     connect(m_recentMenu, &QMenu::aboutToShow, this, &CanvasMenu::fillRecentMenu);
-    fillRecentMenu();
+    connect(this, &QMenu::aboutToShow, this, &CanvasMenu::fillRecentMenu);
     QAction* about =
         action("about", tr("zpkview 정보"), QKeySequence(Qt::Key_F1), [this] { m_window->showAbout(); });
     about->setEnabled(true);
