@@ -170,8 +170,8 @@ private:
         for (const FileOutcome& file : result.files) {
             const bool wrote = std::any_of(file.entries.begin(), file.entries.end(),
                                            [](const EntryOutcome& e) { return e.exported && !e.skipped; });
-            struct stat info {};
             if (!wrote) continue;
+            struct stat info {};
             if (::stat(file.folder.c_str(), &info) != 0)
                 return makeError(ErrorCode::WriteFailed, file.folder, errno);
             if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
