@@ -149,9 +149,10 @@ std::string ruleText(const Error& e)
                "decode would count as its own";
     case Refusal::RowBeforeChanged:
         return "entry row " + number(e.row) +
-               " would no longer decode as before: it ends in 0xFF, and the new entry's first byte makes "
-               "that a "
-               "run code";
+               " would no longer decode as before: it ends in 0xFF, and the bytes that would follow it make "
+               "that a run code";
+    case Refusal::NoRowsLeft:
+        return "all " + number(e.count) + " entry rows would go: a container keeps at least one";
 
     case Refusal::SideOutOfRange: return "width and height must lie between 0 and 32767";
     case Refusal::PixelCountMismatch: return "the pixel count is not width x height";

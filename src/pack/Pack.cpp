@@ -1,8 +1,8 @@
 #include "pack/Pack.h"
 
 #include "container/Container.h"
-#include "decode/Decoder.h"
 #include "export/ExportNaming.h"
+#include "pack/ContainerEdit.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -64,147 +64,28 @@ std::span<const std::uint8_t> bytesOf(const ContainerFile& file, const Range& ra
     return file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
 }
 
-// What a decode of one row shows, to tell whether two decodes agree.
-struct Decoded {
-    DecodedImage image;
-    Palette palette{};
-};
-Decoded decodeRow(const ContainerFile& file, int row)
+// A plan of `edited`, whose rows are borrowed from a file the caller keeps
+// but for the ones the edit made, which the plan keeps.
+ContainerPlan planKeepingNew(const EditableContainer& edited)
 {
-    Decoded out;
-    out.image = decodeEntry(file, row, out.palette);
-    return out;
-}
-
-// Whether the stream of a decoded entry gave every pixel and ended exactly
-// at the entry's end.
-bool decodedExactly(const DecodedImage& image)
-{
-    return image.hasData && image.pixelCount() > 0 && image.produced == image.pixelCount() &&
-           image.streamEnd == image.entryEnd;
-}
-
-bool sameDecode(const Decoded& a, const Decoded& b)
-{
-    return a.image.imageWidth == b.image.imageWidth && a.image.imageHeight == b.image.imageHeight &&
-           a.image.produced == b.image.produced && a.image.storedColours == b.image.storedColours &&
-           a.image.runCodes == b.image.runCodes && a.image.pixels == b.image.pixels && a.palette == b.palette;
-}
-
-// Whether a decode shows exactly `image`: every pixel (of the part the
-// decoder stores), and its colours.
-bool showsImage(const Decoded& got, const WriterImage& image)
-{
-    const std::int64_t area = static_cast<std::int64_t>(image.width) * image.height;
-    if (!got.image.hasData || got.image.imageWidth != image.width || got.image.imageHeight != image.height)
-        return false;
-    if (area == 0) return true;
-    if (got.image.produced != area || got.image.streamEnd != got.image.entryEnd) return false;
-    for (int y = 0; y < got.image.clippedHeight; ++y) {
-        const auto* want =
-            image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width);
-        const auto* have = got.image.pixels.data() +
-                           static_cast<std::size_t>(y) * static_cast<std::size_t>(got.image.clippedWidth);
-        if (!std::equal(have, have + got.image.clippedWidth, want)) return false;
-    }
-    for (std::size_t v = 0; v < image.colours.size(); ++v) {
-        const Rgb& c = image.colours[v];
-        if (got.palette[v + 2] != makeColour(c.red, c.green, c.blue)) return false;
-    }
-    return true;
-}
-
-using NewEntry = std::variant<const WriterImage*, const std::vector<std::uint8_t>*>;
-
-// The first byte behind row `row` of `plan`, or -1 when no bytes follow.
-int firstByteBehind(const ContainerFile& file, int row)
-{
-    for (int j = row + 1; j < file.rowCount(); ++j) {
-        const Range range = rangeOf(file, j);
-        if (range.end > range.begin) return file.reader().at(range.begin).value_or(0);
-    }
-    return -1;
-}
-
-// How far past an entry's end its decode is compared: a decode that ends
-// exactly at the entry's end reads at most four bytes past it (the length
-// of a pair at its end), so the verdicts on a cut copy are those on the
-// whole file.
-constexpr std::size_t kTailChecked = std::size_t{1} << 20;
-
-// The rows `first` to `last` of `plan`, and up to kTailChecked bytes of what
-// follows them, as a container of their own: enough to decode those rows as
-// the whole file would.
-Result<ContainerFile> excerpt(const ContainerPlan& plan, int first, int last)
-{
-    ContainerPlan part;
-    for (int j = first; j <= last; ++j) part.borrow(plan.entry(j));
-    if (last + 1 < plan.entryCount()) {
-        std::vector<std::uint8_t> tail;
-        for (int j = last + 1; j < plan.entryCount() && tail.size() < kTailChecked; ++j) {
-            const auto bytes = plan.entry(j);
-            tail.insert(tail.end(), bytes.begin(),
-                        bytes.begin() +
-                            static_cast<std::ptrdiff_t>(std::min(bytes.size(), kTailChecked - tail.size())));
-        }
-        part.own(std::move(tail));
-    }
-    auto bytes = part.bytes();
-    if (!bytes) return bytes.error();
-    return parseContainer(std::move(*bytes));
-}
-
-Result<ContainerPlan> replace(const ContainerFile& file, int row, NewEntry replacement)
-{
-    const std::string& path = file.filePath;
-    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return noSuchRow(file, row);
-    for (int j = 0; j < file.rowCount(); ++j) {
-        if (file.entryOffset(j) > file.fileLength) {
-            Error e = rowError(path, Refusal::RowPastEnd, j);
-            e.offset = file.entryOffset(j);
-            e.actualLength = file.fileLength;
-            return e;
-        }
-    }
-
-    std::vector<std::uint8_t> newEntry;
-    if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
-        auto encoded = encodeEntry(**image, firstByteBehind(file, row));
-        if (!encoded) return asPackError(encoded.error(), path);
-        newEntry = std::move(*encoded);
-    } else {
-        newEntry = *std::get<const std::vector<std::uint8_t>*>(replacement);
-    }
-
-    const ByteReader bytes = file.reader();
-    ContainerLabel label{};
-    for (std::size_t i = 0; i < label.size(); ++i)
-        label[i] = bytes.at(static_cast<std::int64_t>(i)).value_or(0);
     ContainerPlan plan;
-    plan.header(label, bytes.at(29).value_or(0));
-    // every other entry is written from the loaded bytes themselves
-    for (int j = 0; j < file.rowCount(); ++j) {
-        if (j != row) plan.borrow(bytesOf(file, rangeOf(file, j)));
-        else plan.own(std::exchange(newEntry, {}));
-    }
-    if (auto parts = plan.parts(); !parts) return asPackError(parts.error(), path);
-
-    // the nearest entry in front that has bytes reads up to the new one's first two
-    int before = row - 1;
-    while (before >= 0 && rangeOf(file, before).end <= rangeOf(file, before).begin) --before;
-    const int first = before >= 0 ? before : row;
-    const auto rebuilt = excerpt(plan, first, row);
-    if (!rebuilt) return asPackError(rebuilt.error(), path);
-    if (const auto* image = std::get_if<const WriterImage*>(&replacement)) {
-        if (!showsImage(decodeRow(*rebuilt, row - first), **image))
-            return rowError(path, Refusal::NotDecodedBack, row);
-    }
-    if (before >= 0) {
-        const Decoded old = decodeRow(file, before);
-        if (decodedExactly(old.image) && !sameDecode(old, decodeRow(*rebuilt, 0)))
-            return rowError(path, Refusal::RowBeforeChanged, before);
+    plan.header(edited.label, edited.byte29);
+    for (const EntryData& row : edited.rows) {
+        if (row.owner) plan.own(std::vector<std::uint8_t>(row.bytes.begin(), row.bytes.end()));
+        else plan.borrow(row.bytes);
     }
     return plan;
+}
+
+template <typename Edit>
+Result<ContainerPlan> replace(const ContainerFile& file, int row, const Edit& edit)
+{
+    auto container = editableContainer(file, true);
+    if (!container) return container.error();
+    if (row < 0 || row >= container->rowCount()) return noSuchRow(file, row);
+    auto edited = edit(*container);
+    if (!edited) return edited.error();
+    return planKeepingNew(*edited);
 }
 
 // The bytes of a plan in one buffer.
@@ -328,18 +209,19 @@ std::int64_t entryLength(const ContainerFile& file, int row)
 
 Result<ContainerPlan> planReplacement(const ContainerFile& file, int row, const WriterImage& image)
 {
-    return replace(file, row, &image);
+    return replace(file, row, [&](const EditableContainer& c) { return replaceRows(c, {row}, {image}); });
 }
 
 Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row, const WriterImage& image)
 {
-    return bytesOf(replace(file, row, &image));
+    return bytesOf(planReplacement(file, row, image));
 }
 
 Result<std::vector<std::uint8_t>> replaceEntry(const ContainerFile& file, int row,
                                                const std::vector<std::uint8_t>& newEntryBytes)
 {
-    return bytesOf(replace(file, row, &newEntryBytes));
+    return bytesOf(replace(
+        file, row, [&](const EditableContainer& c) { return replaceRowBytes(c, row, newEntryBytes); }));
 }
 
 }  // namespace zpk

@@ -91,7 +91,8 @@ enum class Refusal {
     NoSuchRow,           // row, count (the rows listed)
     RowPastEnd,          // row, offset, actualLength: the size table points past the file
     NotDecodedBack,      // row: the entry behind would add to the new entry's decode
-    RowBeforeChanged,    // row: the entry in front would decode differently
+    RowBeforeChanged,    // row: the entry would decode differently with other bytes behind it
+    NoRowsLeft,          // count: every row of the container deleted
 
     // the container writer
     SideOutOfRange,        // width or height outside 0 to 32767

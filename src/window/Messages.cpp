@@ -239,10 +239,10 @@ QString Messages::rule(const Error& e)
                   "일부로 읽히기 때문입니다.")
             .arg(e.row);
     case Refusal::RowBeforeChanged:
-        return tr("항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 새 항목의 첫 바이트와 함께 "
-                  "반복 "
-                  "코드가 되기 때문입니다.")
+        return tr("항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 뒤에 올 바이트와 함께 "
+                  "반복 코드가 되기 때문입니다.")
             .arg(e.row);
+    case Refusal::NoRowsLeft: return tr("항목을 모두 지울 수는 없습니다. 파일에는 항목이 하나 이상 있어야 합니다.");
 
     case Refusal::SideOutOfRange: return tr("가로와 세로는 0에서 32767 사이여야 합니다.");
     case Refusal::PixelCountMismatch: return tr("픽셀 수가 가로 곱하기 세로와 다릅니다.");
