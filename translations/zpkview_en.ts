@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>EditMenu</name>
+    <message>
+        <source>되돌리기</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>되돌리기: %1</source>
+        <translation>Undo: %1</translation>
+    </message>
+    <message>
+        <source>다시 하기</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>다시 하기: %1</source>
+        <translation>Redo: %1</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>다른 이름으로 저장…</source>
+        <translation>Save As…</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>파일이나 폴더가 없습니다.</source>
@@ -350,10 +377,6 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <translation>Entry %1 would not read back as the new picture: the entry behind it starts with the bytes FF FE, which would be read as part of it.</translation>
     </message>
     <message>
-        <source>항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 새 항목의 첫 바이트와 함께 반복 코드가 되기 때문입니다.</source>
-        <translation>Entry %1 would no longer read as before: it ends in FF, and the first byte of the new entry would make that a run code.</translation>
-    </message>
-    <message>
         <source>가로와 세로는 0에서 32767 사이여야 합니다.</source>
         <translation>The width and height must lie between 0 and 32767.</translation>
     </message>
@@ -433,6 +456,30 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
 %1
 %2</translation>
     </message>
+    <message>
+        <source>항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 뒤에 올 바이트와 함께 반복 코드가 되기 때문입니다.</source>
+        <translation>Entry %1 would no longer read as before: it ends in FF, which the bytes that would follow it make a run code.</translation>
+    </message>
+    <message>
+        <source>항목을 모두 지울 수는 없습니다. 파일에는 항목이 하나 이상 있어야 합니다.</source>
+        <translation>Not every entry can be deleted: a file keeps at least one.</translation>
+    </message>
+    <message>
+        <source>편집할 수 없습니다.
+%1
+%2</source>
+        <translation>Cannot edit the file.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>저장하지 못했습니다. 편집한 내용은 그대로 있습니다.
+%1
+%2</source>
+        <translation>Could not save; the edits are kept.
+%1
+%2</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>
@@ -492,6 +539,22 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>zpk 파일 (*.zpk)</source>
         <translation>zpk files (*.zpk)</translation>
     </message>
+    <message>
+        <source>넣을 그림</source>
+        <translation>Pictures to insert</translation>
+    </message>
+    <message>
+        <source>저장</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>버리기</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>zpk::CanvasMenu</name>
@@ -546,6 +609,67 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
     <message>
         <source>바꾸기…</source>
         <translation>Replace…</translation>
+    </message>
+    <message>
+        <source>바꾼 내용 저장</source>
+        <translation>Save changes</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::EditSession</name>
+    <message>
+        <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
+        <translation>Entries cannot be changed while Export All is running.</translation>
+    </message>
+    <message>
+        <source>고른 그림 %1개와 고른 항목 %2개의 수가 다릅니다.</source>
+        <translation>%1 pictures chosen for %2 selected entries: the numbers must match.</translation>
+    </message>
+    <message>
+        <source>항목 %1 바꾸기</source>
+        <translation>Replace entry %1</translation>
+    </message>
+    <message>
+        <source>항목 %1개 바꾸기</source>
+        <translation>Replace %1 entries</translation>
+    </message>
+    <message>
+        <source>그림 %1개 넣기</source>
+        <translation>Insert %1 pictures</translation>
+    </message>
+    <message>
+        <source>항목 %1 지우기</source>
+        <translation>Delete entry %1</translation>
+    </message>
+    <message>
+        <source>항목 %1개 지우기</source>
+        <translation>Delete %1 entries</translation>
+    </message>
+    <message>
+        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다.
+%1
+
+그래도 편집한 내용으로 덮어쓸까요?</source>
+        <translation>Another program changed the file since it was loaded.
+%1
+
+Overwrite it with the edits anyway?</translation>
+    </message>
+    <message>
+        <source>쓰기 금지된 파일입니다.
+%1
+
+그래도 바꿀까요?</source>
+        <translation>The file is write-protected.
+%1
+
+Replace it anyway?</translation>
+    </message>
+    <message>
+        <source>%1 에 저장하지 않은 편집이 있습니다.
+저장할까요?</source>
+        <translation>%1 has edits that are not saved.
+Save them?</translation>
     </message>
 </context>
 <context>
@@ -622,6 +746,50 @@ Entries skipped for having no image: %1</translation>
     <message>
         <source>항목 %1개, 그리는 중 %2개</source>
         <translation>%1 entries, %2 being drawn</translation>
+    </message>
+    <message>
+        <source>선택 내보내기…</source>
+        <translation>Export selected…</translation>
+    </message>
+    <message>
+        <source>바꾸기…</source>
+        <translation>Replace…</translation>
+    </message>
+    <message>
+        <source>앞에 넣기…</source>
+        <translation>Insert before…</translation>
+    </message>
+    <message>
+        <source>뒤에 넣기…</source>
+        <translation>Insert after…</translation>
+    </message>
+    <message>
+        <source>지우기</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>앞으로 옮기기</source>
+        <translation>Move back</translation>
+    </message>
+    <message>
+        <source>뒤로 옮기기</source>
+        <translation>Move forward</translation>
+    </message>
+    <message>
+        <source>모두 선택</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>파일(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>편집(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>옮기기</source>
+        <translation>Move</translation>
     </message>
 </context>
 <context>
@@ -892,26 +1060,6 @@ The name must end in .gpl, .pal, .act or .png.</translation>
     <message>
         <source>모두 내보내는 중에는 항목을 바꿀 수 없습니다.</source>
         <translation>An entry cannot be replaced while Export All is running.</translation>
-    </message>
-    <message>
-        <source>쓰기 금지된 파일입니다.
-%1
-
-그래도 바꿀까요?</source>
-        <translation>The file is write-protected.
-%1
-
-Replace it all the same?</translation>
-    </message>
-    <message>
-        <source>불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다. 항목은 바꾸지 않았습니다.
-%1
-
-파일을 다시 불러올까요?</source>
-        <translation>Another program changed the file after it was loaded. The entry was not replaced.
-%1
-
-Load the file again?</translation>
     </message>
 </context>
 <context>

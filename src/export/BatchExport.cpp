@@ -103,8 +103,9 @@ public:
             const PlannedFile& planned = plan.files[i];
             m_outcomes[i].path = planned.path;
             m_outcomes[i].folder = planned.folder;
-            m_files[i].announcedRows =
+            const int announced =
                 planned.loaded ? planned.loaded->rowCount() : announcedRowCount(planned.path);
+            m_files[i].announcedRows = static_cast<int>(rowsToExport(planned, announced).size());
             m_entriesTotal += m_files[i].announcedRows;
         }
         for (std::size_t i = 0; i < m_files.size(); ++i) m_files[i].bytes = sizeOf(plan.files[i]);
@@ -141,6 +142,7 @@ private:
     struct Job {
         std::size_t file;
         int row;
+        std::size_t slot;  // its outcome's place among the file's entries
     };
 
     // Whether the next file may be read now: always when none is open, else
@@ -243,9 +245,8 @@ private:
                 return nullptr;
             }
             outcome.read = true;
-            outcome.entries.resize(static_cast<std::size_t>(container->rowCount()));
-            for (int row = 0; row < container->rowCount(); ++row)
-                outcome.entries[static_cast<std::size_t>(row)].row = row;
+            for (const int row : rowsToExport(m_plan.files[index], container->rowCount()))
+                outcome.entries.emplace_back().row = row;
             return container;
         } catch (const std::bad_alloc&) {
             outcome.problem = makeError(ErrorCode::OutOfMemory);
@@ -260,11 +261,13 @@ private:
     void publish(std::size_t index, std::shared_ptr<const ContainerFile> container)
     {
         FileState& state = m_files[index];
-        const int rows = container ? container->rowCount() : 0;
+        const std::vector<EntryOutcome>& entries = m_outcomes[index].entries;
+        const int rows = container ? static_cast<int>(entries.size()) : 0;
         m_entriesTotal += rows - state.announcedRows;
         state.remaining = rows;
         state.container = std::move(container);
-        for (int row = 0; row < rows; ++row) m_ready.push_back({index, row});
+        for (int k = 0; k < rows; ++k)
+            m_ready.push_back({index, entries[static_cast<std::size_t>(k)].row, static_cast<std::size_t>(k)});
         if (rows == 0) finishFile(index);
         m_workChanged.notify_all();
     }
@@ -273,7 +276,7 @@ private:
     {
         ++m_entriesDone;
         if (!outcome.exported) ++m_entriesFailed;
-        m_outcomes[job.file].entries[static_cast<std::size_t>(job.row)] = std::move(outcome);
+        m_outcomes[job.file].entries[job.slot] = std::move(outcome);
         if (--m_files[job.file].remaining == 0) finishFile(job.file);
     }
 

@@ -50,6 +50,9 @@ struct PlannedFile {
     // The container already in memory (the viewer's loaded file), which
     // must outlive the run; empty: read from `path`.
     std::shared_ptr<const ContainerFile> loaded;
+    // The rows to export, in this order (those the file does not have are
+    // left out); empty: every row.
+    std::vector<int> rows;
 };
 
 struct BatchPlan {
@@ -80,9 +83,13 @@ std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings);
 // The processors this process may run on: the default number of workers.
 int availableProcessors();
 
-// The PNGs of a file's first `rows` rows that exist already: what a run
-// with Overwrite::Replace would replace, so that a front end can ask first.
+// The PNGs of a file's first `rows` rows (or of the rows it names) that
+// exist already: what a run with Overwrite::Replace would replace, so that
+// a front end can ask first.
 std::vector<std::string> existingOutputs(const PlannedFile& file, int rows);
+
+// The rows of `file` a run exports, of the `rowCount` it has.
+std::vector<int> rowsToExport(const PlannedFile& file, int rowCount);
 
 struct EntryOutcome {
     int row = 0;

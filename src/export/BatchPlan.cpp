@@ -31,7 +31,7 @@ std::variant<BatchPlan, PlanConflict> planBatch(const BatchSettings& settings)
 
     std::map<std::string, std::string> fileOfFolder;
     for (const std::string& file : settings.files) {
-        PlannedFile planned{file, outputFolderOf(settings.outputFolder, file), nullptr};
+        PlannedFile planned{file, outputFolderOf(settings.outputFolder, file), nullptr, {}};
         const auto [at, inserted] = fileOfFolder.emplace(planned.folder, file);
         if (!inserted) return PlanConflict{at->second, file, planned.folder};
         plan.files.push_back(std::move(planned));
@@ -70,12 +70,24 @@ int availableProcessors()
 std::vector<std::string> existingOutputs(const PlannedFile& file, int rows)
 {
     std::vector<std::string> existing;
-    for (int row = 0; row < rows; ++row) {
+    for (const int row : rowsToExport(file, rows)) {
         std::string png = entryPngPath(file.folder, row);
         struct stat info {};
         if (::lstat(png.c_str(), &info) == 0) existing.push_back(std::move(png));
     }
     return existing;
+}
+
+std::vector<int> rowsToExport(const PlannedFile& file, int rowCount)
+{
+    std::vector<int> rows;
+    if (file.rows.empty()) {
+        for (int row = 0; row < rowCount; ++row) rows.push_back(row);
+    } else {
+        for (const int row : file.rows)
+            if (row >= 0 && row < rowCount) rows.push_back(row);
+    }
+    return rows;
 }
 
 std::int64_t BatchResult::entries() const

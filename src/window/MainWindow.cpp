@@ -14,6 +14,7 @@
 #include "window/WindowKeys.h"
 #include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
+#include "window/edit/EditSession.h"
 #include "window/menu/CanvasMenu.h"
 
 #include <QApplication>
@@ -63,6 +64,8 @@ MainWindow::MainWindow(const FolderPath& folder, QWidget* parent)
 
     m_ui.setup(this, folder.bytes);
     connectControls();
+    m_edits = new EditSession(this);
+    connect(m_edits, &EditSession::modifiedChanged, this, &MainWindow::updateTitle);
     m_canvasMenu = new CanvasMenu(this);
     // the right button, or the menu key while the canvas has the focus
     m_ui.picture1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -230,7 +233,8 @@ void MainWindow::updateTitle()
         setWindowTitle(caption());
         return;
     }
-    const QString name = QFileInfo(QFile::decodeName(m_state.file.filePath.c_str())).fileName();
+    QString name = QFileInfo(QFile::decodeName(m_state.file.filePath.c_str())).fileName();
+    if (m_edits->isModified()) name += QLatin1Char('*');  // edits not saved yet
     setWindowTitle(tr("%1 (항목 %2) — %3").arg(name).arg(drawnRow()).arg(caption()));
 }
 
@@ -266,6 +270,7 @@ void MainWindow::loadPath(const QByteArray& path)
 {
     // an export in progress reads the loaded file: it stays until the end
     if (m_canvasMenu->isExporting()) return;
+    if (!m_edits->mayDiscard()) return;
     // a large file, the picture drawn from it and the next file would
     // otherwise all be held at once
     const std::optional<HeldPicture> held = letGoOfPicture();
@@ -282,6 +287,7 @@ void MainWindow::loadPath(const QByteArray& path)
     // keep the colours of earlier renders
     m_state.file = std::move(*loaded);
     ++m_loadCount;
+    m_edits->fileLoaded();
     m_ui.file1->showLoaded(path);
     rememberFile(path);
     fillList1();
@@ -346,6 +352,22 @@ bool MainWindow::selectRow(int row)
     m_ui.list1->scrollToItem(m_ui.list1->item(row));
     return true;
 }
+
+void MainWindow::showContainer(ContainerFile file, int row)
+{
+    // as a load that reads nothing: the list is filled anew and the row drawn
+    m_state.file = std::move(file);
+    ++m_loadCount;
+    m_ui.file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));  // saved under a new name
+    fillList1();
+    emit fileLoaded();
+    const int shown = std::clamp(row, 0, std::max(m_state.file.rowCount() - 1, 0));
+    if (m_ui.list1->currentRow() == shown) requestRender();
+    else selectRow(shown);
+    updateTitle();
+}
+
+bool MainWindow::isExporting() const { return m_canvasMenu->isExporting(); }
 
 bool MainWindow::typingInColourBox() const
 {
@@ -454,7 +476,12 @@ void MainWindow::wait(float waitSeconds) { waitHandlingEvents(waitSeconds, m_clo
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Closing the window ends the program; the close is never refused.
+    // Closing the window ends the program, once edits not saved are saved
+    // or let go.
+    if (!m_edits->mayDiscard()) {
+        event->ignore();
+        return;
+    }
     m_closing = true;
     event->accept();
     QCoreApplication::exit(0);

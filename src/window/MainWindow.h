@@ -33,6 +33,7 @@ class QMimeData;
 namespace zpk {
 
 class CanvasMenu;
+class EditSession;
 class FileListBox;
 class PictureCanvas;
 class WindowDialogs;
@@ -71,6 +72,9 @@ public:
     void setExternalPalette(std::shared_ptr<const std::vector<Colour>> colours) override;
     std::shared_ptr<const std::vector<Colour>> externalPalette() const override { return m_externalPalette; }
     bool selectRow(int row) override;
+    void showContainer(ContainerFile file, int row) override;
+    EditSession& edits() override { return *m_edits; }
+    bool isExporting() const override;
     QString folder() const override;
     CanvasMenu* canvasMenu() const { return m_canvasMenu; }
     // Picture1, the surface renders draw on.
@@ -157,6 +161,7 @@ private:
     bool m_closing = false;
 
     MainControls m_ui;
+    EditSession* m_edits = nullptr;
     CanvasMenu* m_canvasMenu = nullptr;
 };
 

@@ -242,7 +242,8 @@ QString Messages::rule(const Error& e)
         return tr("항목 %1이(가) 전과 다르게 읽히게 됩니다. 이 항목이 FF로 끝나서 뒤에 올 바이트와 함께 "
                   "반복 코드가 되기 때문입니다.")
             .arg(e.row);
-    case Refusal::NoRowsLeft: return tr("항목을 모두 지울 수는 없습니다. 파일에는 항목이 하나 이상 있어야 합니다.");
+    case Refusal::NoRowsLeft:
+        return tr("항목을 모두 지울 수는 없습니다. 파일에는 항목이 하나 이상 있어야 합니다.");
 
     case Refusal::SideOutOfRange: return tr("가로와 세로는 0에서 32767 사이여야 합니다.");
     case Refusal::PixelCountMismatch: return tr("픽셀 수가 가로 곱하기 세로와 다릅니다.");
@@ -314,6 +315,16 @@ QString Messages::unsynced(const QString& folder, const Error& error)
 QString Messages::replaceFailed(const QString& path, const Error& error)
 {
     return tr("항목을 바꿀 수 없습니다.\n%1\n%2").arg(path, reason(error));
+}
+
+QString Messages::editFailed(const QString& path, const Error& error)
+{
+    return tr("편집할 수 없습니다.\n%1\n%2").arg(path, reason(error));
+}
+
+QString Messages::containerSaveFailed(const QString& path, const Error& error)
+{
+    return tr("저장하지 못했습니다. 편집한 내용은 그대로 있습니다.\n%1\n%2").arg(path, reason(error));
 }
 
 }  // namespace zpk

@@ -30,6 +30,10 @@ public:
     // 없습니다." / the file concerned (the PNG, the container, or the file
     // being written) / why.
     static QString replaceFailed(const QString& path, const Error& error);
+    // An edit of the container refused: `path` is the picture or the container concerned.
+    static QString editFailed(const QString& path, const Error& error);
+    // The edited container could not be written to `path`.
+    static QString containerSaveFailed(const QString& path, const Error& error);
 
     // Why a read, a write or an encoding failed, in a sentence.
     static QString reason(const Error& error);

@@ -18,6 +18,7 @@
 
 namespace zpk {
 
+class EditSession;
 class RecentPlaces;
 class WindowDialogs;
 
@@ -51,6 +52,13 @@ public:
     // Selects `row` of List1 as a click there does, which draws it; false
     // when the list has no such row.
     virtual bool selectRow(int row) = 0;
+    // Shows `file` as the loaded one, in place of it, with `row` selected
+    // and drawn: an edited container, which keeps the loaded file's name.
+    virtual void showContainer(ContainerFile file, int row) = 0;
+    // The edits of the loaded container, not saved yet.
+    virtual EditSession& edits() = 0;
+    // Whether an export reads the loaded container now.
+    virtual bool isExporting() const = 0;
     // The folder File1 lists.
     virtual QString folder() const = 0;
 

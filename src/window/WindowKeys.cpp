@@ -40,6 +40,14 @@ void installWindowKeys(ViewerContext& window, CanvasMenu& menu, QWidget& canvas)
         Qt::WindowShortcut, &window);
     shortcut(
         QKeySequence(Qt::CTRL | Qt::Key_Q), [w = &window] { w->close(); }, Qt::WindowShortcut, &window);
+    // the edits' undo and redo; a colour box being typed in keeps its own
+    for (QAction* edit : {menu.editActions().undo, menu.editActions().redo})
+        for (const QKeySequence& keys : edit->shortcuts())
+            shortcut(
+                keys, [edit] { edit->trigger(); }, Qt::WindowShortcut, &window);
+    shortcut(
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [m = &menu] { m->editActions().saveAs->trigger(); },
+        Qt::WindowShortcut, &window);
     shortcut(
         QKeySequence(Qt::Key_F1), [w = &window] { w->showAbout(); }, Qt::WindowShortcut, &window);
     // Shift+F10 opens the canvas menu from anywhere in the window; the menu

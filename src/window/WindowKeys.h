@@ -1,5 +1,6 @@
 // The main window's keys: Ctrl+O, Ctrl+S, Ctrl+Shift+C (Ctrl+C on the
-// canvas), Ctrl+E, Ctrl+I, Ctrl+G, Ctrl+Q, F1 and Shift+F10. The canvas
+// canvas), Ctrl+E, Ctrl+I, Ctrl+G, Ctrl+Q, F1, Shift+F10, and for the edits
+// Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and Ctrl+Shift+S. The canvas
 // menu shows the keys of its actions but leaves them to the window. The
 // other windows (the inspector, the gallery) close with Ctrl+W, and
 // Ctrl+Q ends the program from them too.

@@ -68,9 +68,9 @@ def export_all(t):
 
 def replace(t):
     """Replacing the drawn entry ("바꾸기…" in the canvas menu, by Shift+F10
-    and by a right click): in place, as a new file (which is then loaded and
-    marked in File1), and a picture the container cannot take (the file
-    stays, the refusal says why in Korean)."""
+    and by a right click): in place, saved with "바꾼 내용 저장", as a new
+    file (which is then loaded and marked in File1), and a picture the
+    container cannot take (the file stays, the refusal says why in Korean)."""
     target, new = t.copy_demo("r.zpk"), t.path("r-new.zpk")
     good = desk.write_png(t.path("good.png"), 40, 30, bytes((255, 0, 0)) * 600 + bytes((0, 0, 255)) * 600)
     other = desk.write_png(t.path("other.png"), 30, 30, (bytes((0, 160, 0)) * 15 + bytes((250, 250, 0)) * 15) * 30)
@@ -80,6 +80,7 @@ def replace(t):
                           bytes(b for _ in range(90000) for b in (noise.randrange(200), 0, 9)))
 
     v = desk.Viewer(t, target)
+    original = target.read_bytes()
     v.canvas_is(t.drawn(target, 0), "row 0 drawn")
     v.menu(3)  # 이미지 저장…, 복사, 바꾸기…
     v.through_dialog([], good, "the picture dialog")
@@ -87,6 +88,9 @@ def replace(t):
     t.check(replace.name == "항목 바꾸기", f"the replace dialog's title: {replace.name!r}")
     t.key("Tab", "space", to=replace)  # from the check box to 바꾸기
     v.wait_alone("the replace dialog closing")
+    t.check(target.read_bytes() == original, "the edit is kept in memory until it is saved")
+    v.menu(5)  # 바꾸기… then 되돌리기, 바꾼 내용 저장 (다시 하기 is disabled)
+    desk.poll("the edit saved", lambda: desk.pixels(t.export(target, 0)) == desk.pixels(good.read_bytes()))
     t.check(desk.pixels(t.export(target, 0)) == desk.pixels(good.read_bytes()),
             "replaced in place: row 0 of the file is the picture")
     v.canvas_is(t.drawn(target, 0), "the replaced row drawn")
@@ -114,7 +118,7 @@ def replace(t):
     t.key("Tab", "space", to=replace)
     box = v.wait_other("the refusal", besides=replace)
     text = v.message_text(box)
-    t.check("항목을 바꿀 수 없습니다" in text, f"the refusal says the entry was not replaced: {text!r}")
+    t.check("편집할 수 없습니다" in text, f"the refusal says the entry was not replaced: {text!r}")
     t.korean(text, "the refusal says why", new, huge)
     t.key("Return", to=box)
     v.wait_alone("the refusal closing")

@@ -189,6 +189,8 @@ void CanvasExtrasTest::menuItemsFollowWhatIsDrawn()
         if (!a->isSeparator()) texts.append(a->text());
     QCOMPARE(texts,
              (QStringList{QStringLiteral("이미지 저장…"), QStringLiteral("복사"), QStringLiteral("바꾸기…"),
+                          QStringLiteral("되돌리기"), QStringLiteral("다시 하기"),
+                          QStringLiteral("바꾼 내용 저장"), QStringLiteral("다른 이름으로 저장…"),
                           QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기"),
                           QStringLiteral("모아 보기"), QStringLiteral("팔레트 불러오기…"),
                           QStringLiteral("팔레트 되돌리기"), QStringLiteral("팔레트 저장…"),

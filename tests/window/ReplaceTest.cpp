@@ -1,9 +1,9 @@
-// "바꾸기…" in the canvas menu: the drawn entry replaced by a PNG, in the
-// loaded file or in a new one, the other entries kept byte for byte, the
-// new file loaded and the row drawn; a cancel, a picture that cannot be
-// packed and a file that cannot be written each leave the file, the list
-// and the canvas as they were. The confirmation itself is answered by the
-// test; ReplaceDialog is checked on its own.
+// "바꾸기…" in the canvas menu: the drawn entry replaced by a PNG as an edit
+// kept in memory, then saved over the loaded file or to a new one, the
+// other entries kept byte for byte and the row drawn; a cancel and a
+// picture that cannot be packed each leave the file, the list and the
+// canvas as they were, and a file that cannot be written keeps the edit. The confirmation itself is answered
+// by the test; ReplaceDialog is checked on its own.
 #include "ScriptedDialogs.h"
 #include "TestContainers.h"
 #include "support/SurfacePixels.h"
@@ -14,6 +14,7 @@
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/dialogs/ReplaceDialog.h"
+#include "window/edit/EditSession.h"
 #include "window/menu/CanvasMenu.h"
 
 #include <QAction>
@@ -147,9 +148,15 @@ private:
     {
         return {canvas().data(), canvas().data() + canvas().width() * canvas().height()};
     }
-    // "바꾸기…" with `picture` chosen and the question answered `answer`;
-    // the question asked is kept in m_asked.
+    // "바꾸기…" with `picture` chosen and the question answered `answer`,
+    // the edit saved over the file when that is the answer; the question
+    // asked is kept in m_asked.
     void replaceThroughMenu(const QString& picture, ReplaceChoice choice, bool transparentIndex0 = false)
+    {
+        replaceInMemory(picture, choice, transparentIndex0);
+        if (choice == ReplaceChoice::ReplaceInPlace) m_window->edits().save();
+    }
+    void replaceInMemory(const QString& picture, ReplaceChoice choice, bool transparentIndex0 = false)
     {
         m_asked.reset();
         m_dialogs->onChoosePicture = [picture](const QString&) -> std::optional<QString> { return picture; };
@@ -229,7 +236,13 @@ void ReplaceTest::replaceInPlaceChangesOnlyThatRow()
     QVERIFY(!offered.isEmpty());
     QVERIFY(!m_asked);  // no picture, no question
 
-    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
+    const QByteArray original = fileBytes(container());
+    replaceInMemory(picture, ReplaceChoice::ReplaceInPlace);
+    QVERIFY(fileBytes(container()) == original);  // until it is saved
+    QVERIFY(m_window->edits().isModified());
+    QVERIFY(m_window->windowTitle().startsWith(QStringLiteral("sample.zpk*")));
+    QVERIFY(m_window->edits().save());
+    QVERIFY(!m_window->edits().isModified());
     QVERIFY2(m_dialogs->messages.isEmpty(), qPrintable(m_dialogs->messages.join(QLatin1Char('\n'))));
     QVERIFY(m_asked);
     QCOMPARE(m_asked->drawn->image.row, kRow);
@@ -388,10 +401,25 @@ void ReplaceTest::failuresLeaveEverythingAsItWas()
     verifyRefused(clear, ReplaceChoice::ReplaceInPlace, clear, QStringLiteral("(1, 1)"));
     verifyRefused(notPng.fileName(), ReplaceChoice::ReplaceInPlace, notPng.fileName(), QString());
 
-    // a folder that does not exist, and one that cannot be written to
+    // a folder that does not exist, and one that cannot be written to: the
+    // edit stays in memory, and the file as it was
+    const auto verifyNotSaved = [&](const QString& named, const QString& mentioned) {
+        m_dialogs->messages.clear();
+        replaceInMemory(picture, ReplaceChoice::SaveAs);
+        QVERIFY2(m_dialogs->messages.size() == 1, qPrintable(named));
+        const QString message = m_dialogs->messages.first();
+        QVERIFY2(message.contains(named), qPrintable(message));
+        QVERIFY2(message.contains(mentioned), qPrintable(message));
+        QVERIFY(fileBytes(container()) == original);
+        QCOMPARE(m_window->state().file.filePath, encoded(container()));
+        QVERIFY(m_window->edits().isModified());
+        QCOMPARE(m_window->drawnEntry()->image.imageWidth, 4);
+        m_window->edits().undo();
+        QVERIFY(!m_window->edits().isModified());
+    };
     const QString missing = path(QStringLiteral("no-such-folder/new.zpk"));
     m_dialogs->onChooseContainerSavePath = [&](const QString&) -> std::optional<QString> { return missing; };
-    verifyRefused(picture, ReplaceChoice::SaveAs, missing, QStringLiteral("없습니다"));
+    verifyNotSaved(missing, QStringLiteral("없습니다"));
     QVERIFY(!QFileInfo::exists(missing));
 
     // A folder without write permission; as root, where permissions do not
@@ -405,8 +433,7 @@ void ReplaceTest::failuresLeaveEverythingAsItWas()
     m_dialogs->onChooseContainerSavePath = [&](const QString&) -> std::optional<QString> {
         return unwritable;
     };
-    verifyRefused(picture, ReplaceChoice::SaveAs, unwritable,
-                  permissionsHold ? QStringLiteral("권한") : QStringLiteral("없습니다"));
+    verifyNotSaved(unwritable, permissionsHold ? QStringLiteral("권한") : QStringLiteral("없습니다"));
     QVERIFY(QDir(m_locked).isEmpty());
 }
 
@@ -461,9 +488,9 @@ void ReplaceTest::dialogShowsBothPicturesAndFollowsTheCheckBox()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
-// Another program changed the file since it was loaded: nothing is written,
-// and the viewer offers to load what is there now. A write-protected file is
-// replaced only when the user says so.
+// Another program changed the file since it was loaded: saving asks before
+// it overwrites, and a no keeps both the file and the edit. A
+// write-protected file is replaced only when the user says so.
 void ReplaceTest::aChangeMadeOnDiskIsNeverUndone()
 {
     const QString picture = writePng(QStringLiteral("new.png"), newPicture());
@@ -472,35 +499,36 @@ void ReplaceTest::aChangeMadeOnDiskIsNeverUndone()
     writeBytes(container(), containerBytes(theirs));
     const QByteArray changed = fileBytes(container());
     QStringList asked;
+    bool answer = false;
     m_dialogs->onAskYesNo = [&](const QString&, const QString& text) {
         asked.append(text);
-        return true;
+        return answer;
     };
     replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked.first().contains(container()), qPrintable(asked.first()));
-    QVERIFY(m_dialogs->messages.isEmpty());
+    QVERIFY(m_dialogs->messages.isEmpty() || m_dialogs->messages.size() == 1);
     QVERIFY(fileBytes(container()) == changed);
-    QCOMPARE(list1()->count(), 2);  // what the other program wrote, loaded
+    QVERIFY(m_window->edits().isModified());
+    answer = true;
+    QVERIFY(m_window->edits().save());
+    QCOMPARE(loaded(container()).rowCount(), 3);  // the edited container, as the user chose
 
-    // write-protected: asked, and kept when the answer is no (loaded again
-    // after the change of mode, which is a change of the file too)
+    // write-protected: asked, and kept when the answer is no
     QVERIFY(QFile::setPermissions(container(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     m_window->loadFile(container());
+    const QByteArray saved = fileBytes(container());
     list1()->setCurrentRow(kRow);
     asked.clear();
-    m_dialogs->onAskYesNo = [&](const QString&, const QString& text) {
-        asked.append(text);
-        return false;
-    };
-    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
+    answer = false;
+    replaceThroughMenu(writePng(QStringLiteral("other.png"), tooColourful().copy(0, 0, 3, 3)),
+                       ReplaceChoice::ReplaceInPlace);
     QCOMPARE(asked.size(), 1);
-    QVERIFY(fileBytes(container()) == changed);
-    m_dialogs->onAskYesNo = [](const QString&, const QString&) { return true; };
-    replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
-    QVERIFY(fileBytes(container()) != changed);
+    QVERIFY(fileBytes(container()) == saved);
+    answer = true;
+    QVERIFY(m_window->edits().save());
+    QVERIFY(fileBytes(container()) != saved);
     QCOMPARE(QFileInfo(container()).permissions() & QFileDevice::WriteOwner, QFileDevice::Permissions{});
-    QVERIFY(m_dialogs->messages.isEmpty());
 }
 
 QTEST_MAIN(ReplaceTest)

@@ -21,12 +21,15 @@ public:
     std::function<std::optional<QString>(const QString& folder)> onChoosePicture;
     std::function<ReplaceAnswer(const ReplacePreview& preview)> onConfirmReplace;
     std::function<std::optional<QString>(const QString& suggested)> onChooseContainerSavePath;
+    std::function<QStringList(const QString& folder)> onChoosePictures;
     std::function<bool(const QString& title, const QString& text)> onAskYesNo;
+    std::function<SaveChoice(const QString& text)> onAskSaveChanges;
     std::function<void(const QString& title, const QString& text)> onMessage;
     std::function<void(const QString& text)> onInfo;
 
-    QStringList messages;  // warnings shown, in order
-    QStringList infos;     // reports shown, in order
+    QStringList messages;       // warnings shown, in order
+    QStringList infos;          // reports shown, in order
+    QStringList saveQuestions;  // "저장 / 버리기 / 취소" asked, in order
 
     std::optional<QString> chooseFile(QWidget*, const QString& folder, const QStringList&) override
     {
@@ -52,6 +55,10 @@ public:
     {
         return onChoosePicture ? onChoosePicture(folder) : std::nullopt;
     }
+    QStringList choosePictures(QWidget*, const QString& folder) override
+    {
+        return onChoosePictures ? onChoosePictures(folder) : QStringList{};
+    }
     ReplaceAnswer confirmReplace(QWidget*, const ReplacePreview& preview) override
     {
         return onConfirmReplace ? onConfirmReplace(preview) : ReplaceAnswer{};
@@ -73,6 +80,11 @@ public:
     bool askYesNo(QWidget*, const QString& title, const QString& text) override
     {
         return onAskYesNo && onAskYesNo(title, text);
+    }
+    SaveChoice askSaveChanges(QWidget*, const QString&, const QString& text) override
+    {
+        saveQuestions.append(text);
+        return onAskSaveChanges ? onAskSaveChanges(text) : SaveChoice::Cancel;
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "window/dialogs/ReplaceDialog.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -113,6 +114,16 @@ std::optional<QString> QtDialogs::choosePicture(QWidget* parent, const QString& 
     return dialog.selectedFiles().first();
 }
 
+QStringList QtDialogs::choosePictures(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, tr("넣을 그림"), folder,
+                       tr("PNG 그림 (*.png)") + QStringLiteral(";;") + tr("모든 파일 (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
 ReplaceAnswer QtDialogs::confirmReplace(QWidget* parent, const ReplacePreview& preview)
 {
     ReplaceDialog dialog(preview, parent);
@@ -145,6 +156,23 @@ bool QtDialogs::askYesNo(QWidget* parent, const QString& title, const QString& t
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+SaveChoice QtDialogs::askSaveChanges(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Save)->setText(tr("저장"));
+    box.button(QMessageBox::Discard)->setText(tr("버리기"));
+    box.button(QMessageBox::Cancel)->setText(tr("취소"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
 }
 
 }  // namespace zpk

@@ -32,6 +32,9 @@ enum class ReplaceChoice {
     SaveAs,          // write it to a new file (chooseContainerSavePath)
 };
 
+// What to do with edits not saved yet, before they would be lost.
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct ReplaceAnswer {
     ReplaceChoice choice = ReplaceChoice::Cancel;
     PackOptions options;  // how to read the PNG, as the user left them
@@ -57,6 +60,10 @@ public:
     virtual std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) = 0;
     // The open dialog of "바꾸기…": a PNG picture, starting in `folder`.
     virtual std::optional<QString> choosePicture(QWidget* parent, const QString& folder) = 0;
+    // The open dialog of the gallery's "앞에 넣기…", "뒤에 넣기…" and
+    // "바꾸기…": one or more PNG pictures, starting in `folder`, in the
+    // order chosen; empty when the user cancels.
+    virtual QStringList choosePictures(QWidget* parent, const QString& folder) = 0;
     // Whether, and where, to replace the drawn entry with the picture, and
     // how to read it (ReplaceDialog).
     virtual ReplaceAnswer confirmReplace(QWidget* parent, const ReplacePreview& preview) = 0;
@@ -69,6 +76,8 @@ public:
     virtual void showInfo(QWidget* parent, const QString& title, const QString& text) = 0;
     // A yes/no question, "no" being the default; true for yes.
     virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // "저장 / 버리기 / 취소", "취소" being the default.
+    virtual SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 // Qt's own dialogs and message boxes. Texts are shown as plain text: a path
@@ -89,11 +98,13 @@ public:
     std::optional<QString> choosePaletteFile(QWidget* parent, const QString& folder) override;
     std::optional<QString> choosePaletteSavePath(QWidget* parent, const QString& suggested) override;
     std::optional<QString> choosePicture(QWidget* parent, const QString& folder) override;
+    QStringList choosePictures(QWidget* parent, const QString& folder) override;
     ReplaceAnswer confirmReplace(QWidget* parent, const ReplacePreview& preview) override;
     std::optional<QString> chooseContainerSavePath(QWidget* parent, const QString& suggested) override;
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showInfo(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    SaveChoice askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 }  // namespace zpk

@@ -3,6 +3,7 @@
 #include "window/ViewerContext.h"
 #include "window/WindowKeys.h"
 #include "window/WindowPlacement.h"
+#include "window/edit/EditSession.h"
 #include "window/gallery/ContainerSnapshot.h"
 #include "window/gallery/Thumbnail.h"
 #include "window/gallery/ThumbnailDelegate.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -91,6 +93,7 @@ GalleryWindow::GalleryWindow(ViewerContext* window, int threads)
     layout->addLayout(top);
     layout->addWidget(m_view, 1);
     resize(760, 560);
+    createEditing();
 
     m_request.setSingleShot(true);
     m_request.setInterval(0);
@@ -209,8 +212,11 @@ void GalleryWindow::followRender()
     const int row = m_model->rowCount() > 0 ? std::min(m_window->drawnRow(), m_model->rowCount() - 1) : -1;
     m_model->setDrawnRow(row);
     if (row >= 0) {
+        // the row drawn is current; a selection of several that holds it stays
         const QModelIndex index = m_model->index(row);
-        m_view->setCurrentIndex(index);
+        QItemSelectionModel* selection = m_view->selectionModel();
+        selection->setCurrentIndex(index, selection->isSelected(index) ? QItemSelectionModel::NoUpdate
+                                                                       : QItemSelectionModel::ClearAndSelect);
         m_view->scrollTo(index);
     }
     updateStatus();
@@ -306,7 +312,8 @@ void GalleryWindow::choose(const QModelIndex& index)
 {
     // as a click in List1: its selection changes, and the main window
     // draws the row
-    if (index.isValid()) m_window->selectRow(index.row());
+    // (a Ctrl+click that takes a row out of the selection draws nothing)
+    if (index.isValid() && m_view->selectionModel()->isSelected(index)) m_window->selectRow(index.row());
 }
 
 void GalleryWindow::keyPressEvent(QKeyEvent* event)
@@ -321,6 +328,7 @@ void GalleryWindow::keyPressEvent(QKeyEvent* event)
 bool GalleryWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->viewport()) {
+        if (dragEvent(event)) return true;
         if (event->type() == QEvent::Wheel) {
             auto* wheel = static_cast<QWheelEvent*>(event);
             if (wheel->modifiers() & Qt::ControlModifier) {
@@ -343,7 +351,9 @@ bool GalleryWindow::eventFilter(QObject* watched, QEvent* event)
 
 void GalleryWindow::updateTitle()
 {
-    setWindowTitle(m_fileName.isEmpty() ? tr("모아 보기") : tr("모아 보기 - %1").arg(m_fileName));
+    // a star while the edits are not saved
+    const QString name = m_fileName + (m_window->edits().isModified() ? QStringLiteral("*") : QString());
+    setWindowTitle(m_fileName.isEmpty() ? tr("모아 보기") : tr("모아 보기 - %1").arg(name));
 }
 
 void GalleryWindow::updateStatus()

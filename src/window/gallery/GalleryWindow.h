@@ -8,7 +8,15 @@
 //
 // A click on a thumbnail, or Enter on the one the arrow keys reached,
 // selects that row in the main window's entry list as a click there does,
-// so the main window draws it; the row drawn last has a frame here. The
+// so the main window draws it; the row drawn last has a frame here.
+//
+// The gallery edits the container too (EditSession, with undo): rows are
+// selected with the mouse (Ctrl and Shift as anywhere) and Ctrl+A; the
+// menus "파일" and "편집" and the grid's context menu replace them with
+// pictures, insert pictures in front of or behind them, delete them
+// (Delete), move them (Alt+Left, Alt+Right, or a drag within the grid), and
+// export them. Pictures dropped from a file manager are inserted where
+// they are dropped. Ctrl+S saves the edits. The
 // window follows every load and every render of the main window (the
 // options too: they take effect with the next render, as there). The
 // slider, Ctrl + wheel, Ctrl + plus and Ctrl + minus set the size from 32
@@ -20,14 +28,17 @@
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
 
+#include <QMimeData>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QListView;
+class QMenuBar;
 class QModelIndex;
 class QSlider;
 
@@ -75,9 +86,33 @@ public:
     QSlider* sizeSlider() const { return m_slider; }
     QString statusText() const;
 
+    // The rows selected, in order; and selecting them (the first one current).
+    std::vector<int> selectedRows() const;
+    void selectRows(const std::vector<int>& rows);
+    // The place a drop at `pos` (on the grid's viewport) puts what it brings:
+    // in front of that row; the row count for the end.
+    int dropGap(const QPoint& pos) const;
+    // What a drop of `data` at the gap `before` does: rows of this gallery
+    // move there, PNG files are inserted there. False when it is nothing.
+    bool dropAt(const QMimeData* dropped, int before);
+
+    struct EditingActions {
+        QAction* replace = nullptr;
+        QAction* insertBefore = nullptr;
+        QAction* insertAfter = nullptr;
+        QAction* remove = nullptr;
+        QAction* moveBack = nullptr;     // towards the front: Alt+Left
+        QAction* moveForward = nullptr;  // towards the end: Alt+Right
+        QAction* exportSelected = nullptr;
+    };
+    const EditingActions& editingActions() const { return m_editing; }
+    QMenuBar* menuBar() const { return m_menuBar; }
+
 signals:
     // Every row has what it shows (see isComplete()).
     void completed();
+    // "선택 내보내기…": the rows to export.
+    void exportRequested(const std::vector<int>& rows);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -100,6 +135,15 @@ private:
     void updateTitle();
     void updateStatus();
     std::vector<int> priorityOrder() const;
+    // editing (GalleryEdits.cpp)
+    void createEditing();
+    void updateEditingActions();
+    void chooseAndInsert(bool behind);
+    void chooseAndReplace();
+    void stepSelected(int step);
+    void editShown(const std::vector<int>& selection);
+    bool dragEvent(QEvent* event);
+    QString pictureFolder() const;
 
     ViewerContext* m_window;
     ThumbnailModel* m_model = nullptr;
@@ -110,8 +154,11 @@ private:
     QSlider* m_slider = nullptr;
     QLabel* m_sideLabel = nullptr;
     QLabel* m_status = nullptr;
-    QTimer m_request;       // asks the loader for rows once per turn of the event loop
-    QTimer m_statusUpdate;  // the count of thumbnails still to come, while they come
+    QMenuBar* m_menuBar = nullptr;
+    EditingActions m_editing;
+    QString m_pictureFolder;  // where the last pictures came from
+    QTimer m_request;         // asks the loader for rows once per turn of the event loop
+    QTimer m_statusUpdate;    // the count of thumbnails still to come, while they come
 
     bool m_open = false;    // shown, and following the main window
     bool m_placed = false;  // placed beside the main window once

@@ -1,5 +1,7 @@
 #include "window/gallery/ThumbnailModel.h"
 
+#include <QMimeData>
+
 #include <algorithm>
 
 namespace zpk {
@@ -181,6 +183,25 @@ void ThumbnailModel::changed(int row)
     if (row < 0 || row >= rowCount()) return;
     const QModelIndex i = index(row);
     emit dataChanged(i, i);
+}
+
+Qt::ItemFlags ThumbnailModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags out = QAbstractListModel::flags(index);
+    if (index.isValid()) out |= Qt::ItemIsDragEnabled;
+    return out;
+}
+
+QStringList ThumbnailModel::mimeTypes() const { return {QString::fromLatin1(kRowsMimeType)}; }
+
+QMimeData* ThumbnailModel::mimeData(const QModelIndexList& indexes) const
+{
+    QStringList rows;
+    for (const QModelIndex& index : indexes)
+        if (index.isValid()) rows.append(QString::number(index.row()));
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kRowsMimeType), rows.join(QLatin1Char(' ')).toLatin1());
+    return data;
 }
 
 }  // namespace zpk

@@ -68,6 +68,13 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Rows are dragged (to move them within the gallery) as kRowsMimeType:
+    // their numbers, in text, apart by spaces.
+    static constexpr const char* kRowsMimeType = "application/x-zpkview-rows";
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
 private:
     struct Row {

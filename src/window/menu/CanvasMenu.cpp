@@ -9,6 +9,7 @@
 #include "window/ViewerContext.h"
 #include "window/WindowPlacement.h"
 #include "window/dialogs/WindowDialogs.h"
+#include "window/edit/EditSession.h"
 #include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
 
@@ -25,7 +26,7 @@ CanvasMenu::CanvasMenu(ViewerContext* window)
     : QMenu(window),
       m_window(window),
       m_exports(new ExportAllFlow(window, this)),
-      m_replace(new ReplaceFlow(window, *m_exports, this)),
+      m_replace(new ReplaceFlow(window, this)),
       m_palettes(new PaletteFlow(window, this))
 {
     connect(m_exports, &ExportAllFlow::exportFinished, this, &CanvasMenu::exportFinished);
@@ -52,6 +53,13 @@ CanvasMenu::CanvasMenu(ViewerContext* window)
                           [this] { copyImage(); });
     m_replaceAction =
         action("replaceEntry", tr("바꾸기…"), QKeySequence(), [this] { m_replace->chooseAndReplace(); });
+    // the edits of the file, shown here; the main window owns their keys
+    m_edits = makeEditActions(window->edits(), this);
+    m_edits.save->setText(tr("바꾼 내용 저장"));  // beside "이미지 저장…"
+    for (QAction* a : {m_edits.undo, m_edits.redo, m_edits.save, m_edits.saveAs}) {
+        a->setShortcutContext(Qt::WidgetShortcut);
+        addAction(a);
+    }
     addSeparator();
     m_exportAllAction = action("exportAll", tr("모두 내보내기…"), QKeySequence(Qt::CTRL | Qt::Key_E),
                                [this] { m_exports->chooseAndExport(); });
@@ -175,7 +183,11 @@ InspectorWindow* CanvasMenu::openInspector()
 
 GalleryWindow* CanvasMenu::openGallery()
 {
-    if (!m_gallery) m_gallery = new GalleryWindow(m_window);
+    if (!m_gallery) {
+        m_gallery = new GalleryWindow(m_window);
+        connect(m_gallery, &GalleryWindow::exportRequested, this,
+                [this](const std::vector<int>& rows) { m_exports->chooseAndExport(rows); });
+    }
     m_gallery->present();
     return m_gallery;
 }

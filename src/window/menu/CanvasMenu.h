@@ -1,11 +1,13 @@
 // The canvas menu (right button or the menu key on Picture1): save the drawn
-// entry as PNG, copy it, replace it with a PNG (ReplaceFlow), export every
+// entry as PNG, copy it, replace it with a PNG (ReplaceFlow), undo, redo and
+// save the edits of the file (EditSession), export every
 // entry of the file (ExportAllFlow), open the inspector or the gallery,
 // draw with a palette file and save the drawn palette (PaletteFlow). Each
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
 #include "window/DrawnEntry.h"
+#include "window/edit/EditActions.h"
 #include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
 #include "window/menu/ExportAllFlow.h"
@@ -66,6 +68,8 @@ public:
     QAction* exportAllAction() const { return m_exportAllAction; }
     QAction* inspectAction() const { return m_inspectAction; }
     QAction* galleryAction() const { return m_galleryAction; }
+    // Undo, redo and the saves of the edits (see EditSession).
+    const EditActions& editActions() const { return m_edits; }
     // Checked while a palette file is drawn with.
     QAction* loadPaletteAction() const { return m_loadPaletteAction; }
     QAction* revertPaletteAction() const { return m_revertPaletteAction; }
@@ -93,6 +97,7 @@ private:
     QAction* m_revertPaletteAction = nullptr;
     QAction* m_savePaletteAction = nullptr;
     QMenu* m_recentMenu = nullptr;
+    EditActions m_edits;
     QPointer<InspectorWindow> m_inspector;
     QPointer<GalleryWindow> m_gallery;
     ExportAllFlow* m_exports = nullptr;

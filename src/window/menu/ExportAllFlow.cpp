@@ -37,12 +37,12 @@ ExportAllFlow::ExportAllFlow(ViewerContext* window, QObject* parent)
 
 ExportAllFlow::~ExportAllFlow() { stopExport(); }
 
-void ExportAllFlow::chooseAndExport()
+void ExportAllFlow::chooseAndExport(const std::vector<int>& rows)
 {
     if (!m_window->drawnEntry()) return;
     const auto folder =
         m_window->dialogs().chooseExportFolder(m_window, m_window->places().saveFolder(m_window->folder()));
-    if (folder && !folder->isEmpty() && exportAll(*folder)) m_window->places().setSaveFolder(*folder);
+    if (folder && !folder->isEmpty() && exportAll(*folder, rows)) m_window->places().setSaveFolder(*folder);
 }
 
 bool ExportAllFlow::isExporting() const { return m_exporter->isRunning(); }
@@ -69,7 +69,7 @@ void ExportAllFlow::closeProgress()
     m_progress = nullptr;
 }
 
-bool ExportAllFlow::exportAll(const QString& folder)
+bool ExportAllFlow::exportAll(const QString& folder, const std::vector<int>& rows)
 {
     const ContainerFile& file = m_window->state().file;
     if (!m_window->drawnEntry() || !file.isLoaded() || isExporting()) return false;
@@ -84,6 +84,8 @@ bool ExportAllFlow::exportAll(const QString& folder)
     // The loaded file itself, not the one on disk: the window refuses loads
     // while the export runs, and stops the export before it goes away.
     plan.files.front().loaded = std::shared_ptr<const ContainerFile>(std::shared_ptr<void>(), &file);
+    plan.files.front().rows = rows;
+    const auto total = static_cast<int>(rowsToExport(plan.files.front(), file.rowCount()).size());
     const QString target = QFile::decodeName(plan.files.front().folder.c_str());
 
     const auto existing = existingOutputs(plan.files.front(), file.rowCount());
@@ -93,7 +95,7 @@ bool ExportAllFlow::exportAll(const QString& folder)
             tr("%1 에 이미 있는 파일 %2개를 덮어쓸까요?").arg(target).arg(existing.size())))
         return false;
 
-    auto* progress = new QProgressDialog(tr("내보내는 중…"), tr("취소"), 0, file.rowCount(), m_window);
+    auto* progress = new QProgressDialog(tr("내보내는 중…"), tr("취소"), 0, total, m_window);
     progress->setObjectName(QStringLiteral("exportProgress"));
     progress->setWindowTitle(ViewerContext::caption());
     progress->setWindowModality(Qt::WindowModal);

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <vector>
+
 class QProgressDialog;
 
 namespace zpk {
@@ -24,14 +26,15 @@ public:
 
     // Asks for the folder, starting in the last save folder, and exports
     // there; the folder becomes the save folder when the export starts.
-    void chooseAndExport();
+    void chooseAndExport(const std::vector<int>& rows = {});
     // Starts exporting every entry of the loaded file, each on a fresh
     // palette with the window's current options, to FOLDER/STEM/KKK.png as
     // `zpk export --all` does, after asking before replacing PNGs that are
     // there already. A progress dialog can cancel it; exportFinished()
     // tells the end. False when nothing was started (no image drawn, an
     // export running, or the user said no).
-    bool exportAll(const QString& folder);
+    // With `rows`, only those rows are exported ("선택 내보내기…").
+    bool exportAll(const QString& folder, const std::vector<int>& rows = {});
     bool isExporting() const;
     // Cancels an export and waits for its end (the window is going away).
     void stopExport();

@@ -1,43 +1,36 @@
-// "바꾸기…": the drawn entry's row of the loaded file replaced with a PNG.
-// The question (how to read the PNG, over the file or to a new one) goes
-// through WindowDialogs::confirmReplace; the container is rebuilt from the
-// file as it is on disk then by pack/ContainerUpdate, and loaded again.
+// "바꾸기…": the drawn entry's row of the loaded container replaced with a
+// PNG, as one step of the window's edits (EditSession). The question (how
+// to read the PNG, and whether to save under a new name at once) goes
+// through WindowDialogs::confirmReplace.
 #pragma once
-
-#include "pack/PictureReader.h"
 
 #include <QObject>
 #include <QString>
 
 namespace zpk {
 
-class ExportAllFlow;
 class ViewerContext;
 
 class ReplaceFlow : public QObject {
     Q_OBJECT
 
 public:
-    // `exports` tells whether an export reads the loaded file.
-    ReplaceFlow(ViewerContext* window, const ExportAllFlow& exports, QObject* parent);
+    ReplaceFlow(ViewerContext* window, QObject* parent);
 
     // Asks for the PNG, starting where the last one came from, and replaces.
     void chooseAndReplace();
-    // Replaces the drawn entry's row of the loaded file with the PNG at
-    // `picture`, after asking (WindowDialogs::confirmReplace) whether to
-    // write over the file or to a new one and how to read the PNG. The new
-    // container is written whole (writeFileAtomically), loaded, and the row
-    // drawn. False, with the file, the list and the canvas as they were,
-    // when cancelled, while an export runs, or (after a message) when the
-    // PNG cannot be read or packed or the file cannot be written.
+    // Replaces the drawn entry's row with the PNG at `picture`, after asking
+    // (WindowDialogs::confirmReplace) how to read it and whether to save
+    // under a new name at once. The edit is shown, and kept in memory until
+    // it is saved. False, with the container, the list and the canvas as
+    // they were, when cancelled, while an export runs, or (after a message)
+    // when the PNG cannot be read or packed.
     bool replaceDrawnEntry(const QString& picture);
 
 private:
     ViewerContext* m_window;
-    const ExportAllFlow& m_exports;
-    // Where the last replacing PNG came from, and how it was read.
+    // Where the last replacing PNG came from.
     QString m_pictureFolder;
-    PackOptions m_replaceOptions;
 };
 
 }  // namespace zpk
