@@ -13,6 +13,9 @@
 //   zpk pack OUT.zpk IMAGE... [--force] [--transparent-index0]
 //   zpk pack OUT.zpk --from DIR [--force] [--transparent-index0]
 //   zpk replace FILE --entry K IMAGE [-o OUT] [--transparent-index0]
+//   zpk insert FILE --at K IMAGE... [-o OUT] [--transparent-index0]
+//   zpk delete FILE --entry K [-o OUT]
+//   zpk move FILE --entry K --to J [-o OUT]
 //   zpk extract FILE [--entry K] -o OUT|-
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
@@ -37,7 +40,8 @@ namespace zpk::cli {
 // A command line that reads: what to do, with the settings of that command.
 using Invocation =
     std::variant<HelpRequest, VersionRequest, ListSettings, InfoSettings, ExportSettings, ThumbnailSettings,
-                 SheetSettings, PaletteSettings, PackSettings, ReplaceSettings, ExtractSettings>;
+                 SheetSettings, PaletteSettings, PackSettings, ReplaceSettings, InsertSettings,
+                 DeleteSettings, MoveSettings, ExtractSettings>;
 
 struct UsageError {
     std::string message;

@@ -13,11 +13,12 @@ using MaybeError = std::optional<UsageError>;
 
 bool was(const SeenOptions& seen, OptionId id) { return seen.test(static_cast<std::size_t>(id)); }
 
-// --entry
-MaybeError readRow(std::string_view value, int& row, Command command)
+// --entry, or another option whose value is a row (`option`)
+MaybeError readRow(std::string_view value, int& row, Command command, std::string_view option = "entry")
 {
     const auto parsed = parseRowNumber(value);
-    if (!parsed) return UsageError{"--entry needs a row number (0 or more), not " + quoted(value), command};
+    if (!parsed)
+        return UsageError{dashed(option) + " needs a row number (0 or more), not " + quoted(value), command};
     row = *parsed;
     return std::nullopt;
 }
@@ -181,16 +182,46 @@ MaybeError applyOption(PackSettings& settings, const OptionSpec& option, std::st
     return std::nullopt;
 }
 
-MaybeError applyOption(ReplaceSettings& settings, const OptionSpec& option, std::string_view value)
+// -o, --force and -q of a command that rewrites a container (any other
+// option: nothing).
+void applyRewriteOption(ContainerRewrite& settings, const OptionSpec& option, std::string_view value)
 {
     switch (option.id) {
-    case OptionId::Entry: return readRow(value, settings.row, Command::Replace);
     case OptionId::Output: settings.outputContainer = std::string(value); break;
     case OptionId::Force: settings.overwrite = Overwrite::Replace; break;
-    case OptionId::TransparentIndex0: settings.options.transparentIndex0 = true; break;
     case OptionId::Quiet: settings.progress = ProgressOutput::Quiet; break;
     default: break;
     }
+}
+
+MaybeError applyOption(ReplaceSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    if (option.id == OptionId::Entry) return readRow(value, settings.row, Command::Replace);
+    if (option.id == OptionId::TransparentIndex0) settings.options.transparentIndex0 = true;
+    applyRewriteOption(settings, option, value);
+    return std::nullopt;
+}
+
+MaybeError applyOption(InsertSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    if (option.id == OptionId::At) return readRow(value, settings.at, Command::Insert, option.longName);
+    if (option.id == OptionId::TransparentIndex0) settings.options.transparentIndex0 = true;
+    applyRewriteOption(settings, option, value);
+    return std::nullopt;
+}
+
+MaybeError applyOption(DeleteSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    if (option.id == OptionId::Entry) return readRow(value, settings.row, Command::Delete);
+    applyRewriteOption(settings, option, value);
+    return std::nullopt;
+}
+
+MaybeError applyOption(MoveSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    if (option.id == OptionId::Entry) return readRow(value, settings.row, Command::Move);
+    if (option.id == OptionId::To) return readRow(value, settings.to, Command::Move, option.longName);
+    applyRewriteOption(settings, option, value);
     return std::nullopt;
 }
 
@@ -318,6 +349,14 @@ MaybeError takeOperands(PackSettings& settings, const Operands& operands, const 
     return std::nullopt;
 }
 
+// A command that rewrites FILE: standard input has no file to rewrite.
+MaybeError checkRewritten(const ContainerRewrite& settings, Command command)
+{
+    if (settings.outputContainer.empty() && settings.file == "-")
+        return UsageError{"FILE - (standard input) cannot be replaced: give -o OUT", command};
+    return std::nullopt;
+}
+
 // FILE IMAGE, --entry K needed: a default row would replace an entry by chance
 MaybeError takeOperands(ReplaceSettings& settings, const Operands& operands, const SeenOptions& seen)
 {
@@ -327,10 +366,47 @@ MaybeError takeOperands(ReplaceSettings& settings, const Operands& operands, con
     if (operands.size() < 2) return UsageError{"missing IMAGE: the PNG to put in the entry's place", command};
     if (operands.size() > 2) return unexpected(operands[2], command);
     if (!was(seen, OptionId::Entry)) return UsageError{"missing --entry K: the row to replace", command};
-    if (settings.outputContainer.empty() && settings.file == "-")
-        return UsageError{"FILE - (standard input) cannot be replaced: give -o OUT", command};
+    if (auto error = checkRewritten(settings, command)) return error;
     settings.image = operands[1];
     return std::nullopt;
+}
+
+// FILE IMAGE..., --at K needed: the end is no more likely a place than any other
+MaybeError takeOperands(InsertSettings& settings, const Operands& operands, const SeenOptions& seen)
+{
+    constexpr Command command = Command::Insert;
+    if (operands.empty()) return UsageError{"missing FILE", command};
+    settings.file = operands.front();
+    if (operands.size() < 2) return UsageError{"missing IMAGE...: the PNGs to insert", command};
+    if (!was(seen, OptionId::At))
+        return UsageError{"missing --at K: the row to insert in front of (the entry count: at the end)",
+                          command};
+    if (auto error = checkRewritten(settings, command)) return error;
+    settings.images.assign(operands.begin() + 1, operands.end());
+    return std::nullopt;
+}
+
+// FILE, --entry K needed: a default row would delete an entry by chance
+MaybeError takeOperands(DeleteSettings& settings, const Operands& operands, const SeenOptions& seen)
+{
+    constexpr Command command = Command::Delete;
+    if (operands.empty()) return UsageError{"missing FILE", command};
+    if (operands.size() > 1) return unexpected(operands[1], command);
+    settings.file = operands.front();
+    if (!was(seen, OptionId::Entry)) return UsageError{"missing --entry K: the row to delete", command};
+    return checkRewritten(settings, command);
+}
+
+// FILE, --entry K and --to J needed
+MaybeError takeOperands(MoveSettings& settings, const Operands& operands, const SeenOptions& seen)
+{
+    constexpr Command command = Command::Move;
+    if (operands.empty()) return UsageError{"missing FILE", command};
+    if (operands.size() > 1) return unexpected(operands[1], command);
+    settings.file = operands.front();
+    if (!was(seen, OptionId::Entry)) return UsageError{"missing --entry K: the row to move", command};
+    if (!was(seen, OptionId::To)) return UsageError{"missing --to J: the row it is to end up at", command};
+    return checkRewritten(settings, command);
 }
 
 // FILE -o OUT
@@ -376,6 +452,9 @@ ParsedCommandLine settingsFrom(Command command, const ScannedArguments& scanned)
     case Command::Palette: return settingsOf<PaletteSettings>(command, scanned);
     case Command::Pack: return settingsOf<PackSettings>(command, scanned);
     case Command::Replace: return settingsOf<ReplaceSettings>(command, scanned);
+    case Command::Insert: return settingsOf<InsertSettings>(command, scanned);
+    case Command::Delete: return settingsOf<DeleteSettings>(command, scanned);
+    case Command::Move: return settingsOf<MoveSettings>(command, scanned);
     case Command::Extract: return settingsOf<ExtractSettings>(command, scanned);
     case Command::Help:
     case Command::Version: break;

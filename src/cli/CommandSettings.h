@@ -14,7 +14,22 @@
 
 namespace zpk::cli {
 
-enum class Command { Help, Version, List, Info, Export, Thumbnail, Sheet, Palette, Pack, Replace, Extract };
+enum class Command {
+    Help,
+    Version,
+    List,
+    Info,
+    Export,
+    Thumbnail,
+    Sheet,
+    Palette,
+    Pack,
+    Replace,
+    Insert,
+    Delete,
+    Move,
+    Extract
+};
 
 enum class ProgressOutput {
     Shown,  // a bar on a terminal, a line per file otherwise
@@ -103,16 +118,39 @@ struct PackSettings {
     ProgressOutput progress = ProgressOutput::Shown;
 };
 
-// zpk replace FILE --entry K IMAGE
-struct ReplaceSettings {
+// What every command that rewrites the container FILE is given: replace,
+// insert, delete and move.
+struct ContainerRewrite {
     std::string file;
-    int row = 0;        // --entry: the row to replace
-    std::string image;  // the PNG that takes the entry's place
     // -o: the container to write ("-": standard output; empty: FILE itself, replaced)
     std::string outputContainer;
-    PackOptions options;                      // --transparent-index0
-    Overwrite overwrite = Overwrite::Refuse;  // --force
+    Overwrite overwrite = Overwrite::Refuse;  // --force: FILE replaced also when write-protected
     ProgressOutput progress = ProgressOutput::Shown;
+};
+
+// zpk replace FILE --entry K IMAGE
+struct ReplaceSettings : ContainerRewrite {
+    int row = 0;          // --entry: the row to replace
+    std::string image;    // the PNG that takes the entry's place
+    PackOptions options;  // --transparent-index0
+};
+
+// zpk insert FILE --at K IMAGE...
+struct InsertSettings : ContainerRewrite {
+    int at = 0;                       // --at: the row the first picture takes (the entry count: at the end)
+    std::vector<std::string> images;  // the PNGs to insert, in order
+    PackOptions options;              // --transparent-index0
+};
+
+// zpk delete FILE --entry K
+struct DeleteSettings : ContainerRewrite {
+    int row = 0;  // --entry: the row to delete
+};
+
+// zpk move FILE --entry K --to J
+struct MoveSettings : ContainerRewrite {
+    int row = 0;  // --entry: the row to move
+    int to = 0;   // --to: the row it ends up at
 };
 
 // zpk extract FILE -o OUT

@@ -77,6 +77,9 @@ ExitStatus runThumbnail(const ThumbnailSettings& settings, std::ostream& out, st
 ExitStatus runSheet(const SheetSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runPack(const PackSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runReplace(const ReplaceSettings& settings, std::ostream& out, std::ostream& err);
+ExitStatus runInsert(const InsertSettings& settings, std::ostream& out, std::ostream& err);
+ExitStatus runDelete(const DeleteSettings& settings, std::ostream& out, std::ostream& err);
+ExitStatus runMove(const MoveSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runExtract(const ExtractSettings& settings, std::ostream& out, std::ostream& err);
 
 }  // namespace zpk::cli

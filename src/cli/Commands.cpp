@@ -44,6 +44,9 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
             [&](const PaletteSettings& settings) { return runPalette(settings, out, err); },
             [&](const PackSettings& settings) { return runPack(settings, out, err); },
             [&](const ReplaceSettings& settings) { return runReplace(settings, out, err); },
+            [&](const InsertSettings& settings) { return runInsert(settings, out, err); },
+            [&](const DeleteSettings& settings) { return runDelete(settings, out, err); },
+            [&](const MoveSettings& settings) { return runMove(settings, out, err); },
             [&](const ExtractSettings& settings) { return runExtract(settings, out, err); },
         },
         std::get<Invocation>(parsed));

@@ -28,10 +28,15 @@ std::string_view usageLine(Command command)
     case Command::Replace:
         return "usage: zpk replace FILE --entry K IMAGE [-o OUT|-] [--force]\n"
                "                   [--transparent-index0]";
+    case Command::Insert:
+        return "usage: zpk insert FILE --at K IMAGE... [-o OUT|-] [--force]\n"
+               "                  [--transparent-index0]";
+    case Command::Delete: return "usage: zpk delete FILE --entry K [-o OUT|-] [--force]";
+    case Command::Move: return "usage: zpk move FILE --entry K --to J [-o OUT|-] [--force]";
     case Command::Extract: return "usage: zpk extract FILE [--entry K] -o OUT|-";
     default:
         return "usage: zpk COMMAND ... (list, info, export, thumbnail, sheet, palette, pack,\n"
-               "       replace, extract, help; see zpk --help)";
+               "       replace, insert, delete, move, extract, help; see zpk --help)";
     }
 }
 
@@ -297,6 +302,69 @@ std::string_view helpText(Command command)
                "limit, FILE is write-protected, is being changed by another program or was\n"
                "changed meanwhile, or the output cannot be written; 2 for a wrong command\n"
                "line.\n";
+    case Command::Insert:
+        return "usage: zpk insert FILE --at K IMAGE... [-o OUT|-] [--force]\n"
+               "                  [--transparent-index0]\n"
+               "\n"
+               "Rebuilds the container FILE with an entry made from each PNG IMAGE (read as\n"
+               "pack reads it) in front of entry row K, in order: the first takes row K, and\n"
+               "the rows from K on move down. K equal to the entry count appends them. Every\n"
+               "other entry keeps its bytes exactly.\n"
+               "\n"
+               "  --at K             the row the first picture takes, counted from 0 (needed)\n"
+               "  -o, --output OUT   write the new container to OUT (- for standard output)\n"
+               "                     instead of replacing FILE\n"
+               "  --transparent-index0\n"
+               "                     fully transparent pixels become value 0, as for pack\n"
+               "  --force            replace FILE also when it is write-protected\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "FILE is rewritten as replace rewrites it (zpk help replace). A container holds\n"
+               "at most 255 entries; a new entry larger than 65,535 bytes is refused unless\n"
+               "it is the last, as is one that would change how its neighbours decode.\n"
+               "\n"
+               "Exit status: 0 when the container was written; 1, with nothing written, when\n"
+               "FILE or an IMAGE cannot be read, row K does not exist, a picture breaks a\n"
+               "limit, or FILE cannot be rewritten (as for replace); 2 for a wrong command\n"
+               "line.\n";
+    case Command::Delete:
+        return "usage: zpk delete FILE --entry K [-o OUT|-] [--force]\n"
+               "\n"
+               "Rebuilds the container FILE without entry row K: the rows behind it move up\n"
+               "by one, and every other entry keeps its bytes exactly.\n"
+               "\n"
+               "  --entry K          the list row to delete, counted from 0 (needed)\n"
+               "  -o, --output OUT   write the new container to OUT (- for standard output)\n"
+               "                     instead of replacing FILE\n"
+               "  --force            replace FILE also when it is write-protected\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "FILE is rewritten as replace rewrites it (zpk help replace). A container\n"
+               "keeps at least one entry, and a deletion that would change how the entry in\n"
+               "front of row K decodes is refused.\n"
+               "\n"
+               "Exit status: 0 when the container was written; 1, with nothing written, when\n"
+               "FILE cannot be read, the row does not exist, the deletion is refused, or FILE\n"
+               "cannot be rewritten (as for replace); 2 for a wrong command line.\n";
+    case Command::Move:
+        return "usage: zpk move FILE --entry K --to J [-o OUT|-] [--force]\n"
+               "\n"
+               "Rebuilds the container FILE with entry row K at row J; the rows between move\n"
+               "up or down by one, and every entry keeps its bytes exactly.\n"
+               "\n"
+               "  --entry K          the list row to move, counted from 0 (needed)\n"
+               "  --to J             the row it ends up at, counted from 0 (needed)\n"
+               "  -o, --output OUT   write the new container to OUT (- for standard output)\n"
+               "                     instead of replacing FILE\n"
+               "  --force            replace FILE also when it is write-protected\n"
+               "  -q, --quiet        no closing line\n"
+               "\n"
+               "FILE is rewritten as replace rewrites it (zpk help replace). A move that\n"
+               "would change how an entry decodes is refused.\n"
+               "\n"
+               "Exit status: 0 when the container was written; 1, with nothing written, when\n"
+               "FILE cannot be read, row K or J does not exist, the move is refused, or FILE\n"
+               "cannot be rewritten (as for replace); 2 for a wrong command line.\n";
     case Command::Extract:
         return "usage: zpk extract FILE [--entry K] -o OUT|-\n"
                "\n"
@@ -333,6 +401,12 @@ std::string_view helpText(Command command)
                "                     write a container of PNG pictures (or --from DIR)\n"
                "  replace FILE --entry K IMAGE\n"
                "                     put a PNG picture in the place of one entry\n"
+               "  insert FILE --at K IMAGE...\n"
+               "                     add PNG pictures as entries in front of row K\n"
+               "  delete FILE --entry K\n"
+               "                     take one entry out\n"
+               "  move FILE --entry K --to J\n"
+               "                     put one entry at another row\n"
                "  extract FILE -o OUT\n"
                "                     write the bytes of one entry as the file holds them\n"
                "  help [COMMAND]     show this help, or a command's\n"

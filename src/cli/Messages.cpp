@@ -152,7 +152,8 @@ std::string ruleText(const Error& e)
                " would no longer decode as before: it ends in 0xFF, and the bytes that would follow it make "
                "that a run code";
     case Refusal::NoRowsLeft:
-        return "all " + number(e.count) + " entry rows would go: a container keeps at least one";
+        return (e.count == 1 ? std::string("its only entry row") : "all " + number(e.count) + " entry rows") +
+               " would go: a container keeps at least one";
 
     case Refusal::SideOutOfRange: return "width and height must lie between 0 and 32767";
     case Refusal::PixelCountMismatch: return "the pixel count is not width x height";

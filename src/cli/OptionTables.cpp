@@ -70,18 +70,26 @@ constexpr auto kPackOptions = joined(kCommonOptions, std::array<OptionSpec, 3>{{
                                                          {"force", 0, Takes::Nothing, OptionId::Force},
                                                          kTransparentIndex0Option,
                                                      }});
+constexpr OptionSpec kForceOption{"force", 0, Takes::Nothing, OptionId::Force};
 constexpr auto kReplaceOptions =
-    joined(kCommonOptions, std::array<OptionSpec, 4>{{kEntryOption,
-                                                      kOutputOption,
-                                                      {"force", 0, Takes::Nothing, OptionId::Force},
-                                                      kTransparentIndex0Option}});
+    joined(kCommonOptions,
+           std::array<OptionSpec, 4>{{kEntryOption, kOutputOption, kForceOption, kTransparentIndex0Option}});
+constexpr auto kInsertOptions = joined(
+    kCommonOptions,
+    std::array<OptionSpec, 4>{
+        {{"at", 0, Takes::Value, OptionId::At}, kOutputOption, kForceOption, kTransparentIndex0Option}});
+constexpr auto kDeleteOptions =
+    joined(kCommonOptions, std::array<OptionSpec, 3>{{kEntryOption, kOutputOption, kForceOption}});
+constexpr auto kMoveOptions = joined(
+    kCommonOptions, std::array<OptionSpec, 4>{
+                        {kEntryOption, {"to", 0, Takes::Value, OptionId::To}, kOutputOption, kForceOption}});
 constexpr auto kExtractOptions =
     joined(kCommonOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
 
 // what getopt_long returns for a long-only option: past every character
 constexpr int kLongOnly = 256;
 
-constexpr std::array<std::pair<std::string_view, Command>, 10> kCommandNames{{
+constexpr std::array<std::pair<std::string_view, Command>, 13> kCommandNames{{
     {"list", Command::List},
     {"info", Command::Info},
     {"export", Command::Export},
@@ -90,6 +98,9 @@ constexpr std::array<std::pair<std::string_view, Command>, 10> kCommandNames{{
     {"palette", Command::Palette},
     {"pack", Command::Pack},
     {"replace", Command::Replace},
+    {"insert", Command::Insert},
+    {"delete", Command::Delete},
+    {"move", Command::Move},
     {"extract", Command::Extract},
     {"help", Command::Help},
 }};
@@ -131,6 +142,9 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::Palette: return kPaletteOptions;
     case Command::Pack: return kPackOptions;
     case Command::Replace: return kReplaceOptions;
+    case Command::Insert: return kInsertOptions;
+    case Command::Delete: return kDeleteOptions;
+    case Command::Move: return kMoveOptions;
     case Command::Extract: return kExtractOptions;
     default: return {};
     }

@@ -38,6 +38,8 @@ enum class OptionId {
     Labels,
     From,
     TransparentIndex0,
+    At,
+    To,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };

@@ -230,6 +230,17 @@ ContainerPlan EditableContainer::plan() const
     return out;
 }
 
+ContainerPlan planKeepingNew(const EditableContainer& edited)
+{
+    ContainerPlan plan;
+    plan.header(edited.label, edited.byte29);
+    for (const EntryData& row : edited.rows) {
+        if (row.owner) plan.own(std::vector<std::uint8_t>(row.bytes.begin(), row.bytes.end()));
+        else plan.borrow(row.bytes);
+    }
+    return plan;
+}
+
 Result<ContainerFile> EditableContainer::file() const
 {
     auto bytes = plan().bytes();

@@ -64,6 +64,12 @@ struct EditableContainer {
 // file: the size table does not describe the file's bytes.
 Result<EditableContainer> editableContainer(const ContainerFile& file, bool borrow = false);
 
+// A plan of `edited` that outlives it: the rows an edit made (those with
+// an owner) are copied into the plan, the others borrowed from the file
+// they came from, which the caller keeps (editableContainer's `borrow`).
+// What an edit over a file being rewritten returns to updateContainer.
+ContainerPlan planKeepingNew(const EditableContainer& edited);
+
 // Row rows[k] replaced by images[k] (as many of each, no row twice).
 Result<EditableContainer> replaceRows(const EditableContainer& container, const std::vector<int>& rows,
                                       const std::vector<WriterImage>& images);

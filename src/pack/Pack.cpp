@@ -64,19 +64,6 @@ std::span<const std::uint8_t> bytesOf(const ContainerFile& file, const Range& ra
     return file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
 }
 
-// A plan of `edited`, whose rows are borrowed from a file the caller keeps
-// but for the ones the edit made, which the plan keeps.
-ContainerPlan planKeepingNew(const EditableContainer& edited)
-{
-    ContainerPlan plan;
-    plan.header(edited.label, edited.byte29);
-    for (const EntryData& row : edited.rows) {
-        if (row.owner) plan.own(std::vector<std::uint8_t>(row.bytes.begin(), row.bytes.end()));
-        else plan.borrow(row.bytes);
-    }
-    return plan;
-}
-
 template <typename Edit>
 Result<ContainerPlan> replace(const ContainerFile& file, int row, const Edit& edit)
 {

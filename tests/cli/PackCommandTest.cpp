@@ -1,7 +1,7 @@
-// `zpk pack`, `zpk replace` and `zpk extract`: pictures packed back into a
-// container show the pixels they were exported from; bad pictures are
-// refused by name and leave every file as it was; an extracted entry is the
-// bytes `zpk list` places it at.
+// `zpk pack`, `zpk replace`, the edits of rows and `zpk extract`: pictures
+// packed back into a container show the pixels they were exported from; bad
+// pictures and refused edits leave every file as it was; an extracted entry
+// is the bytes `zpk list` places it at.
 #include "cli/CliSupport.h"
 #include "cli/CompletionSupport.h"
 #include "fixtures/Fixtures.h"
@@ -95,6 +95,14 @@ protected:
             rows.push_back({entry["offset"].get<std::int64_t>(), entry["size"].get<std::int64_t>(),
                             entry["status"].get<std::string>()});
         return rows;
+    }
+
+    // Every entry of `file`, as `zpk extract` gives it.
+    std::vector<Bytes> entries(const fs::path& file)
+    {
+        std::vector<Bytes> out;
+        for (int k = 0; k < parsed(readBytes(file)).rowCount(); ++k) out.push_back(extracted(file, k));
+        return out;
     }
 
     // The bytes `zpk extract` writes for `row` of `file`.
@@ -385,6 +393,82 @@ TEST_F(PackCommand, ReplaceWithOutputLeavesTheFileAlone)
     EXPECT_TRUE(extracted(dir / "other.zpk", 0) == extracted(dir / "demo.zpk", 0));
 }
 
+// --- insert, delete, move ------------------------------------------------------
+
+TEST_F(PackCommand, InsertPutsThePicturesInFrontOfTheRow)
+{
+    fs::copy_file(fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk", dir / "demo.zpk");
+    const Bytes original = readBytes(dir / "demo.zpk");
+    const std::vector<Bytes> before = entries(dir / "demo.zpk");
+    const std::vector<WriterImage> pictures{stripedImage(33, 17, threeColours()), solidImage(4, 4, 0)};
+    writeBytes(dir / "a.png", palettePng(pictures[0]));
+    writeBytes(dir / "b.png", palettePng(pictures[1]));
+    const RunResult result = zpk({"insert", "demo.zpk", "--at", "1", "a.png", "b.png", "-o", "new.zpk"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("wrote new.zpk: 2 entries inserted at entry row 1, 9 entries in all, ", 0), 0u)
+        << result.out;
+    EXPECT_TRUE(readBytes(dir / "demo.zpk") == original);
+    std::vector<Bytes> after = entries(dir / "new.zpk");
+    ASSERT_EQ(after.size(), 9u);
+    const ContainerFile file = parsed(readBytes(dir / "new.zpk"));
+    for (int k = 0; k < 2; ++k) {
+        Palette palette{};
+        const DecodedImage image = decodeEntry(file, 1 + k, palette);
+        EXPECT_EQ(image.imageWidth, pictures[std::size_t(k)].width);
+        EXPECT_TRUE(producedPixels(image) == pictures[std::size_t(k)].pixels) << "row " << 1 + k;
+    }
+    after.erase(after.begin() + 1, after.begin() + 3);
+    EXPECT_TRUE(after == before);
+
+    // a picture the format cannot hold: refused by its name, FILE as it was
+    writeBytes(dir / "many.png", manyColoursPng(257));
+    const RunResult refused = zpk({"insert", "demo.zpk", "--at", "7", "a.png", "many.png"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err.rfind("zpk: many.png: cannot pack: ", 0), 0u) << refused.err;
+    EXPECT_TRUE(readBytes(dir / "demo.zpk") == original);
+}
+
+TEST_F(PackCommand, DeleteKeepsEveryOtherEntry)
+{
+    fs::copy_file(fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk", dir / "demo.zpk");
+    std::vector<Bytes> expected = entries(dir / "demo.zpk");
+    const RunResult result = zpk({"delete", "demo.zpk", "--entry", "2"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("wrote demo.zpk: entry row 2 deleted, 6 entries left, ", 0), 0u) << result.out;
+    expected.erase(expected.begin() + 2);
+    EXPECT_TRUE(entries(dir / "demo.zpk") == expected);
+
+    // the last entry stays
+    writeBytes(dir / "a.png", palettePng(solidImage(2, 2, 0)));
+    ASSERT_EQ(zpk({"pack", "one.zpk", "a.png", "-q"}).status, 0);
+    const Bytes one = readBytes(dir / "one.zpk");
+    const RunResult refused = zpk({"delete", "one.zpk", "--entry", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "zpk: one.zpk: cannot delete: its only entry row would go: a container keeps at least one\n");
+    EXPECT_TRUE(readBytes(dir / "one.zpk") == one);
+    EXPECT_EQ(zpk({"delete", "one.zpk"}).status, 2);
+}
+
+TEST_F(PackCommand, MovePutsTheEntryAtItsNewRow)
+{
+    fs::copy_file(fs::path(ZPK_SOURCE_DIR) / "samples/demo.zpk", dir / "demo.zpk");
+    const std::vector<Bytes> before = entries(dir / "demo.zpk");
+    const RunResult result = zpk({"move", "demo.zpk", "--entry", "0", "--to", "3", "-q"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    std::vector<Bytes> expected;
+    for (const int k : {1, 2, 3, 0, 4, 5, 6}) expected.push_back(before[std::size_t(k)]);
+    EXPECT_TRUE(entries(dir / "demo.zpk") == expected);
+
+    const Bytes moved = readBytes(dir / "demo.zpk");
+    const RunResult refused = zpk({"move", "demo.zpk", "--entry", "7", "--to", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "zpk: demo.zpk: cannot move: there is no entry row 7 (the file lists 7)\n");
+    EXPECT_EQ(zpk({"move", "demo.zpk", "--entry", "1", "--to", "x"}).status, 2);
+    EXPECT_TRUE(readBytes(dir / "demo.zpk") == moved);
+}
+
 // --- extract ------------------------------------------------------------------
 
 TEST_F(PackCommand, ExtractGivesTheBytesBetweenTheListedOffsets)
@@ -466,6 +550,17 @@ TEST(PackCommandLine, OperandsAndOptions)
         refused({"replace", "f.zpk", "--entry", "0", "p.png", "q.png"}).find("unexpected argument 'q.png'"),
         std::string::npos);
 
+    const auto insert = parsedAs<cli::InsertSettings>({"insert", "f.zpk", "--at=2", "a.png", "b.png"});
+    EXPECT_EQ(insert.at, 2);
+    EXPECT_EQ(insert.images, (std::vector<std::string>{"a.png", "b.png"}));
+    EXPECT_NE(refused({"insert", "f.zpk", "a.png"}).find("missing --at K"), std::string::npos);
+    EXPECT_NE(refused({"insert", "f.zpk", "--at", "0"}).find("missing IMAGE..."), std::string::npos);
+    const auto move = parsedAs<cli::MoveSettings>({"move", "f.zpk", "--entry", "4", "--to", "1", "--force"});
+    EXPECT_EQ(std::pair(move.row, move.to), std::pair(4, 1));
+    EXPECT_EQ(move.overwrite, Overwrite::Replace);
+    EXPECT_NE(refused({"move", "f.zpk", "--to", "1"}).find("missing --entry K"), std::string::npos);
+    EXPECT_NE(refused({"delete", "-", "--entry", "0"}).find("give -o OUT"), std::string::npos);
+
     const auto extract = parsedAs<cli::ExtractSettings>({"extract", "f.zpk", "-qo", "-"});
     EXPECT_EQ(extract.row, 0);
     EXPECT_EQ(extract.outputFile, "-");
@@ -474,8 +569,9 @@ TEST(PackCommandLine, OperandsAndOptions)
               std::string::npos);
 }
 
-constexpr std::array<Command, 3> kCommands{Command::Pack, Command::Replace, Command::Extract};
-constexpr std::array<std::string_view, 3> kNames{"pack", "replace", "extract"};
+constexpr std::array<Command, 6> kCommands{Command::Pack,   Command::Replace, Command::Insert,
+                                           Command::Delete, Command::Move,    Command::Extract};
+constexpr std::array<std::string_view, 6> kNames{"pack", "replace", "insert", "delete", "move", "extract"};
 
 TEST(PackCommandLine, HelpAndCompletionNameEveryOption)
 {
@@ -519,6 +615,8 @@ TEST(PackCommandLine, HelpAndCompletionNameEveryOption)
               (std::set<std::string>{"sprite.png", "sprites"}));
     EXPECT_EQ(completions({"zpk", "replace", "--entry", "2", "s"}, dir),
               (std::set<std::string>{"sample.zpk", "sprites"}));
+    EXPECT_EQ(completions({"zpk", "insert", "sample.zpk", "--at", "0", "s"}, dir),
+              (std::set<std::string>{"sprite.png", "sprites"}));
     EXPECT_EQ(completions({"zpk", "pack", "--from", "s"}, dir), (std::set<std::string>{"sprites"}));
 }
 
