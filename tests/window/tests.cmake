@@ -10,7 +10,7 @@ set(ZPK_WINDOW_TEST_ENV
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
 )
 
-foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest GalleryTest PaletteMenuTest ReplaceTest)
+foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest GalleryTest GalleryEditTest PaletteMenuTest ReplaceTest)
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
