@@ -14,6 +14,7 @@
 #include "window/menu/CanvasMenu.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
 #include <QImage>
 #include <QListWidget>
 #include <QMimeData>
@@ -142,7 +143,18 @@ void GalleryEditTest::editsFollowTheSelectionAndUndo()
     QCOMPARE(m_window->edits().undoStack()->count(), 1);
     QCOMPARE(list1()->count(), 5);
 
-    // saved: the file is what the window shows
+    // a file gone before the save: told, and the edits are kept
+    const QString away = path(QStringLiteral("away.zpk"));
+    QVERIFY(QFile::rename(container(), away));
+    QVERIFY(!m_window->edits().save());
+    QCOMPARE(m_dialogs->messages.size(), 2);
+    QVERIFY(m_dialogs->messages.last().contains(container()));
+    QVERIFY(m_window->edits().isModified());
+    QVERIFY(QFile::rename(away, container()));
+
+    // saved (the moves changed the file's inode time: asked, and yes): the
+    // file is what the window shows
+    m_dialogs->onAskYesNo = [](const QString&, const QString&) { return true; };
     QVERIFY(m_window->edits().save());
     QVERIFY(!m_window->edits().isModified());
     QVERIFY(rowsOf({0, 1, 2, 3, 4}) == rowsShown());
@@ -163,6 +175,16 @@ void GalleryEditTest::dropsInsertPicturesAndMoveRows()
     const QRect cell = view->visualRect(m_gallery->model()->index(2));
     QCOMPARE(m_gallery->dropGap(cell.center() - QPoint(cell.width() / 4, 0)), 2);
     QCOMPARE(m_gallery->dropGap(cell.center() + QPoint(cell.width() / 4, 0)), 3);
+    // and is marked while the pictures are dragged over it
+    auto* grid = static_cast<GalleryView*>(view);
+    QDragEnterEvent enter(cell.center() - QPoint(cell.width() / 4, 0), Qt::CopyAction, &files, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(grid->dropMark(), 2);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(view->viewport(), &leave);
+    QCOMPARE(grid->dropMark(), -1);
 
     QVERIFY(m_gallery->dropAt(&files, 2));
     const std::vector<Bytes> shown = rowsShown();

@@ -7,6 +7,7 @@
 #include "window/dialogs/WindowDialogs.h"
 #include "window/edit/EditActions.h"
 #include "window/edit/EditSession.h"
+#include "window/gallery/GalleryView.h"
 #include "window/gallery/ThumbnailModel.h"
 
 #include <QAction>
@@ -240,13 +241,17 @@ bool GalleryWindow::dragEvent(QEvent* event)
         if (ours || !droppedPictures(dropped).isEmpty()) {
             drag->setDropAction(ours ? Qt::MoveAction : Qt::CopyAction);
             drag->accept();
+            m_view->setDropMark(dropGap(drag->position().toPoint()));
         } else {
             drag->ignore();
+            m_view->setDropMark(-1);
         }
         return true;
     }
+    case QEvent::DragLeave: m_view->setDropMark(-1); return true;
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        m_view->setDropMark(-1);
         const QMimeData* dropped = drop->mimeData();
         if (!draggedRows(dropped).empty() && drop->source() != m_view) return true;  // another window's rows
         const int before = dropGap(drop->position().toPoint());

@@ -5,6 +5,7 @@
 #include "window/WindowPlacement.h"
 #include "window/edit/EditSession.h"
 #include "window/gallery/ContainerSnapshot.h"
+#include "window/gallery/GalleryView.h"
 #include "window/gallery/Thumbnail.h"
 #include "window/gallery/ThumbnailDelegate.h"
 #include "window/gallery/ThumbnailLoader.h"
@@ -50,7 +51,7 @@ GalleryWindow::GalleryWindow(ViewerContext* window, int threads)
     m_loader = new ThumbnailLoader(threads, this);
     m_snapshot = new ContainerSnapshot(this);
 
-    m_view = new QListView(this);
+    m_view = new GalleryView(this);
     m_view->setObjectName(QStringLiteral("galleryView"));
     m_view->setViewMode(QListView::IconMode);
     m_view->setUniformItemSizes(true);

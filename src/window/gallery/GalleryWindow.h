@@ -27,6 +27,7 @@
 
 #include "state/PictureOptions.h"
 #include "state/ViewerState.h"
+#include "window/gallery/GalleryView.h"
 
 #include <QMimeData>
 #include <QTimer>
@@ -150,7 +151,7 @@ private:
     ThumbnailDelegate* m_delegate = nullptr;
     ThumbnailLoader* m_loader = nullptr;
     ContainerSnapshot* m_snapshot = nullptr;
-    QListView* m_view = nullptr;
+    GalleryView* m_view = nullptr;
     QSlider* m_slider = nullptr;
     QLabel* m_sideLabel = nullptr;
     QLabel* m_status = nullptr;
