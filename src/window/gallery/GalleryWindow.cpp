@@ -176,8 +176,12 @@ void GalleryWindow::reload()
     m_file.reset();
     const ContainerFile& file = m_window->state().file;
     m_fileName = file.isLoaded() ? QFileInfo(QFile::decodeName(file.filePath.c_str())).fileName() : QString();
-    m_options = m_window->pictureOptions();
-    m_model->setFile(file, m_fileName);
+    // thumbnails made with the same options stay where their rows' bytes
+    // are the same (an edit draws only what it made)
+    const PictureOptions options = m_window->pictureOptions();
+    const bool sameOptions = sameThumbnailOptions(options, m_options);
+    m_options = options;
+    m_model->setFile(file, m_fileName, sameOptions);
     updateTitle();
     followRender();
     updateStatus();

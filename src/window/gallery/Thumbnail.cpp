@@ -62,6 +62,7 @@ Thumbnail makeThumbnail(const ContainerFile& file, int row, const PictureOptions
         out.kind = Thumbnail::Kind::NothingToDraw;
         return out;
     }
+    out.selfContained = image.produced == image.pixelCount() && image.streamEnd == image.entryEnd;
     const FittedSize size = fittedSize(image.clippedWidth, image.clippedHeight, out.side);
     out.fullSize = size.width == image.clippedWidth && size.height == image.clippedHeight;
     out.image = drawn(entryPicture(std::move(image), palette, options.dropFirst), size);

@@ -28,6 +28,9 @@ struct Thumbnail {
     int row = 0;
     int side = 0;           // the square it was made for
     bool fullSize = false;  // `image` is the entry at 1x: it fits into any square of its size or more
+    // The decode ended at the entry's end with every pixel: the picture
+    // depends on the entry's bytes and the few behind it alone.
+    bool selfContained = false;
     // At most side x side pixels, in Format_RGB32 when every pixel is
     // opaque, else in Format_ARGB32_Premultiplied; null unless kind is
     // Picture.

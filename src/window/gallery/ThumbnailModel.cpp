@@ -3,15 +3,46 @@
 #include <QMimeData>
 
 #include <algorithm>
+#include <unordered_map>
+#include <utility>
 
 namespace zpk {
 
 ThumbnailModel::ThumbnailModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void ThumbnailModel::setFile(const ContainerFile& file, const QString& fileName)
+namespace {
+
+// Entries longer than this get no key: hashing them would cost more than
+// drawing them again.
+constexpr std::int64_t kLongestKeyed = std::int64_t{1} << 20;
+// How far behind its end an entry's decode may look.
+constexpr std::int64_t kBytesBehind = 8;
+
+// FNV-1a over the entry of `row` and the bytes behind it, or 0.
+std::uint64_t keyOf(const ContainerFile& file, int row)
+{
+    const std::int64_t begin = file.entryOffset(row);
+    const std::int64_t end = std::min<std::int64_t>(file.entryEnd(row), file.fileLength);
+    if (begin > file.fileLength || end - begin > kLongestKeyed) return 0;
+    const std::int64_t until = std::min<std::int64_t>(end + kBytesBehind, file.fileLength);
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    const auto mix = [&hash](std::uint64_t value) {
+        hash ^= value;
+        hash *= 0x100000001b3ULL;
+    };
+    for (const std::uint8_t b : file.reader().span(begin, std::max<std::int64_t>(0, until - begin))) mix(b);
+    // where the entry ends, and whether the file does
+    mix(static_cast<std::uint64_t>(end - begin) << 8);
+    mix(static_cast<std::uint64_t>(until == file.fileLength) << 16);
+    return hash == 0 ? 1 : hash;
+}
+
+}  // namespace
+
+void ThumbnailModel::setFile(const ContainerFile& file, const QString& fileName, bool keepSame)
 {
     beginResetModel();
-    m_rows.clear();
+    std::vector<Row> before = std::exchange(m_rows, {});
     m_fileName = fileName;
     m_drawnRow = -1;
     if (file.isLoaded()) {
@@ -22,6 +53,22 @@ void ThumbnailModel::setFile(const ContainerFile& file, const QString& fileName)
             if (!r.size) r.state = State::NoData;
             else if (r.size->width < 1 || r.size->height < 1) r.state = State::NothingToDraw;
             else r.state = State::Waiting;
+            if (r.state == State::Waiting) r.key = keyOf(file, row);
+        }
+    }
+    if (keepSame) {
+        std::unordered_map<std::uint64_t, const Row*> made;
+        for (const Row& r : before)
+            if (r.state == State::Picture && r.selfContained && r.key != 0) made.emplace(r.key, &r);
+        for (Row& r : m_rows) {
+            const auto found = r.key != 0 ? made.find(r.key) : made.end();
+            if (found == made.end()) continue;
+            const Row& old = *found->second;
+            r.state = State::Picture;
+            r.image = old.image;
+            r.fullSize = old.fullSize;
+            r.current = old.current;
+            r.selfContained = true;
         }
     }
     countWaiting();
@@ -77,6 +124,7 @@ bool ThumbnailModel::setThumbnail(const Thumbnail& thumbnail)
         r.state = State::Picture;
         r.image = thumbnail.image;
         r.fullSize = thumbnail.fullSize;
+        r.selfContained = thumbnail.selfContained;
         r.current = true;
         break;
     }

@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -43,9 +44,12 @@ public:
 
     explicit ThumbnailModel(QObject* parent = nullptr);
 
-    // The rows of `file` (nothing when no file is loaded); every thumbnail
-    // goes. `fileName` is what tooltips call the file.
-    void setFile(const ContainerFile& file, const QString& fileName);
+    // The rows of `file` (nothing when no file is loaded). `fileName` is
+    // what tooltips call the file. Every thumbnail goes, but with
+    // `keepSame` (the options are the ones they were made with) a row whose
+    // entry and the bytes behind it are those of a row before keeps that
+    // row's thumbnail: after an edit, only the rows it made are drawn again.
+    void setFile(const ContainerFile& file, const QString& fileName, bool keepSame = false);
     // Every thumbnail goes (the options changed); the rows stay.
     void dropThumbnails();
     void setSide(int side);
@@ -83,6 +87,10 @@ private:
         QImage image;
         bool fullSize = false;
         bool current = false;  // made for the current size (or exact at it)
+        // What the thumbnail depends on, as a hash of the entry's bytes and
+        // those behind it; 0: not known (a large entry)
+        std::uint64_t key = 0;
+        bool selfContained = false;  // see Thumbnail
     };
     void changed(int row);
     void countWaiting();
