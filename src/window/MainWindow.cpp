@@ -270,7 +270,11 @@ void MainWindow::loadPath(const QByteArray& path)
 {
     // an export in progress reads the loaded file: it stays until the end
     if (m_canvasMenu->isExporting()) return;
-    if (!m_edits->mayDiscard()) return;
+    if (!m_edits->mayDiscard()) {
+        // the edits stay, and File1 marks their file again, not the one clicked
+        m_ui.file1->showLoaded(QByteArray::fromStdString(m_state.file.filePath));
+        return;
+    }
     // a large file, the picture drawn from it and the next file would
     // otherwise all be held at once
     const std::optional<HeldPicture> held = letGoOfPicture();

@@ -1,5 +1,7 @@
 """The inspector's and the gallery's flows, each on its own desktop
 (desk.main)."""
+import re
+
 import desk
 
 
@@ -107,4 +109,79 @@ def keys(t):
         t.expect(lambda: v.process.poll() is not None, f"Ctrl+Q in the {name} ends the program")
 
 
-desk.main({"windows": windows, "keys": keys}, screens={"windows": "2400x1000", "keys": "1600x1000"})
+def edit(t):
+    """Editing in the gallery with its keys: Delete takes the selected row out
+    and Alt+Right moves one, in memory only while both titles show a star;
+    Ctrl+Z and Ctrl+Y undo and redo; Ctrl+S writes the rows in their new
+    order. Ctrl+Q with an edit unsaved asks (저장, 버리기, 취소): Escape keeps
+    the viewer and the edit, 버리기 ends it and leaves the file as saved."""
+    demo = t.copy_demo("e", "demo.zpk")
+    original = demo.read_bytes()
+    pictures = [desk.pixels(t.export(t.demo, row)) for row in range(7)]
+    v = desk.Viewer(t, demo)
+    t.key("ctrl+g", to=v.main)
+    gallery = v.wait_other("the gallery (Ctrl+G)")
+
+    def titled(star, row, what):
+        name = "demo.zpk" + star
+        expected = (f"{name} (항목 {row}) — {desk.CAPTION['ko']}", f"모아 보기 - {name}")
+        t.expect(lambda: (v.title(), next((w.name for w in v.windows() if w.id == gallery.id), None)) == expected,
+                 f"{what}: the titles {expected}")
+
+    def thumbnail(row):  # thumbnails of 128 pixels in cells 140 wide, rows 0 and 1 on the first line
+        t.activate(gallery)
+        gx, gy, _, _ = t.geometry(gallery)
+        t.click(gx + 82 + 140 * row, gy + 103)
+
+    def in_file(order, what):
+        count = int(re.search(r"(\d+) entries", t.zpk("list", demo).decode())[1])
+        rows = [next((k for k, p in enumerate(pictures) if p == desk.pixels(t.export(demo, row))), None)
+                for row in range(count)]
+        t.check(rows == order, f"{what}: the file's rows are the original's {order}: {rows}")
+
+    thumbnail(1)
+    v.canvas_is(t.drawn(t.demo, 1), "a click on thumbnail 1 draws row 1")
+    t.key("Delete", to=gallery)
+    titled("*", 1, "Delete in the gallery")
+    v.canvas_is(t.drawn(t.demo, 2), "Delete: row 2 takes row 1's place")
+    t.check(demo.read_bytes() == original, "Delete: the file stays as it was until it is saved")
+    v.click("List1", 0)
+    t.key("End")
+    titled("*", 5, "End in List1: the last of six rows")
+    v.canvas_is(t.drawn(t.demo, 6), "End in List1 draws the original's row 6")
+
+    t.key("ctrl+z", to=gallery)
+    titled("", 1, "Ctrl+Z in the gallery undoes the delete")
+    v.canvas_is(t.drawn(t.demo, 1), "Ctrl+Z: row 1 is back and drawn")
+    t.key("ctrl+y", to=gallery)
+    titled("*", 1, "Ctrl+Y in the gallery redoes it")
+    thumbnail(0)
+    titled("*", 0, "a click on thumbnail 0 draws row 0")
+    t.key("alt+Right", to=gallery)
+    titled("*", 1, "Alt+Right: row 0 moved behind row 1, still selected and drawn")
+    v.canvas_is(t.drawn(t.demo, 0), "Alt+Right: the moved row drawn")
+    t.key("ctrl+s", to=gallery)
+    titled("", 1, "Ctrl+S in the gallery saves")
+    in_file([2, 0, 3, 4, 5, 6], "saved")
+    saved = demo.read_bytes()
+
+    t.key("Delete", to=gallery)
+    titled("*", 1, "another Delete")
+    t.key("ctrl+q", to=gallery)
+    box = v.wait_other("the box asking what to do with the edit (Ctrl+Q in the gallery)", besides=gallery)
+    text = v.message_text(box)
+    t.check(box.name == desk.CAPTION["ko"] and "demo.zpk" in text and "저장" in text,
+            f"the box names the file and asks to save it: {box.name!r}, {text!r}")
+    t.korean(text, "the box asks", "demo.zpk")
+    t.key("Escape", to=box)
+    desk.poll("the box closing", lambda: box.id not in [w.id for w in v.windows()])
+    titled("*", 1, "Escape (취소): the viewer stays with its edit")
+    t.key("ctrl+q", to=v.main)
+    box = v.wait_other("the box again (Ctrl+Q in the main window)", besides=gallery)
+    t.key("shift+Tab", "space", to=box)  # from 취소, the default, back to 버리기 (저장, 버리기, 취소)
+    t.expect(lambda: v.process.poll() is not None, "버리기 ends the viewer")
+    t.check(demo.read_bytes() == saved, "버리기: the file is the one saved with Ctrl+S")
+
+
+desk.main({"windows": windows, "keys": keys, "edit": edit},
+          screens={"windows": "2400x1000", "keys": "1600x1000", "edit": "1600x1000"})

@@ -12,6 +12,7 @@
 #include "window/MainWindow.h"
 #include "window/PictureCanvas.h"
 #include "window/dialogs/WindowDialogs.h"
+#include "window/edit/EditSession.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -132,6 +133,7 @@ private slots:
     void loadThroughDialog();
     void cancelledDialogDoesNothing();
     void loadDrawsAsTheExportDoes();
+    void loadAsksFirstWhileEditsAreUnsaved();
 
     void clickInList1Renders();
     void colourBoxChangeRenders_data();
@@ -645,6 +647,38 @@ void MainWindowTest::loadDrawsAsTheExportDoes()
             }
         }
     }
+}
+
+void MainWindowTest::loadAsksFirstWhileEditsAreUnsaved()
+{
+    clickFile("five.zpk");
+    QVERIFY(m_window->edits().deleteRows({1}));
+    const QStringList edited = list1Texts();
+    SaveChoice answer = SaveChoice::Cancel;
+    QStringList asked;
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    dialogs->onAskSaveChanges = [&](const QString& text) {
+        asked.append(text);
+        return answer;
+    };
+    m_window->setDialogs(dialogs);
+
+    // cancelled: the file stays with its edit, and File1 marks it, not the file clicked
+    clickFile("mixed.Zpk");
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.first().contains("five.zpk"), qPrintable(asked.first()));
+    QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("five.zpk"));
+    QCOMPARE(list1Texts(), edited);
+    QVERIFY(m_window->edits().isModified());
+    QCOMPARE(file1()->selectedItems().size(), 1);
+    QCOMPARE(file1()->selectedItems().first()->text(), QStringLiteral("five.zpk"));
+
+    // the edit let go of: the file clicked is loaded
+    answer = SaveChoice::Discard;
+    clickFile("mixed.Zpk");
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(QString::fromStdString(m_window->state().file.filePath), path("mixed.Zpk"));
+    QVERIFY(!m_window->edits().isModified());
 }
 
 // --- render requests -----------------------------------------------------------
