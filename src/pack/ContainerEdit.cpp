@@ -294,7 +294,7 @@ Result<EditableContainer> replaceRows(const EditableContainer& container, const 
 }
 
 Result<EditableContainer> replaceRowBytes(const EditableContainer& container, int row,
-                                          std::vector<std::uint8_t> bytes)
+                                          const std::vector<std::uint8_t>& bytes)
 {
     if (auto problem = rowsProblem(container, {row})) return std::move(*problem);
     std::vector<Placed> layout = unchanged(container);
@@ -340,6 +340,7 @@ Result<EditableContainer> reorderRows(const EditableContainer& container, const 
         return noSuchRow(container, static_cast<int>(missing));
     }
     std::vector<Placed> layout;
+    layout.reserve(order.size());
     for (const int row : order) layout.push_back({row, nullptr, nullptr});
     return rebuild(container, layout);
 }

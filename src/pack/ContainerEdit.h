@@ -77,7 +77,7 @@ Result<EditableContainer> replaceRows(const EditableContainer& container, const 
 // Row `row` replaced by `bytes` as they are, without a check of their own
 // (the rows around them are still checked).
 Result<EditableContainer> replaceRowBytes(const EditableContainer& container, int row,
-                                          std::vector<std::uint8_t> bytes);
+                                          const std::vector<std::uint8_t>& bytes);
 
 // `images` inserted in front of row `at`; `at` equal to the row count
 // appends them.

@@ -16,6 +16,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <numeric>
 
 namespace zpk {
 
@@ -175,8 +176,8 @@ bool EditSession::insertPictures(int at, const QStringList& pictures, const std:
     if (pictures.isEmpty() || refusedWhileExporting()) return false;
     const auto images = readPictures(pictures);
     if (!images) return false;
-    std::vector<int> inserted;
-    for (int k = 0; k < pictures.size(); ++k) inserted.push_back(at + k);
+    std::vector<int> inserted(static_cast<std::size_t>(pictures.size()));
+    std::iota(inserted.begin(), inserted.end(), at);
     const QString name = tr("그림 %1개 넣기").arg(pictures.size());
     return apply(
         name, [&](const EditableContainer& c) { return insertRows(c, at, *images); }, selectBefore, inserted);
