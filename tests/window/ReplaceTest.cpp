@@ -507,7 +507,7 @@ void ReplaceTest::aChangeMadeOnDiskIsNeverUndone()
     replaceThroughMenu(picture, ReplaceChoice::ReplaceInPlace);
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked.first().contains(container()), qPrintable(asked.first()));
-    QVERIFY(m_dialogs->messages.isEmpty() || m_dialogs->messages.size() == 1);
+    QVERIFY(m_dialogs->messages.isEmpty());  // the answer says it all
     QVERIFY(fileBytes(container()) == changed);
     QVERIFY(m_window->edits().isModified());
     answer = true;

@@ -241,6 +241,11 @@ bool EditSession::write(const std::string& target)
     };
 
     Result<WrittenFile> written = Error{};
+    bool declined = false;  // the user said no to a question: nothing more to tell
+    const auto ask = [&](const QString& text) {
+        declined = !m_window->dialogs().askYesNo(parent, title, text);
+        return !declined;
+    };
     const auto there = fileIdentity(target);
     if (target == m_path || (there && m_identity && there->sameFile(*m_identity))) {
         // over the file loaded: under its lock, and only while it is the
@@ -249,16 +254,14 @@ bool EditSession::write(const std::string& target)
         update.expected = m_identity;
         written = updateContainer(target, target, edit, update);
         if (!written && written.error().code == ErrorCode::ChangedOnDisk &&
-            m_window->dialogs().askYesNo(parent, title,
-                                         tr("불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다.\n%1\n\n그래도 "
-                                            "편집한 내용으로 덮어쓸까요?")
-                                             .arg(shown))) {
+            ask(tr("불러온 뒤에 다른 프로그램이 파일을 바꾸었습니다.\n%1\n\n그래도 "
+                   "편집한 내용으로 덮어쓸까요?")
+                    .arg(shown))) {
             update.expected.reset();
             written = updateContainer(target, target, edit, update);
         }
         if (!written && written.error().code == ErrorCode::WriteProtected &&
-            m_window->dialogs().askYesNo(parent, title,
-                                         tr("쓰기 금지된 파일입니다.\n%1\n\n그래도 바꿀까요?").arg(shown))) {
+            ask(tr("쓰기 금지된 파일입니다.\n%1\n\n그래도 바꿀까요?").arg(shown))) {
             update.force = true;
             written = updateContainer(target, target, edit, update);
         }
@@ -273,7 +276,7 @@ bool EditSession::write(const std::string& target)
         written = writeFileAtomically(target, *parts, WriteOptions{});
     }
     if (!written) {
-        if (written.error().code != ErrorCode::WriteProtected)
+        if (!declined)
             m_window->dialogs().showMessage(parent, title,
                                             Messages::containerSaveFailed(shown, written.error()));
         return false;
