@@ -57,7 +57,9 @@ EditSession::EditSession(ViewerContext* window)
     connect(m_stack, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
-EditSession::~EditSession() = default;
+// The stack goes with this object's children, and tells of its clearing on
+// the way: nobody listens by then, this object being gone.
+EditSession::~EditSession() { m_stack->disconnect(); }
 
 bool EditSession::isModified() const { return !m_stack->isClean(); }
 
