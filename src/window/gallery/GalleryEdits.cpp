@@ -241,7 +241,10 @@ bool GalleryWindow::dragEvent(QEvent* event)
         if (ours || !droppedPictures(dropped).isEmpty()) {
             drag->setDropAction(ours ? Qt::MoveAction : Qt::CopyAction);
             drag->accept();
-            m_view->setDropMark(dropGap(drag->position().toPoint()));
+            const QPoint at = drag->position().toPoint();
+            const int gap = dropGap(at);
+            const QModelIndex under = m_view->indexAt(at);
+            m_view->setDropMark(gap, under.isValid() && under.row() + 1 == gap);
         } else {
             drag->ignore();
             m_view->setDropMark(-1);

@@ -2,12 +2,15 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace zpk {
 
-void GalleryView::setDropMark(int gap)
+void GalleryView::setDropMark(int gap, bool behindRowBefore)
 {
-    if (gap == m_dropMark) return;
+    if (gap == m_dropMark && behindRowBefore == m_behindRowBefore) return;
     m_dropMark = gap;
+    m_behindRowBefore = behindRowBefore && gap > 0;
     viewport()->update();
 }
 
@@ -18,9 +21,9 @@ void GalleryView::paintEvent(QPaintEvent* event)
     if (m_dropMark < 0 || count == 0) return;
     // a bar at the left edge of the row the drop goes in front of, or at
     // the right edge of the last row
-    const bool behindLast = m_dropMark >= count;
-    const QRect cell = visualRect(model()->index(behindLast ? count - 1 : m_dropMark, 0));
-    const int x = behindLast ? cell.right() : cell.left();
+    const bool behind = m_dropMark >= count || m_behindRowBefore;
+    const QRect cell = visualRect(model()->index(behind ? std::min(m_dropMark, count) - 1 : m_dropMark, 0));
+    const int x = behind ? cell.right() : cell.left();
     QPainter painter(viewport());
     painter.fillRect(QRect(x - 1, cell.top(), 3, cell.height()), palette().color(QPalette::Highlight));
 }

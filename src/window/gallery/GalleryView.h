@@ -13,8 +13,9 @@ public:
     using QListView::QListView;
 
     // Marks the gap in front of row `gap` (the row count: behind the last
-    // row); -1 takes the mark away.
-    void setDropMark(int gap);
+    // row), drawn behind row gap - 1 when `behindRowBefore` (the pointer is
+    // there, and the rows may wrap in between); -1 takes the mark away.
+    void setDropMark(int gap, bool behindRowBefore = false);
     int dropMark() const { return m_dropMark; }
 
 protected:
@@ -22,6 +23,7 @@ protected:
 
 private:
     int m_dropMark = -1;
+    bool m_behindRowBefore = false;
 };
 
 }  // namespace zpk
