@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QUrl>
 #include <QVBoxLayout>
 

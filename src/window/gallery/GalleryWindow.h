@@ -29,7 +29,6 @@
 #include "state/ViewerState.h"
 #include "window/gallery/GalleryView.h"
 
-#include <QMimeData>
 #include <QTimer>
 #include <QWidget>
 
@@ -40,6 +39,7 @@ class QAction;
 class QLabel;
 class QListView;
 class QMenuBar;
+class QMimeData;
 class QModelIndex;
 class QSlider;
 
