@@ -1,6 +1,5 @@
 #include "export/EntryExport.h"
 
-#include "draw/Draw.h"
 #include "png/PngWriter.h"
 
 namespace zpk {
@@ -91,6 +90,14 @@ Result<ExportedEntry> exportEntry(const ContainerFile& file, int row, const Pict
     Palette palette{};
     const DecodedImage image = decodeEntry(file, row, palette, options);
     return encodeEntry(image, palette, options);
+}
+
+Result<RgbaImage> exportPicture(const ContainerFile& file, int row, const PictureOptions& options)
+{
+    Palette palette{};
+    const DecodedImage image = decodeEntry(file, row, palette, options);
+    if (auto problem = exportProblem(image)) return std::move(*problem);
+    return renderRgba(image, palette, options.dropFirst);
 }
 
 }  // namespace zpk

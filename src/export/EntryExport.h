@@ -5,6 +5,7 @@
 #pragma once
 
 #include "decode/Decoder.h"
+#include "draw/Draw.h"
 #include "io/FileOutput.h"
 #include "state/ByteSink.h"
 #include "state/PictureOptions.h"
@@ -71,5 +72,10 @@ Result<ExportedEntry> writeEntryPng(const DecodedImage& image, const Palette& pa
 // Decodes `row` of `file` on a fresh (all black) palette, so that the
 // output does not depend on what was decoded before, and encodes it.
 Result<ExportedEntry> exportEntry(const ContainerFile& file, int row, const PictureOptions& options);
+
+// The picture exportEntry writes, as RGBA (see renderRgba): what an
+// animation frame shows and what a comparison compares, whatever PNG form
+// the options ask for. The errors of exportProblem.
+Result<RgbaImage> exportPicture(const ContainerFile& file, int row, const PictureOptions& options);
 
 }  // namespace zpk
