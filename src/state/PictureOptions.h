@@ -38,4 +38,15 @@ struct PictureOptions {
     std::shared_ptr<const std::vector<Colour>> externalPalette{};
 };
 
+// Whether two sets of options draw the same pictures, whatever PNG form
+// they ask for: the ramp (its texts only while it is on), drop-first and
+// the external palette's colours.
+inline bool drawSamePictures(const PictureOptions& a, const PictureOptions& b)
+{
+    if (a.userColor != b.userColor || a.dropFirst != b.dropFirst) return false;
+    if (a.userColor && (a.color1 != b.color1 || a.color2 != b.color2 || a.color3 != b.color3)) return false;
+    if (a.externalPalette == b.externalPalette) return true;
+    return a.externalPalette && b.externalPalette && *a.externalPalette == *b.externalPalette;
+}
+
 }  // namespace zpk

@@ -4,7 +4,7 @@
 #include "window/WindowKeys.h"
 #include "window/WindowPlacement.h"
 #include "window/edit/EditSession.h"
-#include "window/gallery/ContainerSnapshot.h"
+#include "window/ContainerSnapshot.h"
 #include "window/gallery/GalleryView.h"
 #include "window/gallery/Thumbnail.h"
 #include "window/gallery/ThumbnailDelegate.h"
@@ -179,7 +179,7 @@ void GalleryWindow::reload()
     // thumbnails made with the same options stay where their rows' bytes
     // are the same (an edit draws only what it made)
     const PictureOptions options = m_window->pictureOptions();
-    const bool sameOptions = sameThumbnailOptions(options, m_options);
+    const bool sameOptions = drawSamePictures(options, m_options);
     m_options = options;
     m_model->setFile(file, m_fileName, sameOptions);
     updateTitle();
@@ -209,7 +209,7 @@ void GalleryWindow::followRender()
     if (!m_open) return;
     // the options the main window drew with: a change makes every thumbnail anew
     if (const PictureOptions options = m_window->pictureOptions();
-        !sameThumbnailOptions(options, m_options)) {
+        !drawSamePictures(options, m_options)) {
         m_options = options;
         m_model->dropThumbnails();
         restartWork();

@@ -73,12 +73,4 @@ Thumbnail makeThumbnail(const ContainerFile& file, int row, const PictureOptions
     return out;
 }
 
-bool sameThumbnailOptions(const PictureOptions& a, const PictureOptions& b)
-{
-    if (a.userColor != b.userColor || a.dropFirst != b.dropFirst) return false;
-    if (a.userColor && (a.color1 != b.color1 || a.color2 != b.color2 || a.color3 != b.color3)) return false;
-    if (a.externalPalette == b.externalPalette) return true;
-    return a.externalPalette && b.externalPalette && *a.externalPalette == *b.externalPalette;
-}
-
 }  // namespace zpk

@@ -42,8 +42,4 @@ struct Thumbnail {
 // (ramp, external palette, drop-first) on a fresh palette.
 Thumbnail makeThumbnail(const ContainerFile& file, int row, const PictureOptions& options, int side);
 
-// Whether two sets of options give the same thumbnails: the ramp (its texts
-// only while it is on), drop-first and the external palette's colours.
-bool sameThumbnailOptions(const PictureOptions& a, const PictureOptions& b);
-
 }  // namespace zpk

@@ -1,4 +1,4 @@
-#include "window/gallery/ContainerSnapshot.h"
+#include "window/ContainerSnapshot.h"
 
 #include <algorithm>
 #include <cstring>
