@@ -9,6 +9,7 @@ add_executable(cli_tests
   cli/CommandLineTest.cpp
   cli/CompareTest.cpp
   cli/ContainerEditTest.cpp
+  cli/DiffCommandTest.cpp
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
   cli/LimitsTest.cpp
