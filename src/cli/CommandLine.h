@@ -17,6 +17,7 @@
 //   zpk delete FILE --entry K [-o OUT]
 //   zpk move FILE --entry K --to J [-o OUT]
 //   zpk extract FILE [--entry K] -o OUT|-
+//   zpk diff A B [--format text|json] [--bytes] [COLOUR OPTIONS] [--drop-first]
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
 // Every command takes -q (--quiet) and -h (--help). A long option takes its
@@ -41,7 +42,7 @@ namespace zpk::cli {
 using Invocation =
     std::variant<HelpRequest, VersionRequest, ListSettings, InfoSettings, ExportSettings, ThumbnailSettings,
                  SheetSettings, PaletteSettings, PackSettings, ReplaceSettings, InsertSettings,
-                 DeleteSettings, MoveSettings, ExtractSettings>;
+                 DeleteSettings, MoveSettings, ExtractSettings, DiffSettings>;
 
 struct UsageError {
     std::string message;

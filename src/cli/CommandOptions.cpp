@@ -225,6 +225,22 @@ MaybeError applyOption(MoveSettings& settings, const OptionSpec& option, std::st
     return std::nullopt;
 }
 
+MaybeError applyOption(DiffSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    constexpr Command command = Command::Diff;
+    switch (option.id) {
+    case OptionId::Format:
+        if (value == "text") settings.format = ListFormat::Text;
+        else if (value == "json") settings.format = ListFormat::Json;
+        else return UsageError{"--format takes text or json, not " + quoted(value), command};
+        break;
+    case OptionId::Bytes: settings.by = CompareBy::Bytes; break;
+    case OptionId::Quiet: settings.quiet = true; break;
+    default: return applyDrawing(settings.drawing, option, value, command);
+    }
+    return std::nullopt;
+}
+
 MaybeError applyOption(ExtractSettings& settings, const OptionSpec& option, std::string_view value)
 {
     switch (option.id) {
@@ -422,6 +438,20 @@ MaybeError takeOperands(ExtractSettings& settings, const Operands& operands, con
     return std::nullopt;
 }
 
+// A B: standard input can be read once
+MaybeError takeOperands(DiffSettings& settings, const Operands& operands, const SeenOptions&)
+{
+    constexpr Command command = Command::Diff;
+    if (operands.empty()) return UsageError{"missing A and B: the two containers to compare", command};
+    if (operands.size() < 2) return UsageError{"missing B: the container to compare A with", command};
+    if (operands.size() > 2) return unexpected(operands[2], command);
+    if (operands[0] == "-" && operands[1] == "-")
+        return UsageError{"standard input ('-') can be one of A and B, not both", command};
+    settings.fileA = operands[0];
+    settings.fileB = operands[1];
+    return std::nullopt;
+}
+
 // The options in order (the first whose value does not read is the error),
 // then what getopt_long refused or --help, then the operands.
 template <class Settings>
@@ -456,6 +486,7 @@ ParsedCommandLine settingsFrom(Command command, const ScannedArguments& scanned)
     case Command::Delete: return settingsOf<DeleteSettings>(command, scanned);
     case Command::Move: return settingsOf<MoveSettings>(command, scanned);
     case Command::Extract: return settingsOf<ExtractSettings>(command, scanned);
+    case Command::Diff: return settingsOf<DiffSettings>(command, scanned);
     case Command::Help:
     case Command::Version: break;
     }

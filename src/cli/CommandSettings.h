@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/Listing.h"
+#include "compare/Compare.h"
 #include "io/FileOutput.h"
 #include "overview/FileThumbnail.h"
 #include "pack/PictureReader.h"
@@ -28,7 +29,8 @@ enum class Command {
     Insert,
     Delete,
     Move,
-    Extract
+    Extract,
+    Diff
 };
 
 enum class ProgressOutput {
@@ -151,6 +153,16 @@ struct DeleteSettings : ContainerRewrite {
 struct MoveSettings : ContainerRewrite {
     int row = 0;  // --entry: the row to move
     int to = 0;   // --to: the row it ends up at
+};
+
+// zpk diff A B
+struct DiffSettings {
+    std::string fileA;  // "-" is standard input, for one of the two at most
+    std::string fileB;
+    CompareBy by = CompareBy::Pictures;    // --bytes: the entries' bytes instead
+    ListFormat format = ListFormat::Text;  // text or json (one object a line)
+    DrawingOptions drawing;                // the ramp, drop-first and --palette; the PNG form has no say
+    bool quiet = false;                    // -q: nothing printed, the exit status alone
 };
 
 // zpk extract FILE -o OUT

@@ -70,6 +70,7 @@ bool tells(ProgressOutput progress, const std::string& output);
 
 ExitStatus runList(const ListSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runInfo(const InfoSettings& settings, std::ostream& out, std::ostream& err);
+ExitStatus runDiff(const DiffSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runExport(const ExportSettings& settings, std::ostream& out, std::ostream& err,
                      ErrStream errStream);
 ExitStatus runPalette(const PaletteSettings& settings, std::ostream& out, std::ostream& err);

@@ -13,6 +13,9 @@ enum class ExitStatus {
     Success = 0,
     Failure = 1,  // a file could not be read or written, or an entry cannot be exported
     Usage = 2,    // the command line was wrong
+    // zpk diff answers as cmp and diff do: 0 the same, 1 they differ, 2 trouble
+    Differ = 1,   // some row differs
+    Trouble = 2,  // a file could not be read or is no container
 };
 
 // What the stream of messages is, which decides how progress is shown.

@@ -34,9 +34,12 @@ std::string_view usageLine(Command command)
     case Command::Delete: return "usage: zpk delete FILE --entry K [-o OUT|-] [--force]";
     case Command::Move: return "usage: zpk move FILE --entry K --to J [-o OUT|-] [--force]";
     case Command::Extract: return "usage: zpk extract FILE [--entry K] -o OUT|-";
+    case Command::Diff:
+        return "usage: zpk diff A B [--format text|json] [--bytes] [-q] [--drop-first]\n"
+               "                [--user-color --color1 T --color2 T --color3 T] [--palette P]";
     default:
-        return "usage: zpk COMMAND ... (list, info, export, thumbnail, sheet, palette, pack,\n"
-               "       replace, insert, delete, move, extract, help; see zpk --help)";
+        return "usage: zpk COMMAND ... (list, info, diff, export, thumbnail, sheet, palette,\n"
+               "       pack, replace, insert, delete, move, extract, help; see zpk --help)";
     }
 }
 
@@ -379,6 +382,43 @@ std::string_view helpText(Command command)
                "Exit status: 0 when OUT was written; 1, with nothing written, when FILE\n"
                "cannot be read, the row does not exist or starts past the end of the file,\n"
                "or OUT cannot be written; 2 for a wrong command line.\n";
+    case Command::Diff:
+        return "usage: zpk diff A B [--format text|json] [--bytes] [-q] [--drop-first]\n"
+               "                [--user-color --color1 T --color2 T --color3 T] [--palette P]\n"
+               "\n"
+               "Compares the containers A and B row by row: row K of A with row K of B, as\n"
+               "zpk list numbers rows (from 0), up to the last row of the longer one. Two\n"
+               "rows are the same when they export the same picture: the same width and\n"
+               "height and every pixel the same, as export draws it (each entry on a fresh\n"
+               "palette); two transparent pixels are the same whatever their colours. Two\n"
+               "rows that both export no picture are the same when their bytes are. A or B\n"
+               "may be - (standard input), not both.\n"
+               "\n"
+               "One line per row that differs: the row, a colon, then what differs:\n"
+               "  only in A          3: only in A (or 4: only in B)\n"
+               "  size               5: size 32x32 -> 40x32, as the entries give them\n"
+               "  pixels             7: 118 pixels differ, in pictures of one size\n"
+               "  bytes              8: bytes differ (1234 -> 1240 bytes), with --bytes\n"
+               "  no picture         9: no picture in B: REASON, as export words it (both\n"
+               "                     sides: no picture in A: REASON; no picture in B: ...)\n"
+               "\n"
+               "  --format text      (the default) the lines above\n"
+               "  --format json      one JSON object per line and row that differs, with the\n"
+               "                     keys row, change (only-in-a, only-in-b, size, pixels,\n"
+               "                     bytes or picture), widthA, heightA, widthB, heightB (as\n"
+               "                     the entries give them, 0 for a row that is missing),\n"
+               "                     bytesA, bytesB (the entries' lengths), differingPixels,\n"
+               "                     problemA, problemB (why a side has no picture, or null)\n"
+               "  --bytes            compare the entries' bytes as the files hold them\n"
+               "                     instead of their pictures\n"
+               "  -q, --quiet        print no rows: the exit status alone answers (a file\n"
+               "                     that cannot be read is still reported)\n"
+               "  --drop-first, --user-color, --color1 T, --color2 T, --color3 T, --palette P\n"
+               "                     draw both as export does (zpk help export)\n"
+               "\n"
+               "Exit status, as for cmp and diff: 0 when every row is the same in both; 1\n"
+               "when some row differs; 2 when A, B or the palette file cannot be read or is\n"
+               "not a container, or for a wrong command line.\n";
     default:
         return "usage: zpk COMMAND [ARGS]\n"
                "\n"
@@ -388,6 +428,7 @@ std::string_view helpText(Command command)
                "Commands:\n"
                "  list FILE...       show the entries of containers (as text, CSV or JSON)\n"
                "  info FILE...       count the entries that decode fully, partially, not at all\n"
+               "  diff A B           compare two containers row by row, by picture or bytes\n"
                "  export FILE        write one entry as a PNG\n"
                "  export FILE... --all\n"
                "                     write every entry of every FILE as PNGs, on all processors\n"
@@ -418,7 +459,8 @@ std::string_view helpText(Command command)
                "\n"
                "Run 'zpk COMMAND --help' for a command's options. Exit status: 0 on success,\n"
                "1 when a file cannot be read or written (or, for export, thumbnail and\n"
-               "palette, there is nothing to write), 2 for a wrong command line.\n"
+               "palette, there is nothing to write), 2 for a wrong command line; diff:\n"
+               "0 the same, 1 different, 2 trouble.\n"
                "\n"
                "Examples:\n"
                "  zpk list samples/demo.zpk\n"
@@ -427,6 +469,8 @@ std::string_view helpText(Command command)
                "                     the same, and how each entry decodes, as JSON\n"
                "  zpk info samples/demo.zpk\n"
                "                     how many of its entries decode fully\n"
+               "  zpk diff old.zpk new.zpk\n"
+               "                     the rows whose pictures differ between the two\n"
                "  zpk export samples/demo.zpk --entry 3 --drop-first -o star.png\n"
                "                     row 3 as star.png, pixels of value 0 left transparent\n"
                "  zpk export *.zpk --all -o sprites --indexed --drop-first\n"

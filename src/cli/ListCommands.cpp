@@ -1,8 +1,11 @@
-// zpk list and zpk info: what containers hold, as a table, records or facts.
+// zpk list and zpk info: what containers hold, as a table, records or facts;
+// zpk diff: how two differ, row by row.
 #include "cli/CommandSupport.h"
 #include "cli/Listing.h"
 #include "cli/Messages.h"
 #include "export/EntryFacts.h"
+
+#include <algorithm>
 
 namespace zpk::cli {
 
@@ -68,6 +71,37 @@ ExitStatus runInfo(const InfoSettings& settings, std::ostream& out, std::ostream
         first = false;
     }
     return status;
+}
+
+// Both containers are read whole before a row is compared; each row's
+// line is written as soon as it is compared. -q stops at the first row
+// that differs, as nothing is printed.
+ExitStatus runDiff(const DiffSettings& settings, std::ostream& out, std::ostream& err)
+{
+    const auto picture = pictureOptions(settings.drawing, err);
+    if (!picture) return ExitStatus::Trouble;
+    const auto loadReporting = [&](const std::string& path) {
+        auto loaded = load(path);
+        if (!loaded) report(err, path, errorReason(loaded.error()));
+        return loaded;
+    };
+    const auto a = loadReporting(settings.fileA);
+    const auto b = loadReporting(settings.fileB);
+    if (!a || !b) return ExitStatus::Trouble;
+
+    bool differs = false;
+    const int rows = std::max(a->rowCount(), b->rowCount());
+    for (int row = 0; row < rows; ++row) {
+        const RowDifference difference = compareRow(*a, *b, row, settings.by, *picture);
+        if (!difference.differs()) continue;
+        differs = true;
+        if (settings.quiet) break;
+        writeDifference(out, difference, settings.format);
+    }
+    // a failed write is trouble, not an answer (main says why)
+    out.flush();
+    if (!out) return ExitStatus::Trouble;
+    return differs ? ExitStatus::Differ : ExitStatus::Success;
 }
 
 }  // namespace zpk::cli

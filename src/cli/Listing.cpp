@@ -116,4 +116,20 @@ void writeInfo(std::ostream& out, const std::string& path, const ContainerFile& 
         << "  do not decode: width and height lie past the end of the file\n";
 }
 
+void writeDifference(std::ostream& out, const RowDifference& d, ListFormat format)
+{
+    if (format != ListFormat::Json) {
+        out << d.row << ": " << differenceText(d) << '\n';
+        return;
+    }
+    const auto problem = [&](const std::optional<Error>& error) {
+        return error ? jsonString(entryProblemText(d.row, *error)) : std::string("null");
+    };
+    out << "{\"row\": " << d.row << ", \"change\": \"" << changeWord(d.change)
+        << "\", \"widthA\": " << d.widthA << ", \"heightA\": " << d.heightA << ", \"widthB\": " << d.widthB
+        << ", \"heightB\": " << d.heightB << ", \"bytesA\": " << d.bytesA << ", \"bytesB\": " << d.bytesB
+        << ", \"differingPixels\": " << d.differingPixels << ", \"problemA\": " << problem(d.problemA)
+        << ", \"problemB\": " << problem(d.problemB) << "}\n";
+}
+
 }  // namespace zpk::cli

@@ -1,4 +1,5 @@
-// What `zpk list` and `zpk info` print about a container.
+// What `zpk list` and `zpk info` print about a container, and `zpk diff`
+// about two.
 //
 //   text   one aligned line per row (the default), as a person reads it
 //   csv    a header row, then one record per row (RFC 4180 quoting, LF line ends)
@@ -9,6 +10,7 @@
 // header and the file column tells the files apart.
 #pragma once
 
+#include "compare/Compare.h"
 #include "container/Container.h"
 #include "export/EntryFacts.h"
 #include "state/ViewerState.h"
@@ -60,5 +62,11 @@ StatusCounts countStatuses(const std::vector<EntryFacts>& entries);
 // fully, partially, or not at all.
 void writeInfo(std::ostream& out, const std::string& path, const ContainerFile& file,
                const std::vector<EntryFacts>& entries);
+
+// `zpk diff`, a row that differs: "K: what differs" (differenceText), or
+// with ListFormat::Json one object on a line: {"row", "change", "widthA",
+// "heightA", "widthB", "heightB", "bytesA", "bytesB", "differingPixels",
+// "problemA", "problemB"}, a problem being export's sentence or null.
+void writeDifference(std::ostream& out, const RowDifference& difference, ListFormat format);
 
 }  // namespace zpk::cli

@@ -333,4 +333,44 @@ std::string_view statusWord(EntryStatus status)
     return "?";
 }
 
+std::string_view changeWord(RowChange change)
+{
+    switch (change) {
+    case RowChange::Same: return "same";
+    case RowChange::OnlyInA: return "only-in-a";
+    case RowChange::OnlyInB: return "only-in-b";
+    case RowChange::Size: return "size";
+    case RowChange::Pixels: return "pixels";
+    case RowChange::Bytes: return "bytes";
+    case RowChange::Picture: return "picture";
+    }
+    return "?";
+}
+
+std::string noPictureText(char side, const RowDifference& difference, const Error& error)
+{
+    return std::string("no picture in ") + side + ": " + entryProblemText(difference.row, error);
+}
+
+std::string differenceText(const RowDifference& d)
+{
+    const auto size = [](int width, int height) { return number(width) + "x" + number(height); };
+    switch (d.change) {
+    case RowChange::Same: return "the same";
+    case RowChange::OnlyInA: return "only in A";
+    case RowChange::OnlyInB: return "only in B";
+    case RowChange::Size: return "size " + size(d.widthA, d.heightA) + " -> " + size(d.widthB, d.heightB);
+    case RowChange::Pixels:
+        return number(d.differingPixels) + (d.differingPixels == 1 ? " pixel differs" : " pixels differ");
+    case RowChange::Bytes: return "bytes differ (" + number(d.bytesA) + " -> " + number(d.bytesB) + " bytes)";
+    case RowChange::Picture: {
+        std::string out;
+        if (d.problemA) out = noPictureText('A', d, *d.problemA);
+        if (d.problemB) out += (out.empty() ? "" : "; ") + noPictureText('B', d, *d.problemB);
+        return out;
+    }
+    }
+    return "?";
+}
+
 }  // namespace zpk::cli

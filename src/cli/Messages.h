@@ -2,6 +2,7 @@
 // floors as the reason that follows "zpk: FILE: ".
 #pragma once
 
+#include "compare/Compare.h"
 #include "export/BatchExport.h"
 #include "export/EntryFacts.h"
 #include "overview/FileThumbnail.h"
@@ -64,5 +65,16 @@ std::string entryCountText(std::size_t count);
 
 // "ok", "short", "empty", "no-data".
 std::string_view statusWord(EntryStatus status);
+
+// "same", "only-in-a", "only-in-b", "size", "pixels", "bytes", "picture".
+std::string_view changeWord(RowChange change);
+
+// What differs in a row, behind "K: ": "only in A", "size 32x32 -> 40x32",
+// "118 pixels differ", "bytes differ (1234 -> 1240 bytes)", "no picture in
+// B: entry row 9 is 0 x 4 pixels: nothing to draw".
+std::string differenceText(const RowDifference& difference);
+
+// Why `side` (A or B) of a row exports no picture, as export says it.
+std::string noPictureText(char side, const RowDifference& difference, const Error& error);
 
 }  // namespace zpk::cli

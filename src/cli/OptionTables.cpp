@@ -15,6 +15,7 @@ constexpr OptionSpec kEntryOption{"entry", 0, Takes::Value, OptionId::Entry};
 constexpr OptionSpec kOutputOption{"output", 'o', Takes::Value, OptionId::Output};
 constexpr OptionSpec kDropFirstOption{"drop-first", 0, Takes::Nothing, OptionId::DropFirst};
 constexpr OptionSpec kPaletteOption{"palette", 0, Takes::Value, OptionId::Palette};
+constexpr OptionSpec kFormatOption{"format", 0, Takes::Value, OptionId::Format};
 
 // What every command takes.
 constexpr std::array<OptionSpec, 2> kCommonOptions{kHelpOption, kQuietOption};
@@ -37,8 +38,7 @@ constexpr std::array<OptionSpec, (N + ...)> joined(const std::array<OptionSpec, 
     return out;
 }
 
-constexpr auto kListOptions =
-    joined(kCommonOptions, std::array<OptionSpec, 1>{{{"format", 0, Takes::Value, OptionId::Format}}});
+constexpr auto kListOptions = joined(kCommonOptions, std::array<OptionSpec, 1>{{kFormatOption}});
 constexpr auto kInfoOptions = kCommonOptions;
 constexpr auto kExportOptions = joined(kCommonOptions, kColourOptions,
                                        std::array<OptionSpec, 9>{{
@@ -85,13 +85,20 @@ constexpr auto kMoveOptions = joined(
                         {kEntryOption, {"to", 0, Takes::Value, OptionId::To}, kOutputOption, kForceOption}});
 constexpr auto kExtractOptions =
     joined(kCommonOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
+constexpr auto kDiffOptions = joined(kCommonOptions, kColourOptions,
+                                     std::array<OptionSpec, 3>{{
+                                         kFormatOption,
+                                         {"bytes", 0, Takes::Nothing, OptionId::Bytes},
+                                         kDropFirstOption,
+                                     }});
 
 // what getopt_long returns for a long-only option: past every character
 constexpr int kLongOnly = 256;
 
-constexpr std::array<std::pair<std::string_view, Command>, 13> kCommandNames{{
+constexpr std::array<std::pair<std::string_view, Command>, 14> kCommandNames{{
     {"list", Command::List},
     {"info", Command::Info},
+    {"diff", Command::Diff},
     {"export", Command::Export},
     {"thumbnail", Command::Thumbnail},
     {"sheet", Command::Sheet},
@@ -146,6 +153,7 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::Delete: return kDeleteOptions;
     case Command::Move: return kMoveOptions;
     case Command::Extract: return kExtractOptions;
+    case Command::Diff: return kDiffOptions;
     default: return {};
     }
 }

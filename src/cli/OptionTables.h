@@ -40,6 +40,7 @@ enum class OptionId {
     TransparentIndex0,
     At,
     To,
+    Bytes,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };

@@ -102,4 +102,12 @@ ContainerIndex indexOf(const ContainerFile& file)
     return index;
 }
 
+std::span<const std::uint8_t> entrySpan(const ContainerFile& file, int row)
+{
+    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return {};
+    const std::int64_t begin = file.entryOffset(row);
+    const std::int64_t end = std::min<std::int64_t>(file.entryEnd(row), file.fileLength);
+    return file.reader().span(begin, std::max<std::int64_t>(0, end - begin));
+}
+
 }  // namespace zpk

@@ -74,6 +74,12 @@ Result<ContainerIndex> loadContainerIndex(const std::string& path, Streams strea
 // The index of a container already in memory.
 ContainerIndex indexOf(const ContainerFile& file);
 
+// The bytes of list row `row`'s entry as the file holds them: from its
+// offset up to the next row's (the last row: to the end of the file),
+// clipped to the file; empty when the entry starts at or past the end of the
+// file or the row does not exist.
+std::span<const std::uint8_t> entrySpan(const ContainerFile& file, int row);
+
 // The rows the header of the container at `path` announces (its list
 // rows), reading the count and the size table only; 0 when the file cannot
 // be read, is no container, or is not a regular file (a stream cannot be

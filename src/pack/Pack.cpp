@@ -46,24 +46,6 @@ Error asPackError(Error e, const std::string& path)
     return e;
 }
 
-// [begin, end) of list row `row`'s bytes in the file; begin may lie past
-// the end of the file when the size table says so.
-struct Range {
-    std::int64_t begin = 0;
-    std::int64_t end = 0;
-};
-Range rangeOf(const ContainerFile& file, int row)
-{
-    const std::int64_t begin = file.entryOffset(row);
-    const std::int64_t end = row + 1 < file.rowCount() ? file.entryOffset(row + 1) : file.fileLength;
-    return {begin, std::min<std::int64_t>(end, file.fileLength)};
-}
-
-std::span<const std::uint8_t> bytesOf(const ContainerFile& file, const Range& range)
-{
-    return file.reader().span(range.begin, std::max<std::int64_t>(0, range.end - range.begin));
-}
-
 template <typename Edit>
 Result<ContainerPlan> replace(const ContainerFile& file, int row, const Edit& edit)
 {
@@ -181,17 +163,15 @@ packPictures(const std::vector<std::string>& paths, const PackOptions& options,
 Result<std::vector<std::uint8_t>> entryBytes(const ContainerFile& file, int row)
 {
     if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return noSuchRow(file, row);
-    const Range range = rangeOf(file, row);
-    if (range.begin > file.fileLength) return makeError(ErrorCode::NoData, file.filePath);
-    const auto bytes = bytesOf(file, range);
+    // an entry that starts at the very end has no bytes; one past it, no data
+    if (file.entryOffset(row) > file.fileLength) return makeError(ErrorCode::NoData, file.filePath);
+    const auto bytes = entrySpan(file, row);
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::int64_t entryLength(const ContainerFile& file, int row)
 {
-    if (!file.isLoaded() || row < 0 || row >= file.rowCount()) return 0;
-    const Range range = rangeOf(file, row);
-    return std::max<std::int64_t>(0, range.end - range.begin);
+    return static_cast<std::int64_t>(entrySpan(file, row).size());
 }
 
 Result<ContainerPlan> planReplacement(const ContainerFile& file, int row, const WriterImage& image)

@@ -7,7 +7,9 @@ add_executable(cli_tests
   cli/BatchExportTest.cpp
   cli/CliTest.cpp
   cli/CommandLineTest.cpp
+  cli/CompareTest.cpp
   cli/ContainerEditTest.cpp
+  cli/DiffCommandTest.cpp
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
   cli/LimitsTest.cpp
