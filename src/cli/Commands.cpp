@@ -48,6 +48,7 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
             [&](const DeleteSettings& settings) { return runDelete(settings, out, err); },
             [&](const MoveSettings& settings) { return runMove(settings, out, err); },
             [&](const ExtractSettings& settings) { return runExtract(settings, out, err); },
+            [&](const GifSettings& settings) { return runGif(settings, out, err); },
         },
         std::get<Invocation>(parsed));
 }

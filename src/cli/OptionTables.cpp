@@ -85,11 +85,20 @@ constexpr auto kMoveOptions = joined(
                         {kEntryOption, {"to", 0, Takes::Value, OptionId::To}, kOutputOption, kForceOption}});
 constexpr auto kExtractOptions =
     joined(kCommonOptions, std::array<OptionSpec, 2>{{kEntryOption, kOutputOption}});
+// the picture options of export but its form: a GIF frame is always a palette
+constexpr auto kGifOptions = joined(kCommonOptions, kColourOptions,
+                                    std::array<OptionSpec, 5>{{
+                                        {"entries", 0, Takes::Value, OptionId::Entries},
+                                        {"fps", 0, Takes::Value, OptionId::Fps},
+                                        {"loop", 0, Takes::Value, OptionId::Loop},
+                                        kOutputOption,
+                                        kDropFirstOption,
+                                    }});
 
 // what getopt_long returns for a long-only option: past every character
 constexpr int kLongOnly = 256;
 
-constexpr std::array<std::pair<std::string_view, Command>, 13> kCommandNames{{
+constexpr std::array<std::pair<std::string_view, Command>, 14> kCommandNames{{
     {"list", Command::List},
     {"info", Command::Info},
     {"export", Command::Export},
@@ -102,6 +111,7 @@ constexpr std::array<std::pair<std::string_view, Command>, 13> kCommandNames{{
     {"delete", Command::Delete},
     {"move", Command::Move},
     {"extract", Command::Extract},
+    {"gif", Command::Gif},
     {"help", Command::Help},
 }};
 
@@ -146,6 +156,7 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::Delete: return kDeleteOptions;
     case Command::Move: return kMoveOptions;
     case Command::Extract: return kExtractOptions;
+    case Command::Gif: return kGifOptions;
     default: return {};
     }
 }

@@ -40,6 +40,9 @@ enum class OptionId {
     TransparentIndex0,
     At,
     To,
+    Entries,
+    Fps,
+    Loop,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };

@@ -1,7 +1,7 @@
 // Animated GIFs of entries (GifWriter, writeGif) decoded back with giflib:
 // every block applied onto a canvas with its disposal, as a viewer plays
 // it, and each shown frame compared with the picture `zpk export` writes
-// for its row.
+// for its row. And `zpk gif`'s wiring.
 #include "cli/CliSupport.h"
 #include "fixtures/Fixtures.h"
 
@@ -354,6 +354,64 @@ TEST(Gif, AFailedSinkOrACancelStopsTheGif)
     ASSERT_FALSE(cancelled.gif.has_value());
     EXPECT_EQ(cancelled.gif.error().code, ErrorCode::Cancelled);
     EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}}));
+}
+
+// --- zpk gif ---------------------------------------------------------------
+
+class GifCommand : public ::testing::Test {
+protected:
+    TempDir dir;
+    RunResult zpk(const std::vector<std::string>& args, const Redirects& how = {})
+    {
+        return runZpk(args, dir.path(), how);
+    }
+};
+
+TEST_F(GifCommand, WritesTheRowsAskedAndNamesEachSkippedEntry)
+{
+    writeBytes(
+        dir / "a.zpk",
+        built(ContainerBuilder().entry(framedImage()).rawEntry({0, 0, 5, 0}).entry(solidImage(2, 2, 1))));
+    const RunResult all = zpk({"gif", "a.zpk", "--fps", "25", "--loop", "2", "-o", "a.gif"});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.err, "zpk: a.zpk: entry row 1 is 0 x 5 pixels: nothing to draw\n");
+    EXPECT_EQ(all.out, "wrote a.gif: 2 frames of up to 4 x 3 pixels at 25 a second; 1 skipped\n");
+    const PlayedGif played = playGif(readBytes(dir / "a.gif"));
+    ASSERT_EQ(played.frames.size(), 2u);
+    EXPECT_EQ(played.frames[0].delay, 4);
+    EXPECT_EQ(played.loopCount, 1);
+
+    const RunResult some = zpk({"gif", "a.zpk", "--entries", "2-2", "-q", "-o", "b.gif"});
+    EXPECT_EQ(some.status, 0);
+    EXPECT_EQ(some.out + some.err, "");
+    EXPECT_EQ(playGif(readBytes(dir / "b.gif")).width, 2);
+
+    // nothing to draw: nothing written
+    const RunResult none = zpk({"gif", "a.zpk", "--entries", "1", "-o", "c.gif"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(lines(none.err).back(), "zpk: c.gif: no entry could be drawn: no GIF was written");
+    EXPECT_FALSE(fs::exists(dir / "c.gif"));
+    EXPECT_EQ(zpk({"gif", "a.zpk", "--entries", "1-3", "-o", "d.gif"}).status, 1);
+    EXPECT_FALSE(fs::exists(dir / "d.gif"));
+}
+
+TEST_F(GifCommand, WritesToStandardOutputAndRefusesWrongOptions)
+{
+    writeBytes(dir / "a.zpk", built(ContainerBuilder().entry(framedImage())));
+    const RunResult piped = zpk({"gif", "a.zpk", "-o", "-"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out.substr(0, 6), "GIF89a");
+    EXPECT_EQ(piped.err, "");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"gif", "a.zpk"},
+             {"gif", "a.zpk", "--fps", "0", "-o", "x.gif"},
+             {"gif", "a.zpk", "--fps", "51", "-o", "x.gif"},
+             {"gif", "a.zpk", "--loop", "65537", "-o", "x.gif"},
+             {"gif", "a.zpk", "--entries", "3-1", "-o", "x.gif"},
+             {"gif", "a.zpk", "--indexed", "-o", "x.gif"},
+         })
+        EXPECT_EQ(zpk(args).status, 2) << args[2];
 }
 
 }  // namespace
