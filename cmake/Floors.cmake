@@ -8,23 +8,24 @@ include_guard(GLOBAL)
 
 # The floors, bottom up; ZPK_FLOOR_USES_<floor> lists every floor it may
 # include besides itself (written out whole, not followed through).
-set(ZPK_FLOORS state io container decode draw png palette overview export compare pack cli window app)
+set(ZPK_FLOORS state io container decode draw png gif palette overview export compare pack cli window app)
 set(ZPK_FLOOR_USES_state)
 set(ZPK_FLOOR_USES_io state)
 set(ZPK_FLOOR_USES_container state io)
 set(ZPK_FLOOR_USES_decode state)
 set(ZPK_FLOOR_USES_draw state decode)
 set(ZPK_FLOOR_USES_png state decode draw)
+set(ZPK_FLOOR_USES_gif state decode draw)
 set(ZPK_FLOOR_USES_palette state io decode draw png)
 set(ZPK_FLOOR_USES_overview state io container decode draw png)
-set(ZPK_FLOOR_USES_export state io container decode draw png)
-set(ZPK_FLOOR_USES_compare state io container decode draw png export)
-set(ZPK_FLOOR_USES_pack state io container decode draw png export)
-set(ZPK_FLOOR_USES_cli state io container decode draw png palette overview export compare pack)
-set(ZPK_FLOOR_USES_window state io container decode draw png palette overview export compare pack)
-set(ZPK_FLOOR_USES_app state io container decode draw png palette overview export compare pack window)
+set(ZPK_FLOOR_USES_export state io container decode draw png gif)
+set(ZPK_FLOOR_USES_compare state io container decode draw png gif export)
+set(ZPK_FLOOR_USES_pack state io container decode draw png gif export)
+set(ZPK_FLOOR_USES_cli state io container decode draw png gif palette overview export compare pack)
+set(ZPK_FLOOR_USES_window state io container decode draw png gif palette overview export compare pack)
+set(ZPK_FLOOR_USES_app state io container decode draw png gif palette overview export compare pack window)
 # tools/ sits beside src/ and is held to the floors below the front ends
-set(ZPK_FLOOR_USES_tools state io container decode draw png palette overview export pack)
+set(ZPK_FLOOR_USES_tools state io container decode draw png gif palette overview export pack)
 # Only these may include Qt.
 set(ZPK_QT_FLOORS window app)
 

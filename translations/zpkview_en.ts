@@ -480,6 +480,18 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
 %1
 %2</translation>
     </message>
+    <message>
+        <source>GIF로 바꿀 수 없습니다.</source>
+        <translation>Cannot encode the images as GIF.</translation>
+    </message>
+    <message>
+        <source>그릴 수 있는 항목이 없어 GIF를 만들지 않았습니다.</source>
+        <translation>No entry could be drawn, so no GIF was written.</translation>
+    </message>
+    <message>
+        <source>취소했습니다.</source>
+        <translation>Cancelled.</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogs</name>

@@ -50,6 +50,9 @@ const char* codeName(ErrorCode code)
     case ErrorCode::WriteProtected: return "WriteProtected";
     case ErrorCode::OutOfMemory: return "OutOfMemory";
     case ErrorCode::Internal: return "Internal";
+    case ErrorCode::CannotEncodeGif: return "CannotEncodeGif";
+    case ErrorCode::NoFrames: return "NoFrames";
+    case ErrorCode::Cancelled: return "Cancelled";
     }
     return "?";
 }

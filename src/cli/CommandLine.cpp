@@ -143,6 +143,17 @@ std::optional<int> parseRowNumber(std::string_view text)
     return value;
 }
 
+std::optional<std::pair<int, int>> parseRowRange(std::string_view text)
+{
+    const auto dash = text.find('-');
+    const auto first = parseRowNumber(text.substr(0, dash));
+    if (!first) return std::nullopt;
+    if (dash == std::string_view::npos) return std::pair{*first, *first};
+    const auto last = parseRowNumber(text.substr(dash + 1));
+    if (!last || *last < *first) return std::nullopt;
+    return std::pair{*first, *last};
+}
+
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> args)
 {
     if (args.empty()) return usageError("missing command", Command::Help);

@@ -18,6 +18,7 @@
 //   zpk move FILE --entry K --to J [-o OUT]
 //   zpk extract FILE [--entry K] -o OUT|-
 //   zpk diff A B [--format text|json] [--bytes] [COLOUR OPTIONS] [--drop-first]
+//   zpk gif FILE [--entries A-B] [--fps N] [--loop N] [PICTURE OPTIONS] -o OUT.gif|-
 //   zpk help [COMMAND] | zpk COMMAND --help | zpk --help | zpk --version
 //
 // Every command takes -q (--quiet) and -h (--help). A long option takes its
@@ -34,6 +35,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace zpk::cli {
@@ -42,7 +44,7 @@ namespace zpk::cli {
 using Invocation =
     std::variant<HelpRequest, VersionRequest, ListSettings, InfoSettings, ExportSettings, ThumbnailSettings,
                  SheetSettings, PaletteSettings, PackSettings, ReplaceSettings, InsertSettings,
-                 DeleteSettings, MoveSettings, ExtractSettings, DiffSettings>;
+                 DeleteSettings, MoveSettings, ExtractSettings, DiffSettings, GifSettings>;
 
 struct UsageError {
     std::string message;
@@ -58,6 +60,10 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args);
 // A row number: one or more decimal digits and nothing else, no larger than
 // the largest int. Signs, blanks and overflow are refused.
 std::optional<int> parseRowNumber(std::string_view text);
+
+// Rows A to B, written "A-B" with A no greater than B, or one row "K" (K to
+// K); each a row number as parseRowNumber reads it.
+std::optional<std::pair<int, int>> parseRowRange(std::string_view text);
 
 // One line, "usage: zpk ...", for a command (Help: all of them).
 std::string_view usageLine(Command command);

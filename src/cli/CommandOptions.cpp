@@ -1,6 +1,8 @@
 #include "cli/CommandOptions.h"
 
 #include "decode/ColourRamp.h"
+#include "export/GifExport.h"
+#include "gif/GifWriter.h"
 #include "palette/PaletteFile.h"
 
 #include <utility>
@@ -252,6 +254,44 @@ MaybeError applyOption(ExtractSettings& settings, const OptionSpec& option, std:
     return std::nullopt;
 }
 
+MaybeError applyOption(GifSettings& settings, const OptionSpec& option, std::string_view value)
+{
+    constexpr Command command = Command::Gif;
+    switch (option.id) {
+    case OptionId::Entries: {
+        const auto range = parseRowRange(value);
+        if (!range)
+            return UsageError{
+                "--entries needs rows A-B (A no greater than B) or one row K, not " + quoted(value), command};
+        settings.firstRow = range->first;
+        settings.lastRow = range->second;
+        break;
+    }
+    case OptionId::Fps: {
+        const auto fps = numberWithin(value, 1, maxGifFramesPerSecond);
+        if (!fps)
+            return UsageError{"--fps needs a number of frames a second from 1 to " +
+                                  std::to_string(maxGifFramesPerSecond) + ", not " + quoted(value),
+                              command};
+        settings.framesPerSecond = *fps;
+        break;
+    }
+    case OptionId::Loop: {
+        const auto loops = numberWithin(value, 0, kMaxGifLoops);
+        if (!loops)
+            return UsageError{"--loop needs a number of times from 0 (for ever) to " +
+                                  std::to_string(kMaxGifLoops) + ", not " + quoted(value),
+                              command};
+        settings.loops = *loops;
+        break;
+    }
+    case OptionId::Output: settings.outputGif = std::string(value); break;
+    case OptionId::Quiet: settings.progress = ProgressOutput::Quiet; break;
+    default: return applyDrawing(settings.drawing, option, value, command);
+    }
+    return std::nullopt;
+}
+
 // Each takeOperands checks that a command's options make sense together,
 // once all are read, and takes its operands.
 
@@ -452,6 +492,18 @@ MaybeError takeOperands(DiffSettings& settings, const Operands& operands, const 
     return std::nullopt;
 }
 
+// FILE -o OUT.gif
+MaybeError takeOperands(GifSettings& settings, const Operands& operands, const SeenOptions&)
+{
+    constexpr Command command = Command::Gif;
+    if (operands.empty()) return UsageError{"missing FILE", command};
+    if (operands.size() > 1) return unexpected(operands[1], command);
+    if (settings.outputGif.empty())
+        return UsageError{"missing -o OUT.gif: the GIF to write (- for standard output)", command};
+    settings.file = operands.front();
+    return std::nullopt;
+}
+
 // The options in order (the first whose value does not read is the error),
 // then what getopt_long refused or --help, then the operands.
 template <class Settings>
@@ -487,6 +539,7 @@ ParsedCommandLine settingsFrom(Command command, const ScannedArguments& scanned)
     case Command::Move: return settingsOf<MoveSettings>(command, scanned);
     case Command::Extract: return settingsOf<ExtractSettings>(command, scanned);
     case Command::Diff: return settingsOf<DiffSettings>(command, scanned);
+    case Command::Gif: return settingsOf<GifSettings>(command, scanned);
     case Command::Help:
     case Command::Version: break;
     }

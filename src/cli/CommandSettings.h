@@ -30,7 +30,8 @@ enum class Command {
     Delete,
     Move,
     Extract,
-    Diff
+    Diff,
+    Gif
 };
 
 enum class ProgressOutput {
@@ -170,6 +171,18 @@ struct ExtractSettings {
     std::string file;
     int row = 0;             // --entry: the row whose bytes to write
     std::string outputFile;  // -o: the file for the entry's bytes ("-": standard output)
+    ProgressOutput progress = ProgressOutput::Shown;
+};
+
+// zpk gif FILE -o OUT.gif
+struct GifSettings {
+    std::string file;
+    int firstRow = 0;       // --entries A-B: the rows to animate, in order
+    int lastRow = -1;       // -1: up to the last row
+    std::string outputGif;  // -o: the GIF to write ("-": standard output)
+    DrawingOptions drawing;
+    int framesPerSecond = 10;  // --fps
+    int loops = 0;             // --loop: 0 for ever, N times in all
     ProgressOutput progress = ProgressOutput::Shown;
 };
 

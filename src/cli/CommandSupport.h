@@ -82,5 +82,6 @@ ExitStatus runInsert(const InsertSettings& settings, std::ostream& out, std::ost
 ExitStatus runDelete(const DeleteSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runMove(const MoveSettings& settings, std::ostream& out, std::ostream& err);
 ExitStatus runExtract(const ExtractSettings& settings, std::ostream& out, std::ostream& err);
+ExitStatus runGif(const GifSettings& settings, std::ostream& out, std::ostream& err);
 
 }  // namespace zpk::cli

@@ -49,6 +49,7 @@ ExitStatus run(std::span<const std::string_view> args, std::ostream& out, std::o
             [&](const MoveSettings& settings) { return runMove(settings, out, err); },
             [&](const ExtractSettings& settings) { return runExtract(settings, out, err); },
             [&](const DiffSettings& settings) { return runDiff(settings, out, err); },
+            [&](const GifSettings& settings) { return runGif(settings, out, err); },
         },
         std::get<Invocation>(parsed));
 }

@@ -1,5 +1,6 @@
-// zpk export (one entry, or --all of every FILE) and zpk palette: an
-// entry's pixels as PNG, or the colours it is drawn with.
+// zpk export (one entry, or --all of every FILE), zpk gif and zpk palette:
+// an entry's pixels as PNG, entries as the frames of a GIF, or the colours
+// an entry is drawn with.
 #include "cli/CommandSupport.h"
 #include "cli/Messages.h"
 #include "cli/Progress.h"
@@ -7,9 +8,12 @@
 #include "export/BatchExport.h"
 #include "export/EntryExport.h"
 #include "export/ExportNaming.h"
+#include "export/GifExport.h"
 #include "palette/PaletteFile.h"
 
+#include <algorithm>
 #include <unistd.h>
+#include <vector>
 
 namespace zpk::cli {
 
@@ -82,6 +86,45 @@ ExitStatus runExport(const ExportSettings& settings, std::ostream& out, std::ost
         out << "; written as RGBA, since not every pixel is drawn";
     out << '\n';
     return ExitStatus::Success;
+}
+
+ExitStatus runGif(const GifSettings& settings, std::ostream& out, std::ostream& err)
+{
+    const std::string& path = settings.file;
+    const std::string& output = settings.outputGif;
+    if (refusesTerminal(output, err, "a GIF")) return ExitStatus::Usage;
+    // the container must list the range's last row (or its first, up to the end)
+    const auto drawing =
+        startDrawing(settings.drawing, path, std::max(settings.firstRow, settings.lastRow), err);
+    if (!drawing) return ExitStatus::Failure;
+    const int lastRow = settings.lastRow >= 0 ? settings.lastRow : drawing->file.rowCount() - 1;
+    std::vector<int> rows;
+    for (int row = settings.firstRow; row <= lastRow; ++row) rows.push_back(row);
+
+    WrittenGif written;
+    GifOptions gif;
+    gif.framesPerSecond = settings.framesPerSecond;
+    gif.loops = settings.loops;
+    // each entry that makes no frame is named as soon as it is met, as export --all names it
+    std::size_t told = 0;
+    gif.progress = [&](int, int) {
+        for (; told < written.skipped.size(); ++told) {
+            const Error& skipped = written.skipped[told];
+            report(err, path, entryProblemText(skipped.row, skipped));
+        }
+        return true;
+    };
+    const ExitStatus status =
+        writeOutput(output, gifMaker(drawing->file, rows, drawing->picture, gif, written), out, err);
+    if (status != ExitStatus::Success) return status;
+    if (tells(settings.progress, output)) {
+        out << "wrote " << terminalName(output) << ": " << written.frames
+            << (written.frames == 1 ? " frame" : " frames") << " of up to " << written.width << " x "
+            << written.height << " pixels at " << settings.framesPerSecond << " a second";
+        if (!written.skipped.empty()) out << "; " << written.skipped.size() << " skipped";
+        out << '\n';
+    }
+    return written.skipped.empty() ? ExitStatus::Success : ExitStatus::Failure;
 }
 
 ExitStatus runPalette(const PaletteSettings& settings, std::ostream& out, std::ostream& err)

@@ -37,9 +37,14 @@ std::string_view usageLine(Command command)
     case Command::Diff:
         return "usage: zpk diff A B [--format text|json] [--bytes] [-q] [--drop-first]\n"
                "                [--user-color --color1 T --color2 T --color3 T] [--palette P]";
+    case Command::Gif:
+        return "usage: zpk gif FILE [--entries A-B] [--fps N] [--loop N] -o OUT.gif|-\n"
+               "                 [--drop-first] [--user-color --color1 T --color2 T --color3 T]\n"
+               "                 [--palette P]";
     default:
-        return "usage: zpk COMMAND ... (list, info, diff, export, thumbnail, sheet, palette,\n"
-               "       pack, replace, insert, delete, move, extract, help; see zpk --help)";
+        return "usage: zpk COMMAND ... (list, info, diff, export, gif, thumbnail, sheet,\n"
+               "       palette, pack, replace, insert, delete, move, extract, help;\n"
+               "       see zpk --help)";
     }
 }
 
@@ -419,6 +424,41 @@ std::string_view helpText(Command command)
                "Exit status, as for cmp and diff: 0 when every row is the same in both; 1\n"
                "when some row differs; 2 when A, B or the palette file cannot be read or is\n"
                "not a container, or for a wrong command line.\n";
+    case Command::Gif:
+        return "usage: zpk gif FILE [--entries A-B] [--fps N] [--loop N] -o OUT.gif|-\n"
+               "                 [--drop-first] [--user-color --color1 T --color2 T --color3 T]\n"
+               "                 [--palette P]\n"
+               "\n"
+               "Writes entries of the container FILE as the frames of one animated GIF, in\n"
+               "row order: each frame the very picture zpk export writes for its row (drawn\n"
+               "on a fresh palette, pixels not drawn transparent), exact to the colour. The\n"
+               "GIF is as wide as the widest frame and as high as the highest; each frame\n"
+               "sits at its top-left corner and is cleared before the next. A frame of 256\n"
+               "colours and transparent pixels is written as two image blocks, the first\n"
+               "shown for no time, since a GIF colour table holds 256 entries.\n"
+               "\n"
+               "  --entries A-B      the rows to animate, A to B counted from 0 (or one row\n"
+               "                     K; default: every row)\n"
+               "  --fps N            frames a second, 1 to 50 (default 10); GIF delays are\n"
+               "                     hundredths of a second, so at 30 a second frames last\n"
+               "                     3 or 4 hundredths, 100 in every 30 frames\n"
+               "  --loop N           play N times in all; 0 (the default) plays for ever\n"
+               "  -o, --output OUT   the GIF to write (needed); an existing OUT is replaced\n"
+               "                     (through a link, the file it leads to); - writes the\n"
+               "                     GIF to standard output\n"
+               "  -q, --quiet        no closing line\n"
+               "  --drop-first       leave pixels of value 0 transparent\n"
+               "  --user-color, --color1 T, --color2 T, --color3 T, --palette P\n"
+               "                     the colours, as zpk export takes them\n"
+               "\n"
+               "An entry that cannot be drawn (no data, a width or height below 1) makes no\n"
+               "frame: it is named on standard error as zpk export names it, and the others\n"
+               "go on.\n"
+               "\n"
+               "Exit status: 0 when every row made a frame; 1 when some did not (the GIF is\n"
+               "still written), when none did or when FILE cannot be read, a row does not\n"
+               "exist or OUT cannot be written (nothing is written then); 2 for a wrong\n"
+               "command line.\n";
     default:
         return "usage: zpk COMMAND [ARGS]\n"
                "\n"
@@ -432,6 +472,8 @@ std::string_view helpText(Command command)
                "  export FILE        write one entry as a PNG\n"
                "  export FILE... --all\n"
                "                     write every entry of every FILE as PNGs, on all processors\n"
+               "  gif FILE -o OUT.gif\n"
+               "                     write entries as the frames of an animated GIF\n"
                "  thumbnail FILE OUT.png\n"
                "                     write a small picture of FILE for file managers\n"
                "  sheet FILE         write every entry of FILE onto one PNG, in a grid\n"

@@ -224,6 +224,9 @@ std::string errorReason(const Error& error)
     case ErrorCode::WriteProtected: return "is write-protected (--force replaces it all the same)";
     case ErrorCode::OutOfMemory: return "out of memory";
     case ErrorCode::Internal: return error.detail;
+    case ErrorCode::CannotEncodeGif: return "cannot encode GIF: " + refusalText(error);
+    case ErrorCode::NoFrames: return "no entry could be drawn: no GIF was written";
+    case ErrorCode::Cancelled: return "cancelled";
     }
     return "unknown error";
 }

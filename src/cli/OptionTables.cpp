@@ -91,15 +91,25 @@ constexpr auto kDiffOptions = joined(kCommonOptions, kColourOptions,
                                          {"bytes", 0, Takes::Nothing, OptionId::Bytes},
                                          kDropFirstOption,
                                      }});
+// the picture options of export but its form: a GIF frame is always a palette
+constexpr auto kGifOptions = joined(kCommonOptions, kColourOptions,
+                                    std::array<OptionSpec, 5>{{
+                                        {"entries", 0, Takes::Value, OptionId::Entries},
+                                        {"fps", 0, Takes::Value, OptionId::Fps},
+                                        {"loop", 0, Takes::Value, OptionId::Loop},
+                                        kOutputOption,
+                                        kDropFirstOption,
+                                    }});
 
 // what getopt_long returns for a long-only option: past every character
 constexpr int kLongOnly = 256;
 
-constexpr std::array<std::pair<std::string_view, Command>, 14> kCommandNames{{
+constexpr std::array<std::pair<std::string_view, Command>, 15> kCommandNames{{
     {"list", Command::List},
     {"info", Command::Info},
     {"diff", Command::Diff},
     {"export", Command::Export},
+    {"gif", Command::Gif},
     {"thumbnail", Command::Thumbnail},
     {"sheet", Command::Sheet},
     {"palette", Command::Palette},
@@ -154,6 +164,7 @@ std::span<const OptionSpec> optionsOf(Command command)
     case Command::Move: return kMoveOptions;
     case Command::Extract: return kExtractOptions;
     case Command::Diff: return kDiffOptions;
+    case Command::Gif: return kGifOptions;
     default: return {};
     }
 }

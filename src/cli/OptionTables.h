@@ -41,6 +41,9 @@ enum class OptionId {
     At,
     To,
     Bytes,
+    Entries,
+    Fps,
+    Loop,
     Count  // not an option: the number of them
 };
 enum class Takes { Nothing, Value };

@@ -29,14 +29,18 @@ enum class ErrorCode {
     ChangedOnDisk,     // the file is not the one that was read any more: nothing was written
     WriteProtected,    // the file's permissions keep this user from writing it
     OutOfMemory,
-    Internal,  // an unexpected failure (detail: what was thrown)
+    Internal,         // an unexpected failure (detail: what was thrown)
+    CannotEncodeGif,  // the GIF encoder failed (refusal, or detail: giflib's own reason)
+    NoFrames,         // an animation none of whose entries could be drawn: nothing was written
+    Cancelled,        // the caller stopped the work (its progress callback said no)
 };
 
 // The rule an input broke, one value per refusal; the facts it names are
 // the fields of Error noted behind it. Palette rules come with
 // InvalidPalette, picture and folder rules with CannotPack, writer rules
 // with InvalidImage (CannotPack when a pack meets them), PNG encoder rules
-// with CannotEncode.
+// with CannotEncode, a GIF frame of too many colours (WriterTooManyColours) with
+// CannotEncodeGif.
 enum class Refusal {
     None,  // no rule of ours: the code says it all, or detail holds a library's words
 

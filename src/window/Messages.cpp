@@ -83,6 +83,9 @@ QString Messages::reason(const Error& error)
     case ErrorCode::InvalidPalette: return withRefusal(tr("팔레트 파일이 아니거나 망가졌습니다."), error);
     case ErrorCode::CannotPack: return withRefusal(tr("컨테이너에 넣을 수 없는 그림입니다."), error);
     case ErrorCode::Internal: return withDetail(tr("예상하지 못한 오류입니다."), error.detail);
+    case ErrorCode::CannotEncodeGif: return withRefusal(tr("GIF로 바꿀 수 없습니다."), error);
+    case ErrorCode::NoFrames: return tr("그릴 수 있는 항목이 없어 GIF를 만들지 않았습니다.");
+    case ErrorCode::Cancelled: return tr("취소했습니다.");
     case ErrorCode::CannotOpen:
         return error.systemError != 0 ? systemReason(error.systemError) : tr("읽을 수 없습니다.");
     case ErrorCode::WriteFailed:

@@ -1,5 +1,5 @@
 # End-to-end tests of the `zpk` tool, and of the export floor it is built
-# on (PNG writing, batch export). The JSON listings are parsed back with
+# on (PNG writing, batch export, GIF animations, read back with giflib). The JSON listings are parsed back with
 # nlohmann's parser, so these tests need no Qt.
 find_package(nlohmann_json REQUIRED)
 
@@ -10,6 +10,7 @@ add_executable(cli_tests
   cli/CompareTest.cpp
   cli/ContainerEditTest.cpp
   cli/DiffCommandTest.cpp
+  cli/GifTest.cpp
   cli/IndexedPngTest.cpp
   cli/InputTest.cpp
   cli/LimitsTest.cpp
@@ -27,8 +28,9 @@ add_executable(cli_tests
   cli/ThumbnailTest.cpp
   cli/UpdateTest.cpp
 )
-target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
+target_link_libraries(cli_tests PRIVATE zpkcli PkgConfig::SPNG ${GIFLIB_LIBRARY} nlohmann_json::nlohmann_json GTest::gtest GTest::gtest_main)
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(cli_tests SYSTEM PRIVATE ${GIFLIB_INCLUDE_DIR})
 target_compile_definitions(cli_tests PRIVATE
   ZPK_BINARY="$<TARGET_FILE:zpk>"
   ZPK_EXPECTED_VERSION="${PROJECT_VERSION}"
