@@ -567,6 +567,14 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
         <source>취소</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>GIF로 저장</source>
+        <translation>Save as GIF</translation>
+    </message>
+    <message>
+        <source>비교할 파일</source>
+        <translation>File to compare with</translation>
+    </message>
 </context>
 <context>
     <name>zpk::CanvasMenu</name>
@@ -625,6 +633,121 @@ The file is %2 bytes long; at least %3 bytes are needed.</translation>
     <message>
         <source>바꾼 내용 저장</source>
         <translation>Save changes</translation>
+    </message>
+    <message>
+        <source>재생</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>비교…</source>
+        <translation>Compare…</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::CompareWindow</name>
+    <message>
+        <source>다른 파일…</source>
+        <translation>Other file…</translation>
+    </message>
+    <message>
+        <source>비교할 다른 파일</source>
+        <translation>Another file to compare with</translation>
+    </message>
+    <message>
+        <source>차이</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>다른 픽셀</source>
+        <translation>Differing pixels</translation>
+    </message>
+    <message>
+        <source>비교하는 중… %1/%2</source>
+        <translation>Comparing… %1/%2</translation>
+    </message>
+    <message>
+        <source>불러온 파일 없음</source>
+        <translation>No file loaded</translation>
+    </message>
+    <message>
+        <source>파일을 읽는 중…</source>
+        <translation>Reading the file…</translation>
+    </message>
+    <message>
+        <source>비교하는 중…</source>
+        <translation>Comparing…</translation>
+    </message>
+    <message>
+        <source>없음</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>그림 없음</source>
+        <translation>no picture</translation>
+    </message>
+    <message>
+        <source>비교를 멈췄습니다.</source>
+        <translation>The comparison was stopped.</translation>
+    </message>
+    <message>
+        <source>A에만 있음</source>
+        <translation>only in A</translation>
+    </message>
+    <message>
+        <source>B에만 있음</source>
+        <translation>only in B</translation>
+    </message>
+    <message>
+        <source>크기 %1x%2 → %3x%4</source>
+        <translation>size %1x%2 → %3x%4</translation>
+    </message>
+    <message>
+        <source>픽셀 %1개 다름</source>
+        <translation>%1 pixels differ</translation>
+    </message>
+    <message>
+        <source>바이트 다름</source>
+        <translation>bytes differ</translation>
+    </message>
+    <message>
+        <source>둘 다 그림 없음, 바이트 다름</source>
+        <translation>no picture in either, bytes differ</translation>
+    </message>
+    <message>
+        <source>A에 그림 없음</source>
+        <translation>no picture in A</translation>
+    </message>
+    <message>
+        <source>B에 그림 없음</source>
+        <translation>no picture in B</translation>
+    </message>
+    <message>
+        <source>(없음)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>비교</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>비교 - %1 : %2</source>
+        <translation>Compare - %1 : %2</translation>
+    </message>
+    <message>
+        <source>항목</source>
+        <translation>Entry</translation>
+    </message>
+    <message>
+        <source>비교한 항목</source>
+        <translation>Compared entries</translation>
+    </message>
+    <message>
+        <source>두 파일의 항목마다 그림의 크기와 차이. 왼쪽, 오른쪽 화살표는 다른 항목으로만 갑니다.</source>
+        <translation>The size of each entry&apos;s picture in both files, and what differs. Left and Right go to the differing entries only.</translation>
+    </message>
+    <message>
+        <source>다른 항목 %1개, 모두 %2개</source>
+        <translation>%1 of %2 entries differ</translation>
     </message>
 </context>
 <context>
@@ -965,7 +1088,7 @@ MIT 라이선스로 배포됩니다.
 
 쓰는 라이브러리: Qt %2, %3
 
-단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Shift+F10 메뉴, Ctrl+Q 끝내기</source>
+단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Ctrl+P 재생, Shift+F10 메뉴, Ctrl+Q 끝내기</source>
         <translation>zpkview %1
 A viewer for the pictures in zpk resource files.
 
@@ -973,7 +1096,7 @@ Released under the MIT licence.
 
 Libraries used: Qt %2, %3
 
-Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I inspect, Ctrl+G gallery, Shift+F10 menu, Ctrl+Q quit</translation>
+Keys: Ctrl+O open, Ctrl+S save, Ctrl+Shift+C copy, Ctrl+E export all, Ctrl+I inspect, Ctrl+G gallery, Ctrl+P play, Shift+F10 menu, Ctrl+Q quit</translation>
     </message>
     <message>
         <source>%1 (항목 %2) — %3</source>
@@ -1020,6 +1143,125 @@ The name must end in .gpl, .pal, .act or .png.</translation>
     <message>
         <source>값 0부터 255까지의 색. 화살표 키로 색을 하나씩 살펴봅니다.</source>
         <translation>The colors of values 0 to 255. The arrow keys step through them one at a time.</translation>
+    </message>
+</context>
+<context>
+    <name>zpk::PlayWindow</name>
+    <message>
+        <source>재생 중인 그림</source>
+        <translation>The picture played</translation>
+    </message>
+    <message>
+        <source>프레임</source>
+        <translation>Frame</translation>
+    </message>
+    <message>
+        <source>처음</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <source>이전</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>재생</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>스페이스</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>다음</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>끝</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source> fps</source>
+        <translation> fps</translation>
+    </message>
+    <message>
+        <source>속도 (초당 프레임)</source>
+        <translation>Speed (frames a second)</translation>
+    </message>
+    <message>
+        <source>반복</source>
+        <translation>Loop</translation>
+    </message>
+    <message>
+        <source>왕복</source>
+        <translation>Back and forth</translation>
+    </message>
+    <message>
+        <source>재생 방식</source>
+        <translation>Play mode</translation>
+    </message>
+    <message>
+        <source>GIF로 저장…</source>
+        <translation>Save as GIF…</translation>
+    </message>
+    <message>
+        <source>GIF로 저장</source>
+        <translation>Save as GIF</translation>
+    </message>
+    <message>
+        <source>속도(&amp;S)</source>
+        <translation>&amp;Speed</translation>
+    </message>
+    <message>
+        <source>GIF로 저장하는 중… %1/%2</source>
+        <translation>Saving the GIF… %1/%2</translation>
+    </message>
+    <message>
+        <source>파일을 읽는 중…</source>
+        <translation>Reading the file…</translation>
+    </message>
+    <message>
+        <source>불러온 파일 없음</source>
+        <translation>No file loaded</translation>
+    </message>
+    <message>
+        <source>%1에 저장했습니다. GIF는 초당 %2 프레임까지이므로 그 속도로 저장했습니다.</source>
+        <translation>Saved as %1, at %2 frames a second: a GIF plays no faster.</translation>
+    </message>
+    <message>
+        <source>%1에 저장했습니다.</source>
+        <translation>Saved as %1.</translation>
+    </message>
+    <message>
+        <source>프레임 없음</source>
+        <translation>No frames</translation>
+    </message>
+    <message>
+        <source>일시 정지</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>재생 - %1</source>
+        <translation>Play - %1</translation>
+    </message>
+    <message>
+        <source>첫 항목</source>
+        <translation>First entry</translation>
+    </message>
+    <message>
+        <source>끝 항목</source>
+        <translation>Last entry</translation>
+    </message>
+    <message>
+        <source>항목(&amp;N)</source>
+        <translation>E&amp;ntries</translation>
+    </message>
+    <message>
+        <source>이 범위에는 그림이 있는 항목이 없습니다.</source>
+        <translation>No entry of this range has a picture.</translation>
+    </message>
+    <message>
+        <source>프레임 %1/%2 · 항목 %3</source>
+        <translation>Frame %1/%2 · entry %3</translation>
     </message>
 </context>
 <context>

@@ -204,14 +204,15 @@ void MainWindow::openFileDialog() { command2Click(); }
 
 void MainWindow::showAbout()
 {
-    const QString text = tr("zpkview %1\n"
-                            "zpk 자원 파일의 그림을 보는 프로그램입니다.\n\n"
-                            "MIT 라이선스로 배포됩니다.\n\n"
-                            "쓰는 라이브러리: Qt %2, %3\n\n"
-                            "단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, "
-                            "Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Shift+F10 메뉴, Ctrl+Q 끝내기")
-                             .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
-                                  QString::fromStdString(pngLibraries()));
+    const QString text =
+        tr("zpkview %1\n"
+           "zpk 자원 파일의 그림을 보는 프로그램입니다.\n\n"
+           "MIT 라이선스로 배포됩니다.\n\n"
+           "쓰는 라이브러리: Qt %2, %3\n\n"
+           "단축키: Ctrl+O 열기, Ctrl+S 저장, Ctrl+Shift+C 복사, Ctrl+E 모두 내보내기, "
+           "Ctrl+I 자세히 보기, Ctrl+G 모아 보기, Ctrl+P 재생, Shift+F10 메뉴, Ctrl+Q 끝내기")
+            .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
+                 QString::fromStdString(pngLibraries()));
     m_dialogs->showInfo(this, tr("zpkview 정보"), text);
 }
 

@@ -39,6 +39,9 @@ void installWindowKeys(ViewerContext& window, CanvasMenu& menu, QWidget& canvas)
         QKeySequence(Qt::CTRL | Qt::Key_G), [m = &menu] { m->galleryAction()->trigger(); },
         Qt::WindowShortcut, &window);
     shortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_P), [m = &menu] { m->playAction()->trigger(); }, Qt::WindowShortcut,
+        &window);
+    shortcut(
         QKeySequence(Qt::CTRL | Qt::Key_Q), [w = &window] { w->close(); }, Qt::WindowShortcut, &window);
     // the edits' undo and redo; a colour box being typed in keeps its own
     for (QAction* edit : {menu.editActions().undo, menu.editActions().redo})

@@ -1,8 +1,9 @@
 // The main window's keys: Ctrl+O, Ctrl+S, Ctrl+Shift+C (Ctrl+C on the
-// canvas), Ctrl+E, Ctrl+I, Ctrl+G, Ctrl+Q, F1, Shift+F10, and for the edits
+// canvas), Ctrl+E, Ctrl+I, Ctrl+G, Ctrl+P, Ctrl+Q, F1, Shift+F10, and for the edits
 // Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y and Ctrl+Shift+S. The canvas
 // menu shows the keys of its actions but leaves them to the window. The
-// other windows (the inspector, the gallery) close with Ctrl+W, and
+// other windows (the inspector, the gallery, the player, the comparison)
+// close with Ctrl+W, and
 // Ctrl+Q ends the program from them too.
 #pragma once
 

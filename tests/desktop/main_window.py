@@ -83,7 +83,7 @@ def palette(t):
     """Palettes from the canvas menu: "팔레트 저장…" writes what `zpk palette`
     writes, "팔레트 불러오기…" draws as `zpk export --palette` does, and
     "팔레트 되돌리기" draws with the stored colours again."""
-    load, revert_in_use, save_none_in_use = 8, 9, 9  # menu rows for the keyboard, disabled ones skipped
+    load, revert_in_use, save_none_in_use = 10, 11, 11  # menu rows for the keyboard, disabled ones skipped
     gpl, saved = t.path("night.gpl"), t.path("saved.gpl")
     gpl.write_text("GIMP Palette\nName: night\n#\n"
                    + "".join(f"{v} {255 - v} {v * 7 % 256}\tc{v}\n" for v in range(256)))

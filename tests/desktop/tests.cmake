@@ -4,7 +4,7 @@
 # a test skips (77) only when Xvfb cannot start. Debian's python3.
 set(ZPK_DESKTOP_FLOWS main_window/open main_window/picture main_window/save_copy main_window/palette main_window/recent
                       main_window/qt_options main_window/scale boxes/messages boxes/export_all boxes/replace
-                      windows/windows windows/keys windows/edit)
+                      windows/windows windows/keys windows/edit windows/animate)
 foreach(entry IN LISTS ZPK_DESKTOP_FLOWS)
   get_filename_component(file ${entry} DIRECTORY)
   get_filename_component(flow ${entry} NAME)

@@ -1,6 +1,7 @@
 """The inspector's and the gallery's flows, each on its own desktop
 (desk.main)."""
 import re
+import time
 
 import desk
 
@@ -93,7 +94,7 @@ def keys(t):
     inspector = v.wait_other("the inspector (Ctrl+I)")
     copies("ctrl+c", "Ctrl+C in the inspector copies the picture", inspector)
     opens("ctrl+s", "Ctrl+S in the inspector opens the save dialog", besides=inspector, to=inspector)
-    for key, name in (("ctrl+i", "inspector"), ("ctrl+g", "gallery")):
+    for key, name in (("ctrl+i", "inspector"), ("ctrl+g", "gallery"), ("ctrl+p", "player")):
         t.key(key, to=v.main)
         t.key("ctrl+w", to=v.wait_other(f"the {name}"))
         t.expect(lambda: not v.others() and v.process.poll() is None,
@@ -183,5 +184,63 @@ def edit(t):
     t.check(demo.read_bytes() == saved, "버리기: the file is the one saved with Ctrl+S")
 
 
-desk.main({"windows": windows, "keys": keys, "edit": edit},
-          screens={"windows": "2400x1000", "keys": "1600x1000", "edit": "1600x1000"})
+def animate(t):
+    """The player and the comparison. Ctrl+P opens the player on every row:
+    Space plays (the picture changes) and pauses (it stays), Ctrl+S saves
+    through Qt's file dialog the GIF `zpk gif` writes of the file, Ctrl+W
+    closes the player. "비교…" in the canvas menu compares the file with a
+    copy whose row 2 was replaced: the window names both files and selects
+    that row, Down shows another row and Right goes back to the only row
+    that differs; Escape closes it."""
+    v = desk.Viewer(t, t.demo)
+    t.key("ctrl+p", to=v.main)
+    player = v.wait_other("the player (Ctrl+P)")
+    t.check(player.name == "재생 - demo.zpk", f"the player names the file: {player.name!r}")
+    t.activate(player)
+    place = t.geometry(player)
+    still = t.stable(place)
+    t.key("space", to=player)
+    t.expect(lambda: t.grab(*place) != still, "Space plays: the picture changes")
+    t.key("space", to=player)
+    paused = t.stable(place)
+    time.sleep(0.5)
+    t.check(t.grab(*place) == paused, "Space again pauses: the picture stays")
+
+    gif, expected = t.path("demo.gif"), t.path("zpk.gif")
+    t.key("ctrl+s", to=player)
+    dialog = v.wait_other("the GIF save dialog (Ctrl+S in the player)", besides=player)
+    t.activate(dialog)
+    t.key("ctrl+a")
+    t.type(str(gif))
+    t.key("Return")
+    desk.poll("the GIF written", gif.exists)
+    t.zpk("gif", t.demo, "-o", expected)
+    t.expect(lambda: gif.read_bytes() == expected.read_bytes(), "the player's GIF is what zpk gif writes")
+    t.key("ctrl+w", to=player)
+    v.wait_alone("Ctrl+W closing the player")
+
+    other = t.copy_demo("c", "other.zpk")
+    red = desk.write_png(t.path("red.png"), 12, 9, bytes([200, 30, 30]) * (12 * 9))
+    t.zpk("replace", other, "--entry", "2", red)
+    v.menu(9)  # 비교…, behind 재생
+    dialog = v.wait_other("the dialog of 비교…")
+    t.activate(dialog)
+    t.type(str(other))
+    t.key("Return")
+    window = desk.poll("the comparison", lambda: [w for w in v.others() if w.name.startswith("비교 - ")])[-1]
+    t.check(window.name == "비교 - demo.zpk : other.zpk", f"the comparison names both files: {window.name!r}")
+    t.activate(window)
+    x, y, w, h = t.geometry(window)
+    place = (x, y + h * 2 // 3, w, h // 4)  # the pictures: A, B and the differing pixels
+    changed = t.stable(place)
+    t.key("Down", to=window)
+    t.expect(lambda: t.grab(*place) != changed, "Down selects and shows row 3")
+    t.key("Right", to=window)
+    t.expect(lambda: t.grab(*place) == changed, "Right goes back to row 2, the only row that differs")
+    t.key("Escape", to=window)
+    v.wait_alone("Escape closing the comparison")
+    v.quit()
+
+
+desk.main({"windows": windows, "keys": keys, "edit": edit, "animate": animate},
+          screens={"windows": "2400x1000", "keys": "1600x1000", "edit": "1600x1000", "animate": "1600x1000"})

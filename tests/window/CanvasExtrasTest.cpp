@@ -192,9 +192,10 @@ void CanvasExtrasTest::menuItemsFollowWhatIsDrawn()
                           QStringLiteral("되돌리기"), QStringLiteral("다시 하기"),
                           QStringLiteral("바꾼 내용 저장"), QStringLiteral("다른 이름으로 저장…"),
                           QStringLiteral("모두 내보내기…"), QStringLiteral("자세히 보기"),
-                          QStringLiteral("모아 보기"), QStringLiteral("팔레트 불러오기…"),
-                          QStringLiteral("팔레트 되돌리기"), QStringLiteral("팔레트 저장…"),
-                          QStringLiteral("최근 파일"), QStringLiteral("zpkview 정보")}));
+                          QStringLiteral("모아 보기"), QStringLiteral("재생"), QStringLiteral("비교…"),
+                          QStringLiteral("팔레트 불러오기…"), QStringLiteral("팔레트 되돌리기"),
+                          QStringLiteral("팔레트 저장…"), QStringLiteral("최근 파일"),
+                          QStringLiteral("zpkview 정보")}));
 
     const auto enabled = [this] {
         int count = 0;

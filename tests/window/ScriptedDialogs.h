@@ -22,6 +22,8 @@ public:
     std::function<ReplaceAnswer(const ReplacePreview& preview)> onConfirmReplace;
     std::function<std::optional<QString>(const QString& suggested)> onChooseContainerSavePath;
     std::function<QStringList(const QString& folder)> onChoosePictures;
+    std::function<std::optional<QString>(const QString& suggested)> onChooseGifSavePath;
+    std::function<std::optional<QString>(const QString& folder)> onChooseComparedFile;
     std::function<bool(const QString& title, const QString& text)> onAskYesNo;
     std::function<SaveChoice(const QString& text)> onAskSaveChanges;
     std::function<void(const QString& title, const QString& text)> onMessage;
@@ -66,6 +68,14 @@ public:
     std::optional<QString> chooseContainerSavePath(QWidget*, const QString& suggested) override
     {
         return onChooseContainerSavePath ? onChooseContainerSavePath(suggested) : std::nullopt;
+    }
+    std::optional<QString> chooseGifSavePath(QWidget*, const QString& suggested) override
+    {
+        return onChooseGifSavePath ? onChooseGifSavePath(suggested) : std::nullopt;
+    }
+    std::optional<QString> chooseComparedFile(QWidget*, const QString& folder) override
+    {
+        return onChooseComparedFile ? onChooseComparedFile(folder) : std::nullopt;
     }
     void showMessage(QWidget*, const QString& title, const QString& text) override
     {

@@ -10,7 +10,7 @@ set(ZPK_WINDOW_TEST_ENV
   "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
 )
 
-foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest GalleryTest GalleryEditTest PaletteMenuTest ReplaceTest)
+foreach(test IN ITEMS MainWindowTest WindowCloseTest ViewerStressTest CanvasExtrasTest LanguageTest DesktopTest GalleryTest GalleryEditTest PaletteMenuTest ReplaceTest PlayWindowTest CompareWindowTest)
   add_executable(${test} ${CMAKE_CURRENT_LIST_DIR}/${test}.cpp ${CMAKE_CURRENT_LIST_DIR}/TestContainers.h)
   set_target_properties(${test} PROPERTIES AUTOMOC ON)
   target_link_libraries(${test} PRIVATE zpkwindow Qt6::Test Qt6::Widgets)
@@ -27,11 +27,13 @@ add_dependencies(DesktopTest zpkview)
 target_compile_definitions(GalleryTest PRIVATE ZPKVIEW_BINARY="$<TARGET_FILE:zpkview>")
 add_dependencies(GalleryTest zpkview)
 add_dependencies(CanvasExtrasTest zpk)
-# the gallery's thumbnail loader and "export all" run on threads of their
-# own: the tsan test preset runs these, given the time ThreadSanitizer takes
-set_tests_properties(window.GalleryTest window.CanvasExtrasTest PROPERTIES LABELS threads)
+# the gallery's thumbnail loader, "export all", the player and the
+# comparison run on threads of their own: the tsan test preset runs these,
+# given the time ThreadSanitizer takes
+set(ZPK_THREADED_WINDOW_TESTS window.GalleryTest window.CanvasExtrasTest window.PlayWindowTest window.CompareWindowTest)
+set_tests_properties(${ZPK_THREADED_WINDOW_TESTS} PROPERTIES LABELS threads)
 if(CMAKE_CXX_FLAGS MATCHES "sanitize=thread")
-  set_tests_properties(window.GalleryTest window.CanvasExtrasTest PROPERTIES TIMEOUT 900)
+  set_tests_properties(${ZPK_THREADED_WINDOW_TESTS} PROPERTIES TIMEOUT 900)
 endif()
 
 # the language test reads the English translation file itself

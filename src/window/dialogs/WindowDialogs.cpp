@@ -140,6 +140,25 @@ std::optional<QString> QtDialogs::chooseContainerSavePath(QWidget* parent, const
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> QtDialogs::chooseGifSavePath(QWidget* parent, const QString& suggested)
+{
+    QFileDialog dialog(parent, tr("GIF로 저장"), suggested, QStringLiteral("GIF (*.gif)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("gif"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtDialogs::chooseComparedFile(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, tr("비교할 파일"), folder,
+                       tr("zpk 파일 (*.zpk)") + QStringLiteral(";;") + tr("모든 파일 (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 void QtDialogs::showMessage(QWidget* parent, const QString& title, const QString& text)
 {
     showBox(QMessageBox::Warning, parent, title, text);

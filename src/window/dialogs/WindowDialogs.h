@@ -70,6 +70,11 @@ public:
     // The save dialog of "다른 이름으로 저장…" after "바꾸기…": a new
     // container, starting at `suggested`.
     virtual std::optional<QString> chooseContainerSavePath(QWidget* parent, const QString& suggested) = 0;
+    // The save dialog of "GIF로 저장…": an animated GIF, starting at `suggested`.
+    virtual std::optional<QString> chooseGifSavePath(QWidget* parent, const QString& suggested) = 0;
+    // The open dialog of "비교…": the container to compare the loaded one
+    // with, starting in `folder`.
+    virtual std::optional<QString> chooseComparedFile(QWidget* parent, const QString& folder) = 0;
     // A warning: something failed.
     virtual void showMessage(QWidget* parent, const QString& title, const QString& text) = 0;
     // A report of something done.
@@ -101,6 +106,8 @@ public:
     QStringList choosePictures(QWidget* parent, const QString& folder) override;
     ReplaceAnswer confirmReplace(QWidget* parent, const ReplacePreview& preview) override;
     std::optional<QString> chooseContainerSavePath(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> chooseGifSavePath(QWidget* parent, const QString& suggested) override;
+    std::optional<QString> chooseComparedFile(QWidget* parent, const QString& folder) override;
     void showMessage(QWidget* parent, const QString& title, const QString& text) override;
     void showInfo(QWidget* parent, const QString& title, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;

@@ -1,10 +1,10 @@
 #include "window/gallery/GalleryWindow.h"
 
+#include "window/ContainerSnapshot.h"
 #include "window/ViewerContext.h"
 #include "window/WindowKeys.h"
 #include "window/WindowPlacement.h"
 #include "window/edit/EditSession.h"
-#include "window/ContainerSnapshot.h"
 #include "window/gallery/GalleryView.h"
 #include "window/gallery/Thumbnail.h"
 #include "window/gallery/ThumbnailDelegate.h"
@@ -208,8 +208,7 @@ void GalleryWindow::followRender()
 {
     if (!m_open) return;
     // the options the main window drew with: a change makes every thumbnail anew
-    if (const PictureOptions options = m_window->pictureOptions();
-        !drawSamePictures(options, m_options)) {
+    if (const PictureOptions options = m_window->pictureOptions(); !drawSamePictures(options, m_options)) {
         m_options = options;
         m_model->dropThumbnails();
         restartWork();

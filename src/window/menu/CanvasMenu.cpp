@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace zpk {
 
 CanvasMenu::CanvasMenu(ViewerContext* window)
@@ -68,6 +70,9 @@ CanvasMenu::CanvasMenu(ViewerContext* window)
     });
     m_galleryAction =
         action("gallery", tr("모아 보기"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { openGallery(); });
+    m_playAction = action("play", tr("재생"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { openPlayer(); });
+    m_compareAction =
+        action("compare", tr("비교…"), QKeySequence(), [this] { comparison()->chooseAndCompare(); });
     addSeparator();
     m_loadPaletteAction = action("loadPalette", tr("팔레트 불러오기…"), QKeySequence(), [this] {
         m_palettes->chooseAndLoad();
@@ -118,6 +123,9 @@ void CanvasMenu::setDrawn(std::shared_ptr<const DrawnEntry> drawn)
     m_drawn = std::move(drawn);
     for (QAction* a : {m_saveAction, m_copyAction, m_replaceAction, m_exportAllAction, m_inspectAction})
         a->setEnabled(m_drawn != nullptr);
+    const bool loaded = m_window->state().file.isLoaded();
+    m_playAction->setEnabled(loaded);
+    m_compareAction->setEnabled(loaded);
     // a closed inspector holds nothing; it is given the drawn entry when it opens
     if (m_inspector && m_inspector->isVisible()) m_inspector->showEntry(m_drawn);
     m_savePaletteAction->setEnabled(m_drawn != nullptr);
@@ -190,6 +198,26 @@ GalleryWindow* CanvasMenu::openGallery()
     }
     m_gallery->present();
     return m_gallery;
+}
+
+PlayWindow* CanvasMenu::openPlayer()
+{
+    if (!m_player) m_player = new PlayWindow(m_window);
+    std::vector<int> rows;
+    if (m_gallery && m_gallery->isVisible()) rows = m_gallery->selectedRows();
+    if (rows.size() > 1) {
+        const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+        m_player->present(*first, *last);
+    } else {
+        m_player->present();
+    }
+    return m_player;
+}
+
+CompareWindow* CanvasMenu::comparison()
+{
+    if (!m_comparison) m_comparison = new CompareWindow(m_window);
+    return m_comparison;
 }
 
 }  // namespace zpk

@@ -1,18 +1,21 @@
 // The canvas menu (right button or the menu key on Picture1): save the drawn
 // entry as PNG, copy it, replace it with a PNG (ReplaceFlow), undo, redo and
 // save the edits of the file (EditSession), export every
-// entry of the file (ExportAllFlow), open the inspector or the gallery,
+// entry of the file (ExportAllFlow), open the inspector, the gallery, the
+// player or a comparison with another file,
 // draw with a palette file and save the drawn palette (PaletteFlow). Each
 // command on the drawn image does nothing while no image is drawn.
 #pragma once
 
 #include "window/DrawnEntry.h"
+#include "window/compare/CompareWindow.h"
 #include "window/edit/EditActions.h"
 #include "window/gallery/GalleryWindow.h"
 #include "window/inspector/InspectorWindow.h"
 #include "window/menu/ExportAllFlow.h"
 #include "window/menu/PaletteFlow.h"
 #include "window/menu/ReplaceFlow.h"
+#include "window/play/PlayWindow.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -57,6 +60,13 @@ public:
     // Shows the gallery, made on first use; it follows every load and render.
     GalleryWindow* openGallery();
     GalleryWindow* gallery() const { return m_gallery; }
+    // "재생": shows the player, made on first use, playing the rows selected
+    // in the gallery when it is open with more than one, else every row.
+    PlayWindow* openPlayer();
+    PlayWindow* player() const { return m_player; }
+    // "비교…": asks for a container and compares the loaded one with it in
+    // the comparison window, made on first use.
+    CompareWindow* comparison();
 
     bool loadPalette(const QString& path);
     void revertPalette();
@@ -68,6 +78,8 @@ public:
     QAction* exportAllAction() const { return m_exportAllAction; }
     QAction* inspectAction() const { return m_inspectAction; }
     QAction* galleryAction() const { return m_galleryAction; }
+    QAction* playAction() const { return m_playAction; }
+    QAction* compareAction() const { return m_compareAction; }
     // Undo, redo and the saves of the edits (see EditSession).
     const EditActions& editActions() const { return m_edits; }
     // Checked while a palette file is drawn with.
@@ -93,6 +105,8 @@ private:
     QAction* m_exportAllAction = nullptr;
     QAction* m_inspectAction = nullptr;
     QAction* m_galleryAction = nullptr;
+    QAction* m_playAction = nullptr;
+    QAction* m_compareAction = nullptr;
     QAction* m_loadPaletteAction = nullptr;
     QAction* m_revertPaletteAction = nullptr;
     QAction* m_savePaletteAction = nullptr;
@@ -100,6 +114,8 @@ private:
     EditActions m_edits;
     QPointer<InspectorWindow> m_inspector;
     QPointer<GalleryWindow> m_gallery;
+    QPointer<PlayWindow> m_player;
+    QPointer<CompareWindow> m_comparison;
     ExportAllFlow* m_exports = nullptr;
     ReplaceFlow* m_replace = nullptr;
     PaletteFlow* m_palettes = nullptr;
