@@ -16,7 +16,7 @@ namespace zpk {
 constexpr std::size_t kOutputChunk = std::size_t{64} * 1024;
 
 struct GifOutput {
-    explicit GifOutput(const ByteSink& s) : sink(s) { pending.reserve(kOutputChunk); }
+    explicit GifOutput(ByteSink s) : sink(std::move(s)) { pending.reserve(kOutputChunk); }
 
     // Hands the gathered bytes on; false once the sink has failed.
     bool flush()
@@ -26,7 +26,7 @@ struct GifOutput {
         return err == 0;
     }
 
-    const ByteSink& sink;
+    ByteSink sink;  // a copy: a sink made for the call may end before the writer
     std::vector<std::uint8_t> pending;
     int err = 0;  // the sink's errno: nothing more is handed on
 };

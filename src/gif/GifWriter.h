@@ -55,8 +55,8 @@ class GifWriter {
 public:
     // Starts a GIF of a screen of width x height (1 to kMaxGifSide each)
     // that plays `loops` times in all (0: forever; 1: once, with no loop
-    // extension; at most kMaxGifLoops), its bytes handed to `sink`, which
-    // must outlive the writer. Errors: ErrorCode::CannotEncodeGif (giflib's
+    // extension; at most kMaxGifLoops), its bytes handed to `sink` (the
+    // writer keeps a copy of it). Errors: ErrorCode::CannotEncodeGif (giflib's
     // words in detail) or ErrorCode::WriteFailed (the sink's errno).
     static Result<std::unique_ptr<GifWriter>> open(int width, int height, int loops, const ByteSink& sink);
     ~GifWriter();
