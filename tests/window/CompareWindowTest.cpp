@@ -1,7 +1,6 @@
-// The comparison ("비교…"): the rows the library finds differing are the
-// ones marked, Left and Right step through them only, a row selected shows
-// the library's pictures and mask; a file that cannot be read changes
-// nothing; a load in the main window compares again.
+// The comparison ("비교…"): the rows that differ are the ones marked, Left and Right step through them only,
+// a row selected shows the library's pictures and mask; a file that cannot be read changes nothing; a load in
+// the main window compares again.
 #include "ScriptedDialogs.h"
 #include "TestContainers.h"
 
@@ -51,7 +50,7 @@ private slots:
     void init();
     void cleanup();
 
-    void marksTheRowsTheLibraryFinds();
+    void marksTheRowsThatDiffer();
     void arrowsStepThroughDifferingRowsOnly();
     void aRowShowsBothPicturesAndTheMask();
     void anUnreadableFileChangesNothing();
@@ -100,18 +99,13 @@ CompareWindow* CompareWindowTest::compare(const QString& other)
     return window;
 }
 
-void CompareWindowTest::marksTheRowsTheLibraryFinds()
+void CompareWindowTest::marksTheRowsThatDiffer()
 {
     CompareWindow* window = compare(QStringLiteral("b.zpk"));
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("비교 - a.zpk : b.zpk"));
 
-    const auto a = loadContainer(path("a.zpk").toStdString());
-    const auto b = loadContainer(path("b.zpk").toStdString());
-    QVERIFY(a && b);
-    const ContainerComparison expected = compareContainers(*a, *b, CompareBy::Pictures, PictureOptions{});
-    QCOMPARE(window->rows().size(), expected.rows.size());
     QCOMPARE(window->differingRows(), (std::vector<int>{1, 3, 6}));
     QTreeWidget* list = window->list();
     QCOMPARE(list->topLevelItemCount(), 7);
