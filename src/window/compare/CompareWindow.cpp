@@ -237,7 +237,7 @@ void CompareWindow::showRows(ContainerComparison comparison)
         m_list->clear();
         QList<QTreeWidgetItem*> items;
         items.reserve(static_cast<qsizetype>(m_rows.size()));
-        const auto side = [this](bool present, int width, int height, const std::optional<Error>& problem) {
+        const auto side = [](bool present, int width, int height, const std::optional<Error>& problem) {
             if (!present) return tr("없음");
             if (problem) return tr("그림 없음");
             return QStringLiteral("%1x%2").arg(width).arg(height);
