@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace zpk {
 
@@ -101,6 +102,15 @@ void ImageRows::row(int y, std::uint8_t* out) const
     }
     for (std::ptrdiff_t x = 0; x < end; ++x) std::memcpy(out + 4 * x, m_rgba[line[x]].data(), 4);
     std::memset(out + 4 * std::ptrdiff_t{end}, 0, 4 * static_cast<std::size_t>(image.clippedWidth - end));
+}
+
+ImageRows ImageRows::forForm(const DecodedImage& image, const Palette& palette, DropFirst dropFirst,
+                             OutputForm form)
+{
+    std::optional<ImageRows> rows;
+    if (form == OutputForm::Indexed) rows = indexed(image, palette, dropFirst);
+    if (form == OutputForm::Smallest) rows = smallestIndexed(image, palette, dropFirst);
+    return rows ? std::move(*rows) : rgba(image, palette, dropFirst);
 }
 
 ImageRows ImageRows::rgba(const DecodedImage& image, const Palette& palette, DropFirst dropFirst)

@@ -75,6 +75,11 @@ public:
     // and a pixel is not drawn, or the image has no pixels.
     static std::optional<ImageRows> smallestIndexed(const DecodedImage& image, const Palette& palette,
                                                     DropFirst dropFirst);
+    // The rows a PNG of `form` is made of: the palette form where the form
+    // asks for it and it can be had (indexed() or smallestIndexed()), RGBA
+    // otherwise.
+    static ImageRows forForm(const DecodedImage& image, const Palette& palette, DropFirst dropFirst,
+                             OutputForm form);
 
 private:
     explicit ImageRows(const DecodedImage& image) : m_image(&image) {}

@@ -18,10 +18,7 @@ ExportedEntry describe(const DecodedImage& image, const Palette& palette, const 
     out.produced = image.produced;
     out.pixelCount = image.pixelCount();
 
-    if (options.form == OutputForm::Indexed) rows = ImageRows::indexed(image, palette, options.dropFirst);
-    if (options.form == OutputForm::Smallest)
-        rows = ImageRows::smallestIndexed(image, palette, options.dropFirst);
-    if (!rows) rows = ImageRows::rgba(image, palette, options.dropFirst);
+    rows = ImageRows::forForm(image, palette, options.dropFirst, options.form);
     out.form = rows->indexed() ? OutputForm::Indexed : OutputForm::Rgba;
     return out;
 }

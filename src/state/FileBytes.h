@@ -81,7 +81,7 @@ public:
     void resize(std::size_t length)
     {
         void* grown = std::realloc(m_bytes.get(), length + 1);
-        if (grown == nullptr) throw std::bad_alloc();
+        if (grown == nullptr) outOfMemory();
         (void)m_bytes.release();
         m_bytes.reset(static_cast<std::uint8_t*>(grown));
         m_size = length + 1;
@@ -92,10 +92,20 @@ private:
     struct Free {
         void operator()(std::uint8_t* p) const { std::free(p); }
     };
+    // std::bad_alloc, or an abort where exceptions are compiled out (the
+    // WebAssembly build, whose page starts again on a trap)
+    [[noreturn]] static void outOfMemory()
+    {
+#if defined(__cpp_exceptions)
+        throw std::bad_alloc();
+#else
+        std::abort();
+#endif
+    }
     static std::uint8_t* allocate(std::size_t size)
     {
         void* p = std::malloc(size);
-        if (p == nullptr) throw std::bad_alloc();
+        if (p == nullptr) outOfMemory();
         return static_cast<std::uint8_t*>(p);
     }
 
