@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_PARALLEL ?= 1
 CMAKE_ARGS ?=
 
-.PHONY: all deps deps-run deps-test deps-fuzz configure build test run asan test-asan tsan test-tsan tidy bench fuzz format-check clean
+.PHONY: all deps deps-run deps-test deps-web deps-fuzz web web-serve configure build test run asan test-asan tsan test-tsan tidy bench fuzz format-check clean
 
 all: build
 
@@ -24,6 +24,19 @@ deps-test:
 
 deps-fuzz:
 	scripts/install-deps fuzz
+
+deps-web:
+	scripts/install-deps web
+
+# the page: the core in WebAssembly and the page's files, in build-web/site/
+web: deps-web
+	cmake -S web -B build-web -DZPK_WERROR=$(WERROR)
+	cmake --build build-web -j $(JOBS)
+
+# serves build-web/site/ on http://127.0.0.1:8080/ (Ctrl+C stops it)
+web-serve: web
+	@echo "zpkview in the browser: http://127.0.0.1:8080/"
+	python3 -m http.server 8080 --bind 127.0.0.1 --directory build-web/site
 
 configure:
 	cmake --preset default -DZPK_WERROR=$(WERROR) $(CMAKE_ARGS)
@@ -79,4 +92,4 @@ format-check:
 	scripts/format-check
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-run
+	rm -rf build build-asan build-tsan build-fuzz build-run build-web

@@ -26,6 +26,9 @@ set(ZPK_FLOOR_USES_window state io container decode draw png gif palette overvie
 set(ZPK_FLOOR_USES_app state io container decode draw png gif palette overview export compare pack window)
 # tools/ sits beside src/ and is held to the floors below the front ends
 set(ZPK_FLOOR_USES_tools state io container decode draw png gif palette overview export pack)
+# web/ (the page's WebAssembly module) sits beside src/ too, on the floors
+# that parse, decode and draw: none of them reads a file or needs a library
+set(ZPK_FLOOR_USES_web state io container decode draw)
 # Only these may include Qt.
 set(ZPK_QT_FLOORS window app)
 

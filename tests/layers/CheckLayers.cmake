@@ -1,6 +1,6 @@
 # Checks that every source file only includes headers from the floors it may
 # build on, and that Qt stays in the window and app floors.
-#   cmake -DROOT=<dir holding src/ and maybe tools/> -P CheckLayers.cmake
+#   cmake -DROOT=<dir holding src/ and maybe tools/ and web/> -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT ROOT OR NOT IS_DIRECTORY "${ROOT}/src")
   message(FATAL_ERROR "pass -DROOT=<dir> with a src/ folder in it")
@@ -10,17 +10,18 @@ endif()
 # uses too.
 include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/Floors.cmake")
 set(src_floors ${ZPK_FLOORS})
-set(floors ${src_floors} tools)
+set(floors ${src_floors} tools web)
 foreach(floor IN LISTS floors)
   set(allowed_${floor} ${ZPK_FLOOR_USES_${floor}})
 endforeach()
 set(qt_floors ${ZPK_QT_FLOORS})
 
-# floor -> folder it lives in; tools/ sits next to src/, not inside it
+# floor -> folder it lives in; tools/ and web/ sit next to src/, not inside it
 foreach(floor IN LISTS src_floors)
   set(dir_${floor} "${ROOT}/src/${floor}")
 endforeach()
 set(dir_tools "${ROOT}/tools")
+set(dir_web "${ROOT}/web")
 
 set(scanned 0)
 set(violations 0)
