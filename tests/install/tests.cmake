@@ -21,7 +21,7 @@ add_test(NAME package.deb
                  -P ${CMAKE_CURRENT_LIST_DIR}/CheckDeb.cmake)
 # cpack installs the build tree as `cmake --install` does, and both write
 # its install_manifest.txt: one at a time.
-set_tests_properties(package.deb PROPERTIES TIMEOUT 120 RESOURCE_LOCK build-tree-install)
+set_tests_properties(package.deb PROPERTIES TIMEOUT 300 RESOURCE_LOCK build-tree-install)
 if(TEST desktop.install)
   set_tests_properties(desktop.install PROPERTIES RESOURCE_LOCK build-tree-install)
 endif()
