@@ -40,7 +40,7 @@ public:
     {
         forEachSegment(first, count, [&](std::size_t to, std::int64_t, std::size_t n) {
             placeAt(to);
-            m_pixels.insert(m_pixels.end(), n, value);
+            m_pixels.resize(m_pixels.size() + n, value);
         });
     }
 

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 namespace zpk {
 
@@ -67,6 +70,21 @@ public:
         const std::int64_t end = to < last ? to : last;
         const std::uint8_t* b = m_bytes.data();
         std::int64_t q = from;
+#if defined(__wasm_simd128__)
+        // WebAssembly has no memchr worth calling: sixteen positions at a
+        // time, each block's bytes q to q + 16 at or below end < size()
+        const v128_t ff = wasm_i8x16_splat(-1);
+        const v128_t fe = wasm_i8x16_splat(-2);
+        for (; end - q >= 16; q += 16) {
+            const v128_t pairs = wasm_v128_and(wasm_i8x16_eq(wasm_v128_load(b + q), ff),
+                                               wasm_i8x16_eq(wasm_v128_load(b + q + 1), fe));
+            const auto mask = static_cast<unsigned>(wasm_i8x16_bitmask(pairs));
+            if (mask != 0) return q + __builtin_ctz(mask);
+        }
+        for (; q < end; ++q) {
+            if (b[q] == 0xFF && b[q + 1] == 0xFE) return q;
+        }
+#else
         // run codes back to back: the next pair is close, found without a call
         for (const std::int64_t near = end - q < 16 ? end : q + 16; q < near; ++q) {
             if (b[q] == 0xFF && b[q + 1] == 0xFE) return q;
@@ -92,6 +110,7 @@ public:
         for (; q < end; ++q) {
             if (b[q] == 0xFF && b[q + 1] == 0xFE) return q;
         }
+#endif
         return to;
     }
 
@@ -102,9 +121,25 @@ public:
         const std::int64_t end = to < size() ? to : size();
         if (from >= end) return to;
         const auto* base = m_bytes.data();
+#if defined(__wasm_simd128__)
+        // WebAssembly's C library looks a word at a time; sixteen bytes at a
+        // time is what the native memchr does too
+        std::int64_t q = from;
+        const v128_t wanted = wasm_i8x16_splat(static_cast<std::int8_t>(value));
+        for (; end - q >= 16; q += 16) {
+            const auto mask =
+                static_cast<unsigned>(wasm_i8x16_bitmask(wasm_i8x16_eq(wasm_v128_load(base + q), wanted)));
+            if (mask != 0) return q + __builtin_ctz(mask);
+        }
+        for (; q < end; ++q) {
+            if (base[q] == value) return q;
+        }
+        return to;
+#else
         const void* hit = std::memchr(base + from, value, static_cast<std::size_t>(end - from));
         if (hit == nullptr) return to;
         return static_cast<const std::uint8_t*>(hit) - base;
+#endif
     }
 
 private:
