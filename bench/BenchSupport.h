@@ -137,12 +137,22 @@ public:
             settle();
             s = timeOnce(subject);
         }
-        s /= m_subjectUnits;
-        b /= m_baselineUnits;
-        m_subject.push_back(s);
-        m_baseline.push_back(b);
-        state.SetIterationTime(s);
+        add(state, s, b);
     }
+
+    // Records one pair of calls timed elsewhere (by another process, say),
+    // in seconds, and reports the subject's time to the benchmark.
+    void add(benchmark::State& state, double subjectSeconds, double baselineSeconds)
+    {
+        subjectSeconds /= m_subjectUnits;
+        baselineSeconds /= m_baselineUnits;
+        m_subject.push_back(subjectSeconds);
+        m_baseline.push_back(baselineSeconds);
+        state.SetIterationTime(subjectSeconds);
+    }
+
+    // Calls timed so far.
+    std::size_t size() const { return m_subject.size(); }
 
     // How many units of work (draws, renders) one call of the subject and
     // of the baseline does; 1 each unless set. Times are kept per unit, so
