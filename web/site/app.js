@@ -329,6 +329,7 @@ async function start() {
   page.worker.postMessage({ module });
   page.worker.addEventListener('message', thumbnailMade);
   wire();
+  showStatus(() => words().drop);
   showTexts();
   document.body.dataset.ready = 'true';
 }
