@@ -216,8 +216,16 @@ async function exportAll() {
     const png = new Uint8Array(await (await encodePng(rows)).arrayBuffer());
     files.push({ name: `${folder}/${String(row).padStart(3, '0')}.png`, data: png });
   }
+  let archive;
+  try {
+    archive = zipFiles(files);
+  } catch (e) {
+    if (!(e instanceof RangeError)) throw e;
+    showStatus(() => words().zipTooLarge);
+    return;
+  }
   showStatus(() => words().exported(files.length));
-  download(zipFiles(files), `${stem}.zip`);
+  download(archive, `${stem}.zip`);
 }
 
 function toggleGallery() {

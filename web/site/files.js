@@ -54,8 +54,9 @@ export async function encodePng(rows) {
 }
 
 // A ZIP of `files` ({ name, data: Uint8Array }), stored as they are: PNGs
-// are deflated already. Names are ASCII; the archive stays under 4 GiB
-// (the page reads files of at most 1 GiB), so no ZIP64.
+// are deflated already. Names are UTF-8, and say so (a container may well
+// have a Korean name). No ZIP64: an archive that would reach 4 GiB is a
+// RangeError rather than offsets that wrap.
 export function zipFiles(files) {
   const parts = [];
   const directory = [];
@@ -71,7 +72,7 @@ export function zipFiles(files) {
     const size = file.data.length;
     const common = (v, at) => {
       v.setUint16(at, 20, true); // version needed: 2.0
-      v.setUint16(at + 2, 0, true); // flags
+      v.setUint16(at + 2, 0x0800, true); // flags: the name is UTF-8
       v.setUint16(at + 4, 0, true); // stored
       v.setUint16(at + 6, 0, true); // time
       v.setUint16(at + 8, 0x21, true); // date: 1980-01-01
@@ -98,6 +99,7 @@ export function zipFiles(files) {
       name,
     );
     offset += 30 + name.length + size;
+    if (offset > 0xffffffff) throw new RangeError('a ZIP without ZIP64 ends before 4 GiB');
   }
   const directorySize = directory.reduce((sum, part) => sum + part.length, 0);
   const end = header(22, (v) => {

@@ -30,6 +30,7 @@ const texts = {
     size: (w, h) => `${w} x ${h}`,
     exporting: (done, all) => `내보내는 중… ${done} / ${all}`,
     exported: (count) => `${count}개 항목을 내보냈습니다.`,
+    zipTooLarge: '내보낼 그림이 4 GiB를 넘어 ZIP 하나에 담을 수 없습니다.',
     notContainer: (name, actual, needed) =>
       `올바른 zpk 파일이 아닙니다.\n${name}\n파일 크기 ${actual} 바이트, 필요한 크기 ${needed} 바이트`,
     tooLarge: (name) => `파일이 너무 큽니다.\n${name}`,
@@ -66,6 +67,7 @@ const texts = {
     size: (w, h) => `${w} x ${h}`,
     exporting: (done, all) => `Exporting… ${done} / ${all}`,
     exported: (count) => `Exported ${count} entries.`,
+    zipTooLarge: 'The pictures come to more than 4 GiB, more than one ZIP can hold.',
     notContainer: (name, actual, needed) =>
       `Not a valid zpk file.\n${name}\nThe file is ${actual} bytes long; at least ${needed} bytes are needed.`,
     tooLarge: (name) => `The file is too large.\n${name}`,
